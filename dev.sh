@@ -1,0 +1,35 @@
+#!/usr/bin/env bash
+# Set-up and everyday commands for a fresh machine.
+#   ./dev.sh demo   build the simulator and run it on its built-in demo screen
+#   ./dev.sh test   build everything and run every test stage
+set -euo pipefail
+cd "$(dirname "$0")"
+
+host_packages=(cmake make g++ pkg-config libgtest-dev libbenchmark-dev libpng-dev libcli11-dev)
+
+build_host() {
+  scripts/need-packages.sh "${host_packages[@]}"
+  cmake --preset host >/dev/null
+  cmake --build --preset host -j "$(nproc)"
+}
+
+case "${1:-}" in
+  demo)
+    build_host
+    build/host/tools/qel-lcd-sim "${@:2}"
+    ;;
+  test)
+    build_host
+    ctest --preset host -j "$(nproc)"
+    # Further stages (target, sanitizers, fuzzing, static analysis), in name order.
+    for stage in scripts/test-*.sh; do
+      [ -e "$stage" ] || continue
+      echo "== ${stage} =="
+      bash "$stage"
+    done
+    ;;
+  *)
+    echo "usage: ./dev.sh demo|test" >&2
+    exit 2
+    ;;
+esac

@@ -1,0 +1,48 @@
+// Host side of the pin stand-in: who hears the pins, and the controls tests need.
+#pragma once
+
+#include <cstdint>
+
+namespace qel {
+
+// Hears every pin change the stand-in accepts, in order, and the module's delays.
+class PinObserver {
+ public:
+  virtual ~PinObserver() = default;
+  // PIN_open set `pin` up as an output driven low.
+  virtual void on_open(std::uint8_t pin) = 0;
+  // PIN_setOutputValue drove `pin` to `level` (0 or 1), whether or not it changed.
+  virtual void on_write(std::uint8_t pin, std::uint8_t level) = 0;
+  // The module waited `ms` nominal milliseconds (never 0).
+  virtual void on_delay(std::uint32_t ms) = 0;
+};
+
+namespace host {
+
+// Registers the observer (nullptr for none); returns the previous one.
+PinObserver* set_pin_observer(PinObserver* observer);
+
+// Makes the next PIN_open return NULL.
+void fail_next_open();
+
+// Number of PIN_open calls since the last reset.
+unsigned open_count();
+
+// Forgets every open handle, the observer and a pending failure. Handles opened
+// before stay invalid: writes through them are refused.
+void reset_pins();
+
+// Registers an observer for the lifetime of this object and restores the previous one.
+class ScopedPinObserver {
+ public:
+  explicit ScopedPinObserver(PinObserver& observer) : previous_(set_pin_observer(&observer)) {}
+  ~ScopedPinObserver() { set_pin_observer(previous_); }
+  ScopedPinObserver(const ScopedPinObserver&) = delete;
+  ScopedPinObserver& operator=(const ScopedPinObserver&) = delete;
+
+ private:
+  PinObserver* previous_;
+};
+
+}  // namespace host
+}  // namespace qel
