@@ -1,0 +1,17 @@
+// Connects the host PIN stand-in's observer to the controller emulator.
+#include "board.h"
+#include "controller.h"
+
+namespace qel::sim {
+
+void ControllerPins::on_open(std::uint8_t pin) {
+  if (auto line = line_of_dio(pin)) controller_.set_line(*line, false);
+}
+
+void ControllerPins::on_write(std::uint8_t pin, std::uint8_t level) {
+  if (auto line = line_of_dio(pin)) controller_.set_line(*line, level != 0);
+}
+
+void ControllerPins::on_delay(std::uint32_t) {}
+
+}  // namespace qel::sim
