@@ -256,9 +256,9 @@ std::vector<Token> tokenize(std::string_view source, const std::string& file) { 
 std::string describe(const Token& token) {
   switch (token.kind) {
     case Token::Kind::End:
-      return "the end of the script";
+      return "end of script";
     case Token::Kind::String:
-      return "a string";
+      return "string \"" + (token.text.size() > 20 ? token.text.substr(0, 17) + "..." : token.text) + "\"";
     case Token::Kind::Integer:
     case Token::Kind::Identifier:
     case Token::Kind::Punct:

@@ -29,7 +29,7 @@ struct Token {
 // `file` for characters or literals that are not part of the call syntax.
 std::vector<Token> tokenize(std::string_view source, const std::string& file);
 
-// How a token is named in messages: "'QEL_LCD_Init'", "'('", "the end of the script".
+// How a token is named in messages: "'QEL_LCD_Init'", "'('", "end of script".
 std::string describe(const Token& token);
 
 }  // namespace qel::sim

@@ -57,6 +57,8 @@ std::optional<std::uint64_t> constant_value(const std::string& name) {
   return std::nullopt;
 }
 
+std::string arguments(std::size_t n) { return std::to_string(n) + (n == 1 ? " argument" : " arguments"); }
+
 const char* expected_for(ParamKind kind) {
   switch (kind) {
     case ParamKind::Text:
@@ -146,16 +148,15 @@ class Parser {
       const Param& p = sig->params[i];
       if (i > 0) {
         if (peek().is(')')) {
-          fail(peek(), std::string(sig->name) + " takes " + std::to_string(sig->params.size()) +
-                           " arguments; expected ',' and the " + p.name + ".");
+          fail(peek(), std::string(sig->name) + " takes " + arguments(sig->params.size()) + "; expected ',' and the " +
+                           p.name + ".");
         }
         expect(',', std::string("before the ") + p.name);
       }
       call.args.push_back(parse_argument(*sig, p));
     }
     if (peek().is(',')) {
-      fail(peek(),
-           std::string(sig->name) + " takes " + std::to_string(sig->params.size()) + " arguments; expected ')'.");
+      fail(peek(), std::string(sig->name) + " takes " + arguments(sig->params.size()) + "; expected ')'.");
     }
     expect(')', std::string("in the call to ") + sig->name);
     std::size_t end = tokens_[pos_ - 1].end;
