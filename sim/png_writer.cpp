@@ -19,7 +19,7 @@ constexpr int kYellowRows = 16;
 
 // Between dark and fully lit in proportion to brightness.
 std::uint8_t blend(std::uint8_t dark, std::uint8_t lit, std::uint8_t level) {
-  return static_cast<std::uint8_t>(dark + ((lit - dark) * level + 127) / 255);
+  return static_cast<std::uint8_t>((dark * (255 - level) + lit * level + 127) / 255);
 }
 
 struct ImageFree {
