@@ -168,66 +168,19 @@ static void QEL_LCD_itoa(QEL_U32 uiNum, QEL_U8 *buf, QEL_U8 uiRadix) {
   *buf = 0U;
 }
 
-/* Appends "0" to buf once for each digit that group lacks to make four. */
-static void QEL_LCD_PadGroup(QEL_U8 *buf, const QEL_U8 *group) {
-  QEL_U8 i;
-
-  for (i = 0U; (QEL_U8)(4U - strlen((const char *)group)) > i; i++) {
-    strcat((char *)buf, "0");
-  }
-}
-
 /*
- * Writes the text of l in base 10 or 16 to buf (room for 11 bytes) and returns buf.
- * Any other radix returns NULL with buf empty. The value is converted in groups of
- * four digits; the zeros a group loses at its front are put back when joining.
+ * Writes the text of l in base 10 or 16 to buf (room for 11 bytes) and returns buf:
+ * no sign, no prefix, no leading zeros, upper-case hexadecimal digits. Any other
+ * radix returns NULL with buf empty. The digit routine takes the whole 32-bit value
+ * at once, which keeps the code small (it is the largest routine of the module
+ * otherwise).
  */
 static QEL_U8 *QEL_LCD_ltoa(QEL_U32 l, QEL_U8 *buf, QEL_U8 radix) {
-  QEL_U16 num1;
-  QEL_U16 num2;
-  QEL_U16 num3 = 0U;
-  QEL_U8 tmp1[10];
-  QEL_U8 tmp2[10];
-  QEL_U8 tmp3[10];
-
-  memset(tmp1, 0, sizeof tmp1);
-  memset(tmp2, 0, sizeof tmp2);
-  memset(tmp3, 0, sizeof tmp3);
   buf[0] = 0U;
-
-  if (radix == 10U) {
-    num1 = (QEL_U16)(l % 10000UL);
-    num2 = (QEL_U16)((l / 10000UL) % 10000UL);
-    num3 = (QEL_U16)(l / 100000000UL);
-  } else if (radix == 16U) {
-    num1 = (QEL_U16)(l & 0xFFFFUL);
-    num2 = (QEL_U16)(l >> 16);
-  } else {
+  if ((radix != 10U) && (radix != 16U)) {
     return NULL;
   }
-
-  if (num3 != 0U) {
-    QEL_LCD_itoa(num3, tmp3, radix);
-  }
-  if (num2 != 0U) {
-    QEL_LCD_itoa(num2, tmp2, radix);
-  }
-  if (num1 != 0U) {
-    QEL_LCD_itoa(num1, tmp1, radix);
-  }
-
-  if (num3 != 0U) {
-    strcpy((char *)buf, (const char *)tmp3);
-    QEL_LCD_PadGroup(buf, tmp2);
-  }
-  strcat((char *)buf, (const char *)tmp2);
-  if ((num3 != 0U) || (num2 != 0U)) {
-    QEL_LCD_PadGroup(buf, tmp1);
-  }
-  strcat((char *)buf, (const char *)tmp1);
-  if ((num1 == 0U) && (num2 == 0U) && (num3 == 0U)) {
-    strcpy((char *)buf, "0");
-  }
+  QEL_LCD_itoa(l, buf, radix);
   return buf;
 }
 
