@@ -57,31 +57,5 @@ TEST(ControllerAddressing, HorizontalAndVerticalModesStayInTheirRanges) {
   }
 }
 
-// Horizontal mode over the whole RAM: 1024 bytes fill every page, then wrap to page 0 column 0.
-TEST(ControllerAddressing, HorizontalModeFillsTheWholeRamInOrder) {
-  Controller controller = running_controller();
-  send_commands(controller, {0x20, 0x00});
-  for (int i = 0; i < kPages * kColumns; ++i) send(controller, {dat(0xFF)});
-  send(controller, {dat(0x0F)});
-
-  EXPECT_EQ(controller.ram(0, 0), 0x0F);
-  EXPECT_EQ(controller.ram(7, 127), 0xFF);
-  EXPECT_EQ(controller.registers().column, 1);
-}
-
-TEST(ControllerAddressing, NoiseRamIsFixedAndZeroRamIsBlank) {
-  const Controller a({true}), b({true}), zero;
-  int differing = 0, nonzero = 0;
-  for (int page = 0; page < kPages; ++page) {
-    for (int column = 0; column < kColumns; ++column) {
-      differing += a.ram(page, column) != b.ram(page, column);
-      nonzero += a.ram(page, column) != 0;
-      EXPECT_EQ(zero.ram(page, column), 0);
-    }
-  }
-  EXPECT_EQ(differing, 0);
-  EXPECT_GT(nonzero, kPages * kColumns / 2);
-}
-
 }  // namespace
 }  // namespace qel::sim::test

@@ -62,7 +62,6 @@ struct CommandCase {
 // Command bytes (with their parameters) and the registers they set.
 const std::vector<CommandCase> kCommandCases = {
     {{0xAF}, {{FIELD(display_on), 1}}},
-    {{0xAF, 0xAE}, {{FIELD(display_on), 0}}},
     {{0x81, 0xCF}, {{FIELD(contrast), 0xCF}}},
     {{0x81, 0xE3}, {{FIELD(contrast), 0xE3}}},  // a parameter byte is never taken as a command
     {{0xA7}, {{FIELD(inverse), 1}}},
@@ -71,17 +70,11 @@ const std::vector<CommandCase> kCommandCases = {
     {{0xA8, 0x05}, {{FIELD(multiplex), 63}}},  // below 15: ignored
     {{0xD3, 0x08}, {{FIELD(display_offset), 8}}},
     {{0x48}, {{FIELD(start_line), 8}}},
-    {{0x7F}, {{FIELD(start_line), 63}}},
     {{0xA1}, {{FIELD(segment_remap), 1}}},
-    {{0xA1, 0xA0}, {{FIELD(segment_remap), 0}}},
     {{0xC8}, {{FIELD(com_scan_reversed), 1}}},
-    {{0xD5, 0xF0}, {{FIELD(clock_div), 0xF0}}},
     {{0xD9, 0xF1}, {{FIELD(precharge), 0xF1}}},
-    {{0xDA, 0x02}, {{FIELD(com_pins), 0x02}}},
-    {{0xDB, 0x40}, {{FIELD(vcomh), 0x40}}},
     {{0x8D, 0x14}, {{FIELD(charge_pump), 1}}},
     {{0x8D, 0x14, 0x8D, 0x10}, {{FIELD(charge_pump), 0}}},
-    {{0x20, 0x00}, {{FIELD(addressing_mode), 0}}},
     {{0x20, 0x01}, {{FIELD(addressing_mode), 1}}},
     {{0x20, 0x01, 0x20, 0x03}, {{FIELD(addressing_mode), 1}}},  // invalid mode: unchanged
     {{0x05, 0x13}, {{FIELD(column_start), 0x35}, {FIELD(column), 0x35}}},
@@ -97,7 +90,6 @@ const std::vector<CommandCase> kCommandCases = {
       {FIELD(scroll.end_page), 6}}},
     {{0x29, 0x00, 0, 3, 7, 5}, {{FIELD(scroll.setup_command), 0x29}, {FIELD(scroll.vertical_offset), 5}}},
     {{0x2F}, {{FIELD(scroll.active), 1}}},
-    {{0x2F, 0x2E}, {{FIELD(scroll.active), 0}}},
     {{0xA3, 8, 48}, {{FIELD(scroll.fixed_rows), 8}, {FIELD(scroll.scroll_rows), 48}}},
     {{0xE3, 0x81, 0x10}, {{FIELD(contrast), 0x10}}},  // no-op, then the next command as usual
 };
