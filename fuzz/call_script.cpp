@@ -1,0 +1,119 @@
+#include "call_script.h"
+
+#include <cassert>
+
+namespace qel::fuzz {
+
+namespace {
+
+// Reads the input front to back; past its end every byte is zero.
+class Reader {
+ public:
+  Reader(const std::uint8_t* data, std::size_t size) : data_(data), size_(size) {}
+
+  bool done() const { return pos_ >= size_; }
+  std::uint8_t u8() { return pos_ < size_ ? data_[pos_++] : 0; }
+  std::uint16_t u16() {
+    const std::uint16_t lo = u8();
+    return static_cast<std::uint16_t>(lo | (u8() << 8));
+  }
+  std::uint32_t u32() {
+    const std::uint32_t lo = u16();
+    return lo | (std::uint32_t{u16()} << 16);
+  }
+
+ private:
+  const std::uint8_t* data_;
+  std::size_t size_;
+  std::size_t pos_ = 0;
+};
+
+void put_u16(std::vector<std::uint8_t>& out, std::uint16_t v) {
+  out.push_back(static_cast<std::uint8_t>(v));
+  out.push_back(static_cast<std::uint8_t>(v >> 8));
+}
+
+const char* name(CallKind kind) {
+  switch (kind) {
+    case CallKind::Init:
+      return "Init";
+    case CallKind::InitOpenFails:
+      return "Init (PIN_open fails)";
+    case CallKind::WriteString:
+      return "WriteString";
+    case CallKind::ClearLine:
+      return "ClearLine";
+    case CallKind::WriteValue:
+      return "WriteValue";
+    case CallKind::WriteStringValue:
+      return "WriteStringValue";
+  }
+  return "?";
+}
+
+}  // namespace
+
+std::vector<Call> read_calls(const std::uint8_t* data, std::size_t size) {
+  Reader in(data, size);
+  std::vector<Call> calls;
+  while (!in.done() && calls.size() < kMaxCalls) {
+    Call call;
+    call.kind = static_cast<CallKind>(in.u8() % kCallKindCount);
+    if (call.takes_line()) call.line = in.u8();
+    if (call.takes_value()) {
+      call.value = in.u32();
+      call.base = in.u8();
+    }
+    if (call.takes_text()) {
+      const std::uint16_t length = in.u16();
+      if (length != kNullText) {
+        std::string text;
+        bool ended = false;
+        for (std::size_t i = 0; i < length % (kMaxTextLength + 1); ++i) {
+          const std::uint8_t c = in.u8();
+          ended = ended || c == 0;
+          if (!ended) text.push_back(static_cast<char>(c));
+        }
+        call.text = std::move(text);
+      }
+    }
+    calls.push_back(std::move(call));
+  }
+  return calls;
+}
+
+std::vector<std::uint8_t> write_calls(const std::vector<Call>& calls) {
+  std::vector<std::uint8_t> out;
+  for (const Call& call : calls) {
+    out.push_back(static_cast<std::uint8_t>(call.kind));
+    if (call.takes_line()) out.push_back(call.line);
+    if (call.takes_value()) {
+      put_u16(out, static_cast<std::uint16_t>(call.value));
+      put_u16(out, static_cast<std::uint16_t>(call.value >> 16));
+      out.push_back(call.base);
+    }
+    if (call.takes_text()) {
+      if (!call.text) {
+        put_u16(out, kNullText);
+      } else {
+        assert(call.text->size() <= kMaxTextLength);
+        put_u16(out, static_cast<std::uint16_t>(call.text->size()));
+        out.insert(out.end(), call.text->begin(), call.text->end());
+      }
+    }
+  }
+  return out;
+}
+
+std::string describe(const Call& call) {
+  std::string out = name(call.kind);
+  if (!call.takes_line()) return out;
+  out += "(line " + std::to_string(call.line);
+  if (call.takes_value()) out += ", value " + std::to_string(call.value) + ", base " + std::to_string(call.base);
+  if (call.takes_text()) {
+    out += call.text ? ", " + std::to_string(call.text->size()) + " characters" : std::string(", NULL text");
+  }
+  return out + ")";
+}
+
+}  // namespace qel::fuzz
