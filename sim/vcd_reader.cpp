@@ -271,6 +271,8 @@ class Parser {
     if (raw > std::numeric_limits<std::uint64_t>::max() / scale_.multiply) {
       fail(t.line, "time " + quoted(t.text) + " is too large to count in nanoseconds");
     }
+    if (seen_time_ && raw > raw_time_) at_start_ = false;
+    seen_time_ = true;
     raw_time_ = raw;
     time_ns_ = raw * scale_.multiply / scale_.divide;
   }
@@ -286,7 +288,11 @@ class Parser {
       auto& known = level_[static_cast<std::size_t>(role)];
       if (known == level) continue;
       known = level;
-      trace_.changes.push_back(LineChange{time_ns_, role, level});
+      if (at_start_) {
+        trace_.initial[static_cast<std::size_t>(role)] = level;
+      } else {
+        trace_.changes.push_back(LineChange{time_ns_, role, level});
+      }
     }
   }
 
@@ -300,6 +306,8 @@ class Parser {
   std::array<std::optional<bool>, kLineCount> level_;
   std::uint64_t raw_time_ = 0;
   std::uint64_t time_ns_ = 0;
+  bool seen_time_ = false;
+  bool at_start_ = true;  // still at the trace's first time
   VcdTrace trace_;
 };
 

@@ -12,6 +12,7 @@
 #include <array>
 #include <cstdint>
 #include <istream>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -31,7 +32,11 @@ struct LineChange {
 };
 
 struct VcdTrace {
-  // In file order; only real changes of a line (the first known level included).
+  // Levels at the trace's first time (the last each line takes then), as the
+  // state the capture starts in; not edges: the clock may already idle high.
+  std::array<std::optional<bool>, kLineCount> initial{};
+  // In file order; only real changes of a line. A line first known later gets
+  // its first level here.
   std::vector<LineChange> changes;
   // Which lines the file carries. Without a reset line the controller is taken
   // to be out of reset from the start.

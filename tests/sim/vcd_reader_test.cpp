@@ -27,18 +27,26 @@ struct GoodCase {
   const char* what;
   std::string text;
   std::string map;
-  std::vector<LineChange> expected;
+  std::string initial;  // sclk, sdin, dc, res_n, cs: '0', '1' or '-' for unknown
+  std::vector<LineChange> changes;
 };
+
+std::string initial_of(const VcdTrace& trace) {
+  std::string out;
+  for (const auto& level : trace.initial) out += level ? (*level ? '1' : '0') : '-';
+  return out;
+}
 
 class VcdReaderGood : public ::testing::TestWithParam<GoodCase> {};
 
-// Each form of input yields the listed changes, in nanoseconds.
-TEST_P(VcdReaderGood, YieldsTheExpectedChanges) {
+// Each form of input yields the listed start levels and changes, in nanoseconds.
+TEST_P(VcdReaderGood, YieldsTheExpectedLevels) {
   const auto trace = read(GetParam().text, GetParam().map);
-  ASSERT_EQ(trace.changes.size(), GetParam().expected.size());
+  EXPECT_EQ(initial_of(trace), GetParam().initial);
+  ASSERT_EQ(trace.changes.size(), GetParam().changes.size());
   for (std::size_t i = 0; i < trace.changes.size(); ++i) {
     const auto& got = trace.changes[i];
-    const auto& want = GetParam().expected[i];
+    const auto& want = GetParam().changes[i];
     EXPECT_TRUE(got == want) << "change " << i << ": got t=" << got.time_ns << " line " << static_cast<int>(got.line)
                              << " level " << got.level << ", want t=" << want.time_ns << " line "
                              << static_cast<int>(want.line) << " level " << want.level;
@@ -48,38 +56,45 @@ TEST_P(VcdReaderGood, YieldsTheExpectedChanges) {
 INSTANTIATE_TEST_SUITE_P(
     Forms, VcdReaderGood,
     ::testing::Values(
-        GoodCase{"timescale 10 us",
-                 "$timescale 10 us $end\n" + kThreeWires + "#0 1!\n#3 0!\n",
+        GoodCase{"timescale 10 us; the last level at the first time is the start level",
+                 "$timescale 10 us $end\n" + kThreeWires + "#0 0! 1!\n#3 0!\n",
                  "",
-                 {{0, C, true}, {30'000, C, false}}},
+                 "1----",
+                 {{30'000, C, false}}},
         GoodCase{"timescale 100ps written as one word",
-                 "$timescale\n 100ps\n$end\n" + kThreeWires + "#25 1\"\n",
+                 "$timescale\n 100ps\n$end\n" + kThreeWires + "#0 0\"\n#25 1\"\n",
                  "",
+                 "-0---",
                  {{2, D, true}}},
         GoodCase{"several changes on one line, x and z unchanged",
                  kThreeWires + "#0 $dumpvars 0! 0\" x# $end #5 1! 1\" z# #7 X! 1# #9 0!\n",
                  "",
-                 {{0, C, false}, {0, D, false}, {5, C, true}, {5, D, true}, {7, S, true}, {9, C, false}}},
-        GoodCase{"repeated levels and $dumpall give no change",
+                 "00---",
+                 {{5, C, true}, {5, D, true}, {7, S, true}, {9, C, false}}},
+        GoodCase{"repeated levels and $dumpall give no change; later first levels are changes",
                  kThreeWires + "#1 1! #2 $dumpall 1! 0\" 0# $end #3 1!\n",
                  "",
-                 {{1, C, true}, {2, D, false}, {2, S, false}}},
+                 "1----",
+                 {{2, D, false}, {2, S, false}}},
         GoodCase{"vectors and reals skipped, comments ignored",
                  "$var wire 8 % bus $end\n$var real 64 & v $end\n" + kThreeWires +
-                     "$comment probe 1 $end\n#4 b1010 % r1.5 & b1 ! 1#\n",
+                     "$comment probe 1 $end\n#4 b1010 % r1.5 & b1 ! 1#\n#6 b0 !\n",
                  "",
-                 {{4, C, true}, {4, S, true}}},
+                 "1-1--",
+                 {{6, C, false}}},
         GoodCase{"analyzer names in nested scopes, by name and by path",
                  "$timescale 1 ps $end\n$scope module la $end\n$scope module probes $end\n"
                  "$var wire 1 a D0 $end\n$var wire 1 b D1 [1] $end\n$var wire 1 c D2 $end\n$var wire 1 d D3 $end\n"
                  "$upscope $end\n$upscope $end\n$enddefinitions $end\n#0 0a 0b 0c 1d\n#2500 1a #4000 0d\n",
                  "sclk=D0,sdin=la.probes.D1,dc=D2,res_n=D3",
-                 {{0, C, false}, {0, D, false}, {0, S, false}, {0, R, true}, {2, C, true}, {4, R, false}}},
+                 "0001-",
+                 {{2, C, true}, {4, R, false}}},
         GoodCase{"signals sharing an identifier code",
                  "$var wire 1 ! clk $end\n$var wire 1 ! clk_copy $end\n$var wire 1 \" d $end\n"
-                 "$enddefinitions $end\n#1 1!\n",
+                 "$enddefinitions $end\n#1 1!\n#2 0!\n",
                  "sclk=clk,sdin=d,dc=clk_copy",
-                 {{1, C, true}, {1, S, true}}}),
+                 "1-1--",
+                 {{2, C, false}, {2, S, false}}}),
     [](const auto& info) {
       std::string name = info.param.what;
       for (char& c : name) c = std::isalnum(static_cast<unsigned char>(c)) ? c : '_';
