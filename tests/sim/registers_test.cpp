@@ -13,10 +13,9 @@ struct Field {
   const char* name;
   int (*get)(const Registers&);
 };
-#define FIELD(f)                                                 \
-  Field {                                                        \
-#f, [](const Registers& r) { return static_cast<int>(r.f); } \
-  }
+// clang-format off
+#define FIELD(f) Field{#f, [](const Registers& r) { return static_cast<int>(r.f); }}
+// clang-format on
 
 struct Expected {
   Field field;
@@ -24,29 +23,17 @@ struct Expected {
 };
 
 // The datasheet's reset values.
+// clang-format off
 const std::vector<Expected> kResetValues = {
-    {FIELD(display_on), 0},
-    {FIELD(contrast), 0x7F},
-    {FIELD(inverse), 0},
-    {FIELD(entire_on), 0},
-    {FIELD(multiplex), 63},
-    {FIELD(display_offset), 0},
-    {FIELD(start_line), 0},
-    {FIELD(segment_remap), 0},
-    {FIELD(com_scan_reversed), 0},
-    {FIELD(clock_div), 0x80},
-    {FIELD(precharge), 0x22},
-    {FIELD(com_pins), 0x12},
-    {FIELD(vcomh), 0x20},
-    {FIELD(addressing_mode), 2},
-    {FIELD(charge_pump), 0},
-    {FIELD(page), 0},
-    {FIELD(column), 0},
-    {FIELD(column_start), 0},
-    {FIELD(column_range_end), 127},
-    {FIELD(page_range_end), 7},
-    {FIELD(scroll.active), 0},
+    {FIELD(display_on), 0},        {FIELD(contrast), 0x7F},     {FIELD(inverse), 0},
+    {FIELD(entire_on), 0},         {FIELD(multiplex), 63},      {FIELD(display_offset), 0},
+    {FIELD(start_line), 0},        {FIELD(segment_remap), 0},   {FIELD(com_scan_reversed), 0},
+    {FIELD(clock_div), 0x80},      {FIELD(precharge), 0x22},    {FIELD(com_pins), 0x12},
+    {FIELD(vcomh), 0x20},          {FIELD(addressing_mode), 2}, {FIELD(charge_pump), 0},
+    {FIELD(page), 0},              {FIELD(column), 0},          {FIELD(column_start), 0},
+    {FIELD(column_range_end), 127}, {FIELD(page_range_end), 7}, {FIELD(scroll.active), 0},
 };
+// clang-format on
 
 void expect_reset_values(const Registers& r) {
   for (const Expected& e : kResetValues) EXPECT_EQ(e.field.get(r), e.value) << e.field.name;
