@@ -1,0 +1,197 @@
+// qel-lcd-sim end to end: the built program run as a user runs it, its outputs
+// and exit status read back.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <regex>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string slurp(const fs::path& p) {
+  std::ifstream in(p, std::ios::binary);
+  std::ostringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+struct Result {
+  int status = -1;
+  std::string out, err;
+};
+
+class Program : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+    dir_ = fs::temp_directory_path() / ("qel_tool_" + std::string(info->test_suite_name()) + "_" + info->name());
+    fs::remove_all(dir_);
+    fs::create_directories(dir_);
+  }
+  void TearDown() override {
+    if (!HasFailure()) fs::remove_all(dir_);
+  }
+
+  fs::path file(const std::string& name, const std::string& text = "") {
+    if (!text.empty()) std::ofstream(dir_ / name, std::ios::binary) << text;
+    return dir_ / name;
+  }
+
+  // Runs the program in the test's folder with `args` (already shell-quoted).
+  Result run(const std::string& args, const std::string& stdin_text = "") {
+    const fs::path in = dir_ / "stdin.txt";
+    std::ofstream(in, std::ios::binary) << stdin_text;
+    const std::string cmd = "cd '" + dir_.string() + "' && '" QEL_SIM_PROGRAM "' " + args + " <'" + in.string() +
+                            "' >stdout.txt 2>stderr.txt";
+    Result r;
+    const int raw = std::system(cmd.c_str());
+    r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+    r.out = slurp(dir_ / "stdout.txt");
+    r.err = slurp(dir_ / "stderr.txt");
+    return r;
+  }
+
+  fs::path dir_;
+};
+
+std::vector<std::string> lines_of(const std::string& text) {
+  std::vector<std::string> out;
+  std::istringstream in(text);
+  for (std::string l; std::getline(in, l);) out.push_back(l);
+  return out;
+}
+
+// Byte lines of a blanked page: page, column 1, then 128 zero columns.
+std::vector<std::string> blank_lines(const char* page_byte) {
+  std::vector<std::string> out = {std::string("C ") + page_byte, "C 01", "C 10"};
+  out.insert(out.end(), 128, "D 00");
+  return out;
+}
+
+// --bytes - prints "# call" and one "C XX"/"D XX" line per byte, and nothing else.
+TEST_F(Program, ByteLogOnStandardOutputIsExact) {
+  file("s.qel", "QEL_LCD_Init();\nQEL_LCD_WriteValue(0xF,\n  16, 3)  // fifteen\n");
+  const Result r = run("--script s.qel --bytes -");
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.err, "");
+
+  const std::vector<std::string> lines = lines_of(r.out);
+  const std::size_t kInitBytes = 28 + 8 * 131 + 3;  // set-up commands, eight blanked pages, home
+  ASSERT_EQ(lines.size(), 1 + kInitBytes + 1 + 131 + 3 + 6);
+  EXPECT_EQ(lines[0], "# QEL_LCD_Init();");
+  EXPECT_EQ(lines[1], "C AE");
+  const std::regex byte_line("[CD] [0-9A-F]{2}");
+  for (std::size_t i = 1; i <= kInitBytes; ++i) EXPECT_TRUE(std::regex_match(lines[i], byte_line)) << lines[i];
+
+  std::vector<std::string> expected = {"# QEL_LCD_WriteValue(0xF, 16, 3)"};
+  const std::vector<std::string> blank = blank_lines("B3");
+  expected.insert(expected.end(), blank.begin(), blank.end());
+  expected.insert(expected.end(), {"C B3", "C 10", "C 01", "D 00", "D 7F", "D 09", "D 09", "D 09", "D 01"});  // F
+  const std::vector<std::string> tail(lines.begin() + static_cast<std::ptrdiff_t>(1 + kInitBytes), lines.end());
+  EXPECT_EQ(tail, expected);
+}
+
+struct StatusCase {
+  const char* args;
+  int status;
+  const char* err_contains;
+};
+
+const StatusCase kStatus[] = {
+    {"--script bad.qel", 2, "bad.qel:2:19: Value '256' is out of range for the line of QEL_LCD_ClearLine; expected"},
+    {"--script missing.qel", 2, "Cannot open script file 'missing.qel': No such file or directory."},
+    {"--decode missing.vcd", 2, "Cannot open VCD file 'missing.vcd': No such file or directory."},
+    {"-e 'QEL_LCD_Init(' --no-term", 2, "-e#1:1:14: Unexpected end of script"},
+    {"--color red", 2, "--color"},
+    {"--rotate 90", 2, "--rotate"},
+    {"--bytes no/such/dir/b.txt -e 'QEL_LCD_Init()'", 2, "Cannot open byte log file 'no/such/dir/b.txt'"},
+    // Page command 0xB8 for line 8 is no page: the controller notes it.
+    {"-e 'QEL_LCD_Init()' -e 'QEL_LCD_WriteString(\"x\", 8)' --no-term --strict", 1, "-e#2:1:1: byte "},
+    {"-e 'QEL_LCD_Init()' -e 'QEL_LCD_WriteString(\"x\", 8)' --no-term", 0, "note: "},
+    {"-e 'QEL_LCD_Init()' -e 'QEL_LCD_WriteString(\"x\", 7)' --no-term --strict", 0, ""},
+};
+
+class ProgramStatus : public Program, public ::testing::WithParamInterface<StatusCase> {};
+
+// User mistakes exit 2 with a message naming what was wrong; notes exit 1 only with --strict.
+TEST_P(ProgramStatus, ExitStatusAndMessage) {
+  file("bad.qel", "QEL_LCD_Init();\nQEL_LCD_ClearLine(256);\n");
+  const Result r = run(GetParam().args);
+  EXPECT_EQ(r.status, GetParam().status) << r.err;
+  EXPECT_NE(r.err.find(GetParam().err_contains), std::string::npos) << r.err;
+  if (GetParam().err_contains[0] == '\0') {
+    EXPECT_EQ(r.err, "");
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, ProgramStatus, ::testing::ValuesIn(kStatus));
+
+// --frames writes one picture per call, numbered from 1.
+TEST_F(Program, FramesGivesOnePicturePerCall) {
+  const Result r =
+      run("-e 'QEL_LCD_Init()' -e 'QEL_LCD_ClearLine(1)' -e 'QEL_LCD_WriteValue(3, 10, 2)' "
+          "--frames frames --no-term");
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_TRUE(fs::exists(dir_ / "frames/frame_0003.png"));
+  EXPECT_EQ(std::distance(fs::directory_iterator(dir_ / "frames"), fs::directory_iterator{}), 3);
+  EXPECT_NE(slurp(dir_ / "frames/frame_0002.png"), slurp(dir_ / "frames/frame_0003.png"));
+}
+
+// A VCD written while running a script decodes to the same bytes and picture.
+TEST_F(Program, WrittenVcdDecodesToTheSameBytesAndPicture) {
+  const std::string example = std::string(QEL_EXAMPLES_DIR) + "/wrap.qel";
+  Result r = run("--script '" + example + "' --vcd run.vcd --bytes run.txt --png run.png --no-term");
+  ASSERT_EQ(r.status, 0) << r.err;
+  r = run("--decode run.vcd --map sclk=sclk,dc=dc --bytes decoded.txt --png decoded.png --no-term --strict");
+  ASSERT_EQ(r.status, 0) << r.err;
+
+  std::string run_bytes;
+  for (const std::string& l : lines_of(slurp(dir_ / "run.txt"))) {
+    if (l.rfind("# ", 0) != 0) run_bytes += l + "\n";
+  }
+  EXPECT_GT(run_bytes.size(), 5000u);
+  EXPECT_EQ(slurp(dir_ / "decoded.txt"), run_bytes);
+  EXPECT_EQ(slurp(dir_ / "decoded.png"), slurp(dir_ / "run.png"));
+}
+
+// Without a script the demo runs, panel.png appears and the panel is drawn.
+TEST_F(Program, DemoWritesPanelPngAndShowsThePanel) {
+  const Result r = run("");
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_TRUE(fs::exists(dir_ / "panel.png"));
+  EXPECT_NE(r.out.find("\u2580"), std::string::npos);  // upper half block
+}
+
+// A script on standard input; the ASCII view; --rotate 180 turns the picture.
+TEST_F(Program, StandardInputScriptAndRotation) {
+  const std::string script = "QEL_LCD_Init()\nQEL_LCD_WriteString(\"#\", 0)\n";
+  const Result upright = run("--script - --ascii", script);
+  const Result turned = run("--script - --ascii --rotate 180", script);
+  ASSERT_EQ(upright.status, 0) << upright.err;
+  ASSERT_EQ(turned.status, 0) << turned.err;
+  const auto up = lines_of(upright.out);
+  const auto down = lines_of(turned.out);
+  ASSERT_EQ(up.size(), 34u);  // 32 text lines of two pixel rows, and the frame
+  ASSERT_EQ(down.size(), 34u);
+  EXPECT_NE(up[1].find_first_not_of(" |"), std::string::npos) << "text at the top";
+  EXPECT_EQ(down[1].find_first_not_of(" |"), std::string::npos);
+  EXPECT_NE(down[32].find_first_not_of(" |"), std::string::npos) << "text at the bottom";
+}
+
+// --stats totals for start-up: 55 commands, 1024 data bytes, 25 writes per byte
+// plus the clock and two reset writes, and the 250 ms reset wait.
+TEST_F(Program, StatsCountBytesPinWritesAndDelay) {
+  const Result r = run("-e 'QEL_LCD_Init()' --stats --no-term --pin-write-ns 1000");
+  ASSERT_EQ(r.status, 0) << r.err;
+  const std::regex total(R"(total \(1000 ns per pin write\)\s+55\s+1024\s+26978\s+250\s+276\.978000 ms)");
+  EXPECT_TRUE(std::regex_search(r.out, total)) << r.out;
+}
+
+}  // namespace
