@@ -22,6 +22,7 @@
 #include "script_runner.h"
 #include "signal_map.h"
 #include "vcd_reader.h"
+#include "vcd_replay.h"
 #include "vcd_writer.h"
 
 namespace qel::sim {
@@ -193,16 +194,14 @@ std::vector<std::string> run_decode(const RunOptions& o, std::optional<Controlle
   Output bytes(o.bytes_path, "byte log file", out);
   const VcdTrace trace =
       read_vcd_file(o.decode_path, o.signal_map.empty() ? default_signal_map() : parse_signal_map(o.signal_map));
-  ControllerOptions options = o.controller;
-  options.reset_released = !trace.has(Line::Reset);  // no reset line: the controller is taken to be running
-  Controller& controller = slot.emplace(options);
-  for (const LineChange& c : trace.changes) controller.set_line(c.line, c.level, c.time_ns);
-  controller.end_of_trace();
+  Controller& controller = slot.emplace(o.controller);
+  replay(trace, controller);
   if (bytes) write_byte_lines(*bytes, controller.bytes(), 0, controller.bytes().size());
   bytes.finish();
   if (o.stats) {
     CallCost cost{"trace '" + o.decode_path + "'", {}};
     count_bytes(controller.bytes(), 0, controller.bytes().size(), cost.counts);
+    cost.counts.pin_writes = trace.changes.size();  // a trace holds only the writes that changed a level
     write_stats(report, {cost}, o.pin_write_ns);
   }
   std::vector<std::string> notes;
