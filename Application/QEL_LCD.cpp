@@ -223,18 +223,20 @@ static void QEL_LCD_DLY_Ms(QEL_U32 ms) {
  */
 static void QEL_LCD_WrByte(QEL_U8 byte, QEL_U32 dc) {
   PIN_Handle h = QEL_HlcdPins;
-  QEL_U8 bit;
+  /* The byte at the top of a 32-bit word, with a marker bit just below it: the bit to
+   * send is always bit 31, and the byte is done when the marker reaches the top. */
+  QEL_U32 bits = ((QEL_U32)byte << 24) | 0x00800000UL;
 
   if (h == NULL) {
     return;
   }
   (void)PIN_setOutputValue(h, QEL_DIO_DC, dc);
-  for (bit = 0U; bit < 8U; bit++) {
+  do {
     (void)PIN_setOutputValue(h, QEL_DIO_SCLK, 0U);
-    (void)PIN_setOutputValue(h, QEL_DIO_SDIN, (QEL_U32)(byte >> 7));
+    (void)PIN_setOutputValue(h, QEL_DIO_SDIN, bits >> 31);
     (void)PIN_setOutputValue(h, QEL_DIO_SCLK, 1U);
-    byte = (QEL_U8)(byte << 1);
-  }
+    bits <<= 1;
+  } while (bits != 0x80000000UL);
 }
 
 /* Sends a command byte. */
