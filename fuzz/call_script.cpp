@@ -111,7 +111,7 @@ std::string describe(const Call& call) {
   out += "(line " + std::to_string(call.line);
   if (call.takes_value()) out += ", value " + std::to_string(call.value) + ", base " + std::to_string(call.base);
   if (call.takes_text()) {
-    out += call.text ? ", " + std::to_string(call.text->size()) + " characters" : std::string(", NULL text");
+    out += call.text ? ", " + std::to_string(call.text->size()) + "-character text" : std::string(", NULL text");
   }
   return out + ")";
 }

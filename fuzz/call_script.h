@@ -53,7 +53,7 @@ std::vector<Call> read_calls(const std::uint8_t* data, std::size_t size);
 // kMaxTextLength cannot be written and are an error of the caller).
 std::vector<std::uint8_t> write_calls(const std::vector<Call>& calls);
 
-// "WriteString(line 7, 25 characters)" and the like, for failure reports.
+// "WriteString(line 7, 25-character text)" and the like, for failure reports.
 std::string describe(const Call& call);
 
 }  // namespace qel::fuzz
