@@ -215,6 +215,10 @@ std::vector<std::string> run_decode(const RunOptions& o, std::optional<Controlle
 
 int run_simulation(const RunOptions& o, std::ostream& out, std::ostream& err) {
   try {
+    if (o.bytes_path == "-" && o.vcd_path == "-") {
+      throw UserError(
+          "Cannot write both the byte log and the VCD file to standard output ('-'); give one a file name.");
+    }
     std::optional<Controller> controller;
     std::ostream& report = stdout_taken(o) ? err : out;
     const std::vector<std::string> notes = o.decode_path.empty()

@@ -2,6 +2,7 @@
 // and exit status read back.
 #include <gtest/gtest.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <cstdlib>
 #include <filesystem>
@@ -31,7 +32,7 @@ class Program : public ::testing::Test {
  protected:
   void SetUp() override {
     const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    dir_ = fs::temp_directory_path() / ("qel_tool_" + std::string(info->test_suite_name()) + "_" + info->name());
+    dir_ = fs::temp_directory_path() / ("qel_tool_" + std::to_string(getpid()) + "_" + info->name());
     fs::remove_all(dir_);
     fs::create_directories(dir_);
   }
@@ -111,6 +112,7 @@ const StatusCase kStatus[] = {
     {"-e 'QEL_LCD_Init(' --no-term", 2, "-e#1:1:14: Unexpected end of script"},
     {"--color red", 2, "--color"},
     {"--rotate 90", 2, "--rotate"},
+    {"--bytes - --vcd -", 2, "Cannot write both the byte log and the VCD file to standard output"},
     {"--bytes no/such/dir/b.txt -e 'QEL_LCD_Init()'", 2, "Cannot open byte log file 'no/such/dir/b.txt'"},
     // Page command 0xB8 for line 8 is no page: the controller notes it.
     {"-e 'QEL_LCD_Init()' -e 'QEL_LCD_WriteString(\"x\", 8)' --no-term --strict", 1, "-e#2:1:1: byte "},
