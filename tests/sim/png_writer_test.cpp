@@ -6,6 +6,7 @@
 #include <png.h>
 
 #include <stdexcept>
+#include <utility>
 #include <vector>
 
 namespace qel::sim {
@@ -35,8 +36,7 @@ TEST(PngWriter, ImageSizeIsPanelPlusBezelTimesScale) {
   const struct { int scale, width, height; } cases[] = {{1, 136, 72}, {2, 272, 144}, {4, 544, 288}, {7, 952, 504}};
   for (const auto& c : cases) {
     const Decoded d = decode(encode_png(Picture{}, PngOptions{c.scale, PanelColor::White}));
-    EXPECT_EQ(d.width, c.width) << "scale " << c.scale;
-    EXPECT_EQ(d.height, c.height) << "scale " << c.scale;
+    EXPECT_EQ(std::pair(d.width, d.height), std::pair(c.width, c.height)) << "scale " << c.scale;
   }
 }
 
@@ -62,19 +62,18 @@ TEST(PngWriter, PixelsTakeThePanelColourRowByRow) {
     // Both corners of the scaled square carry the pixel's colour.
     for (int corner : {0, kScale - 1}) {
       const Rgb got = d.at((c.x + kPngBezel) * kScale + corner, (c.y + kPngBezel) * kScale + corner);
-      EXPECT_TRUE(got == c.expected) << "colour " << static_cast<int>(c.color) << " pixel (" << c.x << ", " << c.y
-                                     << ") got " << int{got.r} << "," << int{got.g} << "," << int{got.b};
+      EXPECT_TRUE(got == c.expected) << "colour " << static_cast<int>(c.color) << " at " << c.x << "," << c.y;
     }
   }
 }
 
 TEST(PngWriter, UnwritablePathIsReportedWithItsReason) {
-  try {
-    write_png(Picture{}, "no-such-dir/panel.png");
-    FAIL() << "no error";
-  } catch (const std::runtime_error& e) {
-    EXPECT_STREQ(e.what(), "Cannot write PNG file 'no-such-dir/panel.png': No such file or directory.");
-  }
+  EXPECT_THROW(
+      try { write_png(Picture{}, "no-such-dir/panel.png"); } catch (const std::runtime_error& e) {
+        EXPECT_STREQ(e.what(), "Cannot write PNG file 'no-such-dir/panel.png': No such file or directory.");
+        throw;
+      },
+      std::runtime_error);
   EXPECT_THROW(encode_png(Picture{}, PngOptions{0, PanelColor::White}), std::invalid_argument);
 }
 
