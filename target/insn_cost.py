@@ -19,6 +19,7 @@ import sys
 import tempfile
 import threading
 
+sys.dont_write_bytecode = True  # keep the source tree clean
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import footprint  # noqa: E402
 
