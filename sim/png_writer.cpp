@@ -76,11 +76,11 @@ std::vector<std::uint8_t> encode_png(const Picture& picture, const PngOptions& o
   const std::unique_ptr<png_image, ImageFree> cleanup(&image);
 
   png_alloc_size_t size = 0;
-  if (!png_image_write_to_memory(&image, nullptr, &size, 0, pixels.data(), 0, nullptr)) {
+  if (png_image_write_to_memory(&image, nullptr, &size, 0, pixels.data(), 0, nullptr) == 0) {
     throw std::runtime_error(std::string("PNG encoding failed: ") + image.message + ".");
   }
   std::vector<std::uint8_t> encoded(size);
-  if (!png_image_write_to_memory(&image, encoded.data(), &size, 0, pixels.data(), 0, nullptr)) {
+  if (png_image_write_to_memory(&image, encoded.data(), &size, 0, pixels.data(), 0, nullptr) == 0) {
     throw std::runtime_error(std::string("PNG encoding failed: ") + image.message + ".");
   }
   encoded.resize(size);

@@ -127,7 +127,7 @@ class Parser {
       } else if (t->text == "$scope") {
         const std::string kind = need("a scope type").text;
         const std::string name = need("a scope name").text;
-        need_end("'$scope " + kind + " " + name + "'");
+        need_end("'$scope " + kind + ' ' + name + '\'');
         scopes_.push_back(name);
       } else if (t->text == "$upscope") {
         if (scopes_.empty()) fail(t->line, "got '$upscope' without an open '$scope'");
@@ -192,21 +192,28 @@ class Parser {
     vars_.push_back(std::move(v));
   }
 
+  // The variable the map names for `role`, by name or full path; nullptr if none.
+  const Var* find_var(Line role, int line) const {
+    const std::string& wanted = map_.name_of(role);
+    const Var* found = nullptr;
+    for (const Var& v : vars_) {
+      if (v.name != wanted && v.path != wanted) continue;
+      if (found != nullptr && found->code != v.code) {
+        fail(line, "signal " + quoted(wanted) + " for " + std::string(role_name(role)) +
+                       " is ambiguous: " + quoted(found->path) + " or " + quoted(v.path));
+      }
+      found = &v;
+    }
+    return found;
+  }
+
   // Finds the signal of each role; reports missing and unusable ones.
   void bind_signals(int line) {
     std::string missing;
     for (int i = 0; i < kLineCount; ++i) {
       const auto role = static_cast<Line>(i);
       const std::string& wanted = map_.name_of(role);
-      const Var* found = nullptr;
-      for (const Var& v : vars_) {
-        if (v.name != wanted && v.path != wanted) continue;
-        if (found != nullptr && found->code != v.code) {
-          fail(line, "signal " + quoted(wanted) + " for " + std::string(role_name(role)) +
-                         " is ambiguous: " + quoted(found->path) + " or " + quoted(v.path));
-        }
-        found = &v;
-      }
+      const Var* found = find_var(role, line);
       if (found == nullptr) {
         if (!role_is_optional(role) || map_.is_named(role)) {
           missing += (missing.empty() ? "" : ", ") + quoted(wanted) + " (" + std::string(role_name(role)) + ")";
