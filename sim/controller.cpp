@@ -17,19 +17,22 @@ Controller::Controller(ControllerOptions options)
 
 void Controller::note(std::string message) { diagnostics_.push_back({bytes_.size(), std::move(message)}); }
 
-void Controller::set_line(Line line, bool level, std::optional<std::uint64_t> time_ns) {
-  const bool changed = serial_.level(line) != level;
-  if (!time_ns) {
-    timing_.forget_times();
-  } else if (changed) {
-    const bool listening = !serial_.in_reset() && !serial_.level(Line::ChipSelect);
-    std::vector<std::string> notes;
-    timing_.on_change(line, level, *time_ns, listening, notes);
-    for (auto& text : notes) note(std::move(text));
+void Controller::change(Line line, bool level, bool timed, std::uint64_t time_ns) {
+  if (!timed) {
+    set_line(line, level);
+    return;
   }
+  if (serial_.level(line) == level) return;
+  timed_ = true;
+  const bool listening = !serial_.in_reset() && !serial_.level(Line::ChipSelect);
+  std::vector<std::string> notes;
+  timing_.on_change(line, level, time_ns, listening, notes);
+  for (auto& text : notes) note(std::move(text));
+  settle(serial_.set(line, level));
+}
 
-  const int bits_before = serial_.pending_bits();
-  switch (serial_.set(line, level)) {
+void Controller::settle(SerialInterface::Outcome outcome) {
+  switch (outcome) {
     case SerialInterface::Outcome::Byte:
       take_byte(serial_.byte());
       break;
@@ -39,26 +42,33 @@ void Controller::set_line(Line line, bool level, std::optional<std::uint64_t> ti
     case SerialInterface::Outcome::ResetAsserted:
       registers_.reset();
       decoder_.reset();
-      if (bits_before > 0)
-        note("Reset went low " + std::to_string(bits_before) + " bits into a byte; the bits are dropped.");
+      if (serial_.dropped_bits() > 0)
+        note("Reset went low " + std::to_string(serial_.dropped_bits()) + " bits into a byte; the bits are dropped.");
+      break;
+    case SerialInterface::Outcome::ResetReleased:
+      report_edges_in_reset();
       break;
     case SerialInterface::Outcome::FrameAborted:
-      note("Chip select went inactive " + std::to_string(bits_before) + " bits into a byte; the bits are dropped.");
+      note("Chip select went inactive " + std::to_string(serial_.dropped_bits()) +
+           " bits into a byte; the bits are dropped.");
       break;
     case SerialInterface::Outcome::None:
-      if (line == Line::Reset && level && changed) report_edges_in_reset();
-      break;
     case SerialInterface::Outcome::Bit:
     case SerialInterface::Outcome::EdgeDeselected:
       break;
   }
 }
 
+void Controller::forget_times() {
+  timing_.forget_times();
+  timed_ = false;
+}
+
 void Controller::take_byte(const WireByte& byte) {
   if (!byte.is_data) {
     if (auto text = decoder_.command(byte.value, registers_)) note(std::move(*text));
   } else {
-    if (auto text = decoder_.data()) note(std::move(*text));
+    if (decoder_.pending()) note(*decoder_.data());
     assert(registers_.page < kPages && registers_.column < kColumns);
     ram_[registers_.page][registers_.column] = byte.value;
     advance_write_pointer(registers_, options_.column_wrap);

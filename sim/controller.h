@@ -58,7 +58,16 @@ class Controller {
 
   // One line change. time_ns: the change's real time when the trace has one (a
   // capture); std::nullopt otherwise, and then no timing checks are made.
-  void set_line(Line line, bool level, std::optional<std::uint64_t> time_ns = std::nullopt);
+  void set_line(Line line, bool level, std::optional<std::uint64_t> time_ns) {
+    change(line, level, time_ns.has_value(), time_ns.value_or(0));
+  }
+  // The same for a trace without times (the module on the host): the hot path, so
+  // the common outcomes (nothing, one more bit) are decided inline.
+  void set_line(Line line, bool level) {
+    if (timed_) forget_times();  // a run of timed changes ends here
+    const auto outcome = serial_.set(line, level);
+    if (outcome != SerialInterface::Outcome::None && outcome != SerialInterface::Outcome::Bit) settle(outcome);
+  }
   // The trace is over: a partial byte left in the shift register becomes a note.
   void end_of_trace();
 
@@ -71,7 +80,10 @@ class Controller {
 
  private:
   void note(std::string message);
+  void change(Line line, bool level, bool timed, std::uint64_t time_ns);
+  void settle(SerialInterface::Outcome outcome);
   void take_byte(const WireByte& byte);
+  void forget_times();
   void report_edges_in_reset();
 
   ControllerOptions options_;
@@ -80,6 +92,7 @@ class Controller {
   CommandDecoder decoder_;
   DisplayRam ram_;
   TimingChecks timing_;
+  bool timed_ = false;  // timing_ holds times of earlier changes
   std::vector<WireByte> bytes_;
   std::vector<Diagnostic> diagnostics_;
   unsigned edges_in_reset_ = 0;  // rising clock edges during the current reset pulse

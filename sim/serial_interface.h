@@ -33,6 +33,7 @@ class SerialInterface {
     EdgeInReset,     // a rising clock edge while reset is low, ignored
     EdgeDeselected,  // a rising clock edge while chip select is high, ignored
     ResetAsserted,   // reset went low: registers must return to their defaults
+    ResetReleased,   // reset went high
     FrameAborted,    // chip select went high with a partial byte, which is dropped
   };
 
@@ -46,12 +47,52 @@ class SerialInterface {
   bool level(Line line) const { return levels_[static_cast<int>(line)]; }
   bool in_reset() const { return !level(Line::Reset); }
   int pending_bits() const { return bits_; }
+  // Bits of a partial byte dropped by the last ResetAsserted or FrameAborted.
+  int dropped_bits() const { return dropped_bits_; }
 
  private:
   bool levels_[kLineCount] = {};
   std::uint8_t shift_ = 0;
   int bits_ = 0;
+  int dropped_bits_ = 0;
   WireByte byte_;
 };
+
+// Inline: it runs for every pin change.
+inline SerialInterface::Outcome SerialInterface::set(Line line, bool level) {
+  bool& current = levels_[static_cast<int>(line)];
+  if (current == level) return Outcome::None;
+  current = level;
+
+  switch (line) {
+    case Line::Reset:
+      if (level) return Outcome::ResetReleased;
+      dropped_bits_ = bits_;
+      shift_ = 0;
+      bits_ = 0;
+      return Outcome::ResetAsserted;
+    case Line::ChipSelect:
+      if (!level) return Outcome::None;
+      if (bits_ == 0) return Outcome::None;
+      dropped_bits_ = bits_;
+      shift_ = 0;
+      bits_ = 0;
+      return Outcome::FrameAborted;
+    case Line::Clock:
+      if (!level) return Outcome::None;
+      if (in_reset()) return Outcome::EdgeInReset;
+      if (this->level(Line::ChipSelect)) return Outcome::EdgeDeselected;
+      shift_ = static_cast<std::uint8_t>((shift_ << 1) | (this->level(Line::Data) ? 1 : 0));
+      if (++bits_ < 8) return Outcome::Bit;
+      byte_ = WireByte{shift_, this->level(Line::DataCommand)};
+      shift_ = 0;
+      bits_ = 0;
+      return Outcome::Byte;
+    case Line::Data:
+    case Line::DataCommand:
+      return Outcome::None;
+  }
+  return Outcome::None;
+}
 
 }  // namespace qel::sim
