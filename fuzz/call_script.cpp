@@ -28,6 +28,35 @@ class Reader {
   std::size_t pos_ = 0;
 };
 
+// Operation byte (modulo 16) to call; write_calls uses the first code of each kind.
+const CallKind kKindOfCode[16] = {
+    CallKind::Init,
+    CallKind::InitOpenFails,
+    CallKind::WriteString,
+    CallKind::WriteString,
+    CallKind::WriteString,
+    CallKind::WriteString,
+    CallKind::ClearLine,
+    CallKind::ClearLine,
+    CallKind::ClearLine,
+    CallKind::WriteValue,
+    CallKind::WriteValue,
+    CallKind::WriteValue,
+    CallKind::WriteStringValue,
+    CallKind::WriteStringValue,
+    CallKind::WriteStringValue,
+    CallKind::WriteStringValue,
+};
+
+std::uint8_t code_of(CallKind kind) {
+  std::uint8_t code = 0;
+  while (kKindOfCode[code] != kind) {
+    ++code;
+    assert(code < 16);
+  }
+  return code;
+}
+
 void put_u16(std::vector<std::uint8_t>& out, std::uint16_t v) {
   out.push_back(static_cast<std::uint8_t>(v));
   out.push_back(static_cast<std::uint8_t>(v >> 8));
@@ -58,7 +87,7 @@ std::vector<Call> read_calls(const std::uint8_t* data, std::size_t size) {
   std::vector<Call> calls;
   while (!in.done() && calls.size() < kMaxCalls) {
     Call call;
-    call.kind = static_cast<CallKind>(in.u8() % kCallKindCount);
+    call.kind = kKindOfCode[in.u8() % 16];
     if (call.takes_line()) call.line = in.u8();
     if (call.takes_value()) {
       call.value = in.u32();
@@ -85,7 +114,7 @@ std::vector<Call> read_calls(const std::uint8_t* data, std::size_t size) {
 std::vector<std::uint8_t> write_calls(const std::vector<Call>& calls) {
   std::vector<std::uint8_t> out;
   for (const Call& call : calls) {
-    out.push_back(static_cast<std::uint8_t>(call.kind));
+    out.push_back(code_of(call.kind));
     if (call.takes_line()) out.push_back(call.line);
     if (call.takes_value()) {
       put_u16(out, static_cast<std::uint16_t>(call.value));

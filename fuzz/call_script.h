@@ -2,8 +2,11 @@
 // written back: the seed corpus is made with the writer.
 //
 // Input format: a sequence of calls, at most kMaxCalls. Each call opens with an
-// operation byte (taken modulo 6, in the order of CallKind); its arguments follow,
-// only those the operation takes, in this order:
+// operation byte, taken modulo 16: 0 Init, 1 Init with PIN_open failing,
+// 2-5 WriteString, 6-8 ClearLine, 9-11 WriteValue, 12-15 WriteStringValue (a
+// start-up is the slowest call and the least interesting to repeat, so it gets
+// the fewest codes). Its arguments follow, only those the operation takes, in
+// this order:
 //   line    1 byte
 //   value   4 bytes, little-endian
 //   base    1 byte
@@ -29,9 +32,8 @@ enum class CallKind : std::uint8_t {
   WriteValue,        // QEL_LCD_WriteValue(value, base, line)
   WriteStringValue,  // QEL_LCD_WriteStringValue(text, value, base, line)
 };
-inline constexpr int kCallKindCount = 6;
 
-inline constexpr std::size_t kMaxCalls = 32;
+inline constexpr std::size_t kMaxCalls = 16;
 inline constexpr std::size_t kMaxTextLength = 600;
 inline constexpr std::uint16_t kNullText = 0xFFFF;
 

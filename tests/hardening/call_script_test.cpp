@@ -21,14 +21,14 @@ TEST(CallScript, InputsReadAsCalls) {
     std::vector<std::string> calls;
   } cases[] = {
       {{}, {}},
-      {{0x00, 0x06, 0x01}, {"Init", "Init", "Init (PIN_open fails)"}},
-      {{0x03, 0x07}, {"ClearLine(line 7)"}},
-      {{0x04, 0x09, 0x78, 0x56, 0x34, 0x12, 0x10}, {"WriteValue(line 9, value 305419896, base 16)"}},
+      {{0x00, 0x10, 0x01}, {"Init", "Init", "Init (PIN_open fails)"}},
+      {{0x06, 0x07}, {"ClearLine(line 7)"}},
+      {{0x09, 0x09, 0x78, 0x56, 0x34, 0x12, 0x10}, {"WriteValue(line 9, value 305419896, base 16)"}},
       {{0x02, 0x00, 0xFF, 0xFF}, {"WriteString(line 0, NULL text)"}},
-      {{0x02, 0x01, 0x03, 0x00, 'a', 0x00, 'b', 0x03, 0x02},
+      {{0x02, 0x01, 0x03, 0x00, 'a', 0x00, 'b', 0x08, 0x02},
        {"WriteString(line 1, 1-character text)", "ClearLine(line 2)"}},
       {{0x02, 0x00, 0x5B, 0x02, 'a', 'b'}, {"WriteString(line 0, 2-character text)"}},  // 603 % 601
-      {{0x05}, {"WriteStringValue(line 0, value 0, base 0, 0-character text)"}},
+      {{0x0F}, {"WriteStringValue(line 0, value 0, base 0, 0-character text)"}},
   };
   for (const auto& c : cases) EXPECT_EQ(described(c.input), c.calls);
 }
