@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -33,6 +34,9 @@ struct Prelude {
   std::function<void()> run;
   unsigned opens;  // PIN_open calls it makes
 };
+
+// Names the case in test listings instead of dumping its bytes.
+void PrintTo(const Prelude& p, std::ostream* os) { *os << p.name; }
 
 class FailureInjection : public ModuleTest, public ::testing::WithParamInterface<Prelude> {
  protected:
