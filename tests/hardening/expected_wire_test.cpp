@@ -61,14 +61,5 @@ TEST(ExpectedWire, OnlyPageAndColumnAddressesAreAllowedCommands) {
   for (const auto& c : cases) EXPECT_EQ(is_addressing_command(c.byte), c.allowed) << int{c.byte};
 }
 
-TEST(ExpectedWire, StartUpIsSetUpBlankingAndHome) {
-  const auto& bytes = startup_bytes();
-  ASSERT_EQ(bytes.size(), 1079u);
-  EXPECT_EQ(bytes.front(), (sim::WireByte{0xAE, false}));
-  EXPECT_EQ(bytes[27], (sim::WireByte{0xAF, false}));
-  EXPECT_EQ(bytes[28], (sim::WireByte{0xB0, false}));
-  EXPECT_EQ(bytes[1076], (sim::WireByte{0xB0, false}));
-}
-
 }  // namespace
 }  // namespace qel::fuzz
