@@ -72,20 +72,23 @@ std::string text_drawn(const Call& call) {
   return "";
 }
 
+std::size_t slots_rendered(const Call& call) {
+  if (call.line >= kFirstCommandPage) return 0;
+  const std::size_t room = (kFirstCommandPage - call.line) * kSlotsPerLine;
+  return std::min({text_drawn(call).size(), kMaxCharacters, room});
+}
+
 ByteCount expected_count(const Call& call) {
   assert(call.takes_line());
   ByteCount count;
   if (call.line >= kFirstCommandPage) return count;
 
-  count.commands = kBlankingCommands;
-  count.data = kBlankingData;
   const std::string text = text_drawn(call);
-  const std::size_t room = (kFirstCommandPage - call.line) * kSlotsPerLine;
-  const std::size_t slots = std::min({text.size(), kMaxCharacters, room});
-  count.commands += kPositionCommands * slots;
-  count.data += kGlyphColumns * static_cast<std::size_t>(
-                                    std::count_if(text.begin(), text.begin() + static_cast<std::ptrdiff_t>(slots),
-                                                  [](char c) { return has_glyph(static_cast<unsigned char>(c)); }));
+  const auto slots = slots_rendered(call);
+  const auto drawn = std::count_if(text.begin(), text.begin() + static_cast<std::ptrdiff_t>(slots),
+                                   [](char c) { return has_glyph(static_cast<unsigned char>(c)); });
+  count.commands = kBlankingCommands + kPositionCommands * slots;
+  count.data = kBlankingData + kGlyphColumns * static_cast<std::size_t>(drawn);
   return count;
 }
 

@@ -25,6 +25,10 @@ bool is_addressing_command(std::uint8_t byte);
 // The characters a line operation hands to the renderer.
 std::string text_drawn(const Call& call);
 
+// Character slots a line operation renders, drawn or not: none from line 16 on,
+// at most 255, and none that would land on page 16 or beyond.
+std::size_t slots_rendered(const Call& call);
+
 struct ByteCount {
   std::size_t commands = 0;
   std::size_t data = 0;

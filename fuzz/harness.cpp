@@ -155,7 +155,7 @@ class Run {
     if (!diff.empty()) fail("the controller's configuration changed: " + diff);
 
     if (c.line >= kShownPages) return;
-    const std::size_t slots = (want.commands - 3) / 3;
+    const std::size_t slots = slots_rendered(c);
     const unsigned last_page = c.line + static_cast<unsigned>(slots == 0 ? 0 : (slots - 1) / kSlotsPerLine);
     if (last_page < kShownPages && controller_.diagnostics().size() != notes_before) {
       fail("the controller objected: " + controller_.diagnostics()[notes_before].message);
