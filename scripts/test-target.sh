@@ -7,8 +7,8 @@ cd "$(dirname "$0")/.."
 
 scripts/need-packages.sh gcc-arm-none-eabi libnewlib-arm-none-eabi qemu-system-arm python3 cmake make
 
-# Firmware (its own CMake project, see target/CMakePresets.json).
-(cd target && cmake --preset arm >/dev/null && cmake --build --preset arm -j 2)
+# Firmware (the arm preset).
+cmake --preset arm >/dev/null && cmake --build --preset arm -j 2
 
 # The same scenario on the host (QEL_HOST_BUILD names another host build directory).
 host_build=${QEL_HOST_BUILD:-build/host}
@@ -25,7 +25,7 @@ rm -f "$firmware_log"
 status=0
 timeout 120 qemu-system-arm -M mps2-an385 -cpu cortex-m3 -nographic -monitor none -serial none \
   -semihosting-config enable=on,target=native,chardev=out -chardev "file,id=out,path=$firmware_log" \
-  -kernel build/arm/qel-firmware.elf || status=$?
+  -kernel build/arm/target/qel-firmware.elf || status=$?
 if [ "$status" -eq 124 ]; then
   echo "The firmware did not finish within 120 seconds under qemu." >&2
   exit 1
@@ -42,5 +42,5 @@ if ! cmp -s "$firmware_log" "$host_log"; then
 fi
 echo "Byte logs of firmware and host are equal: $(grep -c '^# ' "$host_log") calls, $(grep -vc '^# ' "$host_log") bytes."
 
-(cd target && cmake --build --preset arm --target footprint && cmake --build --preset arm --target insn-cost) |
+(cmake --build --preset arm --target footprint && cmake --build --preset arm --target insn-cost) |
   grep -v -e '^\[' -e '^Built target' -e 'make\['
