@@ -85,6 +85,7 @@ struct PlacementCase {
   std::uint8_t line;
   // Expected slots: page byte, column, drawn.
   std::vector<std::tuple<std::uint8_t, int, bool>> slots;
+  friend void PrintTo(const PlacementCase& c, std::ostream* os) { *os << c.name; }
 };
 
 class PlacementTest : public TextTest, public ::testing::WithParamInterface<PlacementCase> {};

@@ -29,6 +29,7 @@ struct SyntaxCase {
   const char* source;
   Function function;
   std::vector<Expected> args;
+  friend void PrintTo(const SyntaxCase& c, std::ostream* os) { *os << c.source; }
 };
 
 const SyntaxCase kSyntax[] = {
@@ -88,6 +89,7 @@ struct ErrorCase {
   const char* source;
   const char* location;  // "line:column"
   const char* message;
+  friend void PrintTo(const ErrorCase& c, std::ostream* os) { *os << c.source; }
 };
 
 const ErrorCase kErrors[] = {

@@ -34,6 +34,7 @@ const std::vector<WireByte> kGlyphA = {D(0x00), D(0x7C), D(0x12), D(0x11), D(0x1
 struct BytesCase {
   const char* call;
   std::vector<WireByte> expected;  // after start-up
+  friend void PrintTo(const BytesCase& c, std::ostream* os) { *os << c.call; }
 };
 
 const BytesCase kBytes[] = {
