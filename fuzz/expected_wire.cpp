@@ -8,10 +8,6 @@ namespace qel::fuzz {
 
 namespace {
 
-// Controller set-up sent straight after reset, in order.
-const std::uint8_t kSetup[] = {0xAE, 0x00, 0x10, 0x40, 0x81, 0xCF, 0xA1, 0xC8, 0xA6, 0xA8, 0x3F, 0xD3, 0x00, 0xD5,
-                               0x80, 0xD9, 0xF1, 0xDA, 0x12, 0xDB, 0x40, 0x20, 0x02, 0x8D, 0x14, 0xA4, 0xA6, 0xAF};
-
 constexpr std::size_t kBlankingCommands = 3;  // page, column low, column high
 constexpr std::size_t kBlankingData = 128;
 constexpr std::size_t kPositionCommands = 3;
@@ -31,24 +27,6 @@ std::string digits(std::uint32_t value, std::uint8_t base) {
 }
 
 }  // namespace
-
-const std::vector<sim::WireByte>& startup_bytes() {
-  static const std::vector<sim::WireByte> bytes = [] {
-    std::vector<sim::WireByte> out;
-    for (std::uint8_t b : kSetup) out.push_back({b, false});
-    for (std::uint8_t page = 0; page < 8; ++page) {
-      out.push_back({static_cast<std::uint8_t>(0xB0 + page), false});
-      out.push_back({0x01, false});
-      out.push_back({0x10, false});
-      out.insert(out.end(), kBlankingData, sim::WireByte{0x00, true});
-    }
-    out.push_back({0xB0, false});
-    out.push_back({0x10, false});
-    out.push_back({0x01, false});
-    return out;
-  }();
-  return bytes;
-}
 
 bool is_addressing_command(std::uint8_t byte) { return byte <= 0x1F || (byte >= 0xB0 && byte <= 0xBF); }
 

@@ -1,21 +1,15 @@
-// What the module must send, worked out from the display's documented behaviour
-// rather than from the module's code: the start-up stream, and how many command
-// and data bytes each line operation costs.
+// What a line operation must send, worked out from the display's documented
+// behaviour rather than from the module's code: which commands it may use, and
+// how many command and data bytes it costs.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 #include <string>
-#include <vector>
 
 #include "call_script.h"
-#include "serial_interface.h"
 
 namespace qel::fuzz {
-
-// Every byte of a start-up: the controller set-up, the blanking of pages 0 to 7
-// and the home position.
-const std::vector<sim::WireByte>& startup_bytes();
 
 // The only commands a line operation may send: page addresses (0xB0 to 0xBF) and
 // page-mode column addresses (0x00 to 0x1F). Anything else would change the

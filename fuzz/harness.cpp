@@ -2,16 +2,16 @@
 
 #include <array>
 #include <cstdio>
+#include <stdexcept>
 
 #include "QEL_LCD.h"
-#include "board.h"
 #include "controller.h"
-#include "controller_setup.h"
 #include "expected_wire.h"
 #include "module_access.h"
 #include "pin_fanout.h"
 #include "qel/pin_observer.h"
-#include "wire_check.h"
+#include "startup_stream.h"
+#include "wire_pattern.h"
 
 namespace qel::fuzz {
 
@@ -19,10 +19,16 @@ namespace {
 
 using Ram = std::array<std::array<std::uint8_t, sim::kColumns>, sim::kPages>;
 
-constexpr std::uint32_t kResetPulseMs = 250;
 constexpr unsigned kShownPages = 8;
 constexpr std::size_t kSlotsPerLine = 22;
+// The longest call: a start-up sends 1079 bytes, a line of 255 drawn characters 2426.
+constexpr std::size_t kMaxBytesPerCall = 4096;
 
+struct Broken : std::runtime_error {
+  using std::runtime_error::runtime_error;
+};
+
+// Thrown from inside a pin write as well, so a runaway loop in the module ends.
 [[noreturn]] void fail(const std::string& what) { throw Broken(what); }
 
 std::string hex(unsigned v) {
@@ -31,38 +37,25 @@ std::string hex(unsigned v) {
   return text;
 }
 
-// Pin events of a start-up, before its first byte; the opens only when it opens the pins.
-std::vector<LooseEvent> startup_prologue(bool opens) {
-  using K = LooseEvent::Kind;
-  std::vector<LooseEvent> out;
-  if (opens) {
-    for (std::uint8_t pin : {sim::kDioClock, sim::kDioData, sim::kDioReset, sim::kDioDataCommand}) {
-      out.push_back({K::Open, pin, 0, 0, 0});
-    }
-  }
-  out.push_back({K::Write, sim::kDioClock, 1, 0, 0});
-  out.push_back({K::Write, sim::kDioReset, 0, 0, 0});
-  out.push_back({K::Delay, 0, 0, kResetPulseMs, 0});
-  out.push_back({K::Write, sim::kDioReset, 1, 0, 0});
-  return out;
-}
-
 // One run: the module's pins feed both the pattern check and the emulator.
 class Run {
  public:
-  Run() : controller_(sim::ControllerOptions{true, sim::ColumnWrap::Start, false}), pins_(controller_) {
-    fanout_.add(check_);
+  Run()
+      : wire_(fail, kMaxBytesPerCall),
+        controller_(sim::ControllerOptions{true, sim::ColumnWrap::Start, false}),
+        pins_(controller_) {
+    fanout_.add(wire_);
     fanout_.add(pins_);
   }
 
   PinObserver& observer() { return fanout_; }
 
   void call(const Call& c) {
-    check_.begin_call();
+    wire_.clear();
     const std::size_t notes_before = controller_.diagnostics().size();
     const Ram before = ram();
     invoke(c);
-    check_.end_call();
+    wire_.expect_between_bytes();
     if (c.takes_line()) {
       expect_line_operation(c, before, notes_before);
     } else {
@@ -111,18 +104,14 @@ class Run {
       ++opens_;
       if (fail_pending_) {
         fail_pending_ = false;
-        if (check_.pin_writes() != 0 || !check_.loose().empty()) fail("pins driven although PIN_open failed");
+        if (wire_.pin_writes() != 0 || !wire_.events().empty()) fail("pins driven although PIN_open failed");
         return;
       }
       open_ = true;
     }
-    if (check_.loose() != startup_prologue(opening)) fail("start-up did not open, reset and wait as expected");
-    if (check_.bytes() != startup_bytes()) fail("start-up bytes differ from those of a fresh module");
-
-    const sim::Registers& regs = controller_.registers();
-    const std::string diff = setup_difference(configured_registers(), regs);
-    if (!diff.empty()) fail("start-up left the controller misconfigured: " + diff);
-    if (regs.page != 0 || regs.column != 1) fail("start-up did not leave the write position at page 0, column 1");
+    // The set-up and the home position are bytes of this stream, so the
+    // controller's configuration follows from it.
+    if (wire_.events() != test::startup_events(opening)) fail("start-up differs from that of a fresh module");
     if (controller_.diagnostics().size() != notes_before) {
       fail("the controller objected during start-up: " + controller_.diagnostics()[notes_before].message);
     }
@@ -131,13 +120,14 @@ class Run {
 
   void expect_line_operation(const Call& c, const Ram& before, std::size_t notes_before) {
     if (!open_) {
-      if (check_.pin_writes() != 0 || !check_.loose().empty()) fail("pins driven before a successful start-up");
+      if (wire_.pin_writes() != 0 || !wire_.events().empty()) fail("pins driven before a successful start-up");
       return;
     }
-    if (!check_.loose().empty()) fail("pin activity outside a byte");
-
+    // Only addressing commands: the controller's configuration stays as start-up left it.
     ByteCount sent;
-    for (const sim::WireByte& b : check_.bytes()) {
+    for (const test::WireEvent& e : wire_.events()) {
+      if (e.kind != test::WireEvent::Kind::Byte) fail("pin activity outside a byte");
+      const sim::WireByte& b = e.byte;
       if (b.is_data) {
         ++sent.data;
         continue;
@@ -150,9 +140,6 @@ class Run {
       fail("sent " + std::to_string(sent.commands) + " command and " + std::to_string(sent.data) +
            " data bytes; expected " + std::to_string(want.commands) + " and " + std::to_string(want.data));
     }
-
-    const std::string diff = setup_difference(configured_registers(), controller_.registers());
-    if (!diff.empty()) fail("the controller's configuration changed: " + diff);
 
     if (c.line >= kShownPages) return;
     const std::size_t slots = slots_rendered(c);
@@ -186,7 +173,7 @@ class Run {
     return out;
   }
 
-  WireCheck check_;
+  test::WirePattern wire_;
   sim::Controller controller_;
   sim::ControllerPins pins_;
   sim::PinFanout fanout_;

@@ -2,10 +2,10 @@
 // and the controller emulator, and checks after every call that:
 // - every byte was a whole 25-write pattern and no call ran past the byte cap;
 // - nothing reached the pins before a successful start-up, and every start-up
-//   sent exactly the start-up stream and left the controller configured;
-// - line operations sent only page and column addresses as commands, as many
-//   command and data bytes as the text calls for, left the controller's
-//   configuration untouched and wrote no other page.
+//   sent exactly the start-up stream and left the panel blank;
+// - line operations sent only page and column addresses as commands (so the
+//   controller's configuration stays as set up), as many command and data bytes
+//   as the text calls for, and wrote no other page.
 #pragma once
 
 #include <optional>

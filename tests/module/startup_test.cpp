@@ -1,127 +1,122 @@
-// Start-up: pins, reset pulse, the controller's set-up bytes and the blank panel,
-// checked on the decoded wire.
-#include <gtest/gtest-spi.h>
+// Start-up on the decoded wire: pin opens, reset pulse, delay and the 1079 bytes,
+// whatever calls came before; and the wire pattern check every wire test relies on.
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <string>
 #include <vector>
 
-#include "QEL_LCD.h"
 #include "board.h"
 #include "module_fixture.h"
 
 namespace qel::test {
 namespace {
 
-using Kind = WireEvent::Kind;
-
-// The controller set-up, in the order it must be sent.
-const std::vector<WireByte> kSetup = {cmd(0xAE), cmd(0x00), cmd(0x10), cmd(0x40), cmd(0x81), cmd(0xCF), cmd(0xA1),
-                                      cmd(0xC8), cmd(0xA6), cmd(0xA8), cmd(0x3F), cmd(0xD3), cmd(0x00), cmd(0xD5),
-                                      cmd(0x80), cmd(0xD9), cmd(0xF1), cmd(0xDA), cmd(0x12), cmd(0xDB), cmd(0x40),
-                                      cmd(0x20), cmd(0x02), cmd(0x8D), cmd(0x14), cmd(0xA4), cmd(0xA6), cmd(0xAF)};
-
-std::vector<WireByte> expected_startup() {
-  std::vector<WireByte> out = kSetup;
-  for (std::uint8_t page = 0; page < 8; ++page) {
-    out.insert(out.end(), {cmd(static_cast<std::uint8_t>(0xB0 + page)), cmd(0x01), cmd(0x10)});
-    out.insert(out.end(), 128, dat(0x00));
-  }
-  out.insert(out.end(), {cmd(0xB0), cmd(0x10), cmd(0x01)});
-  return out;
+// Every public line operation at its limits: NULL and over-long text, lines past
+// the panel, unsupported bases, the largest value.
+void hostile_calls() {
+  static const std::string long_text(600, 'M');
+  const QEL_C* text = reinterpret_cast<const QEL_C*>(long_text.c_str());
+  QEL_LCD_WriteString(nullptr, 0);
+  QEL_LCD_WriteString(text, 7);
+  QEL_LCD_WriteString(text, 255);
+  QEL_LCD_ClearLine(16);
+  QEL_LCD_WriteValue(0xFFFFFFFFu, 0, 3);
+  QEL_LCD_WriteValue(0xFFFFFFFFu, 10, 200);
+  QEL_LCD_WriteStringValue(nullptr, 1, 16, 1);
+  QEL_LCD_WriteStringValue(text, 4294967295u, 10, 2);
 }
 
-class StartupTest : public ModuleTest {};
-
-TEST_F(StartupTest, FreshInitOpensPinsPulsesResetAndBlanksPanel) {
+void failed_init_then_hostile_calls() {
+  host::fail_next_open();
   QEL_LCD_Init();
-
-  EXPECT_EQ(host::open_count(), 1u);
-  const auto& ev = wire.events();
-  ASSERT_GE(ev.size(), 8u);
-  // PIN_open drives the four pins low, in table order.
-  const std::uint8_t opened[] = {sim::kDioClock, sim::kDioData, sim::kDioReset, sim::kDioDataCommand};
-  for (int i = 0; i < 4; ++i) {
-    EXPECT_EQ(ev[i].kind, Kind::Open);
-    EXPECT_EQ(ev[i].pin, opened[i]);
-  }
-  // Clock up, reset held low for 250 ms, released.
-  EXPECT_TRUE(ev[4].kind == Kind::Write && ev[4].pin == sim::kDioClock && ev[4].level == 1);
-  EXPECT_TRUE(ev[5].kind == Kind::Write && ev[5].pin == sim::kDioReset && ev[5].level == 0);
-  EXPECT_TRUE(ev[6].kind == Kind::Delay && ev[6].ms == 250u);
-  EXPECT_TRUE(ev[7].kind == Kind::Write && ev[7].pin == sim::kDioReset && ev[7].level == 1);
-  // Then only whole bytes.
-  for (std::size_t i = 8; i < ev.size(); ++i) ASSERT_EQ(ev[i].kind, Kind::Byte) << "event " << i;
-
-  const auto bytes = wire.bytes();
-  EXPECT_EQ(bytes.size(), 1079u);
-  EXPECT_EQ(bytes, expected_startup()) << to_string(bytes);
-  EXPECT_EQ(wire.pin_writes(), 3u + 26975u);
+  hostile_calls();
 }
 
-TEST_F(StartupTest, RepeatedInitKeepsPinsAndSendsTheSameStartup) {
-  QEL_LCD_Init();
-  const auto first = wire.events();
+struct StartupCase {
+  const char* name;
+  std::function<void()> before;
+  unsigned opens_before;  // PIN_open calls made by `before`
+  bool opens_pins;        // the start-up opens the pins: `before` must not have driven any
+  friend void PrintTo(const StartupCase& c, std::ostream* os) { *os << c.name; }
+};
+
+class StartupTest : public ModuleTest, public ::testing::WithParamInterface<StartupCase> {};
+
+TEST_P(StartupTest, SendsTheStartupStreamWhateverCameBefore) {
+  const StartupCase& c = GetParam();
+  c.before();
+  EXPECT_EQ(host::open_count(), c.opens_before);
+  if (c.opens_pins) {
+    EXPECT_EQ(wire.pin_writes(), 0u);
+    EXPECT_TRUE(wire.events().empty());
+  }
   wire.clear();
 
   QEL_LCD_Init();
-
-  EXPECT_EQ(host::open_count(), 1u);
-  // The same sequence, less the four opening levels.
-  const std::vector<WireEvent> again(first.begin() + 4, first.end());
-  ASSERT_EQ(wire.events().size(), again.size());
-  EXPECT_EQ(wire.bytes(), expected_startup());
-  EXPECT_EQ(wire.events()[2].kind, Kind::Delay);
+  EXPECT_EQ(host::open_count(), c.opens_before + (c.opens_pins ? 1 : 0));
+  EXPECT_EQ(wire.events(), startup_events(c.opens_pins));
+  EXPECT_EQ(wire.pin_writes(), 26978u);  // clock up, reset low and high, 25 per byte
 }
 
-TEST_F(StartupTest, FailedOpenDrivesNothingUntilALaterInitOpens) {
-  host::fail_next_open();
-  QEL_LCD_Init();
-  QEL_LCD_WriteString(text("lost"), 0);
-  QEL_LCD_ClearLine(1);
-  QEL_LCD_WriteValue(42, 10, 2);
-  QEL_LCD_WriteStringValue(text("T="), 25, 10, 3);
+INSTANTIATE_TEST_SUITE_P(Module, StartupTest,
+                         ::testing::Values(StartupCase{"FreshModule", [] {}, 0, true},
+                                           StartupCase{"RepeatedInit", [] { QEL_LCD_Init(); }, 1, false},
+                                           StartupCase{"CallsBeforeAnyStartUp", hostile_calls, 0, true},
+                                           StartupCase{"CallsAfterAFailedOpen", failed_init_then_hostile_calls, 1,
+                                                       true},
+                                           StartupCase{"FailedOpensInARow",
+                                                       [] {
+                                                         for (int i = 0; i < 3; ++i) failed_init_then_hostile_calls();
+                                                       },
+                                                       3, true}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
-  EXPECT_EQ(host::open_count(), 1u);
-  EXPECT_TRUE(wire.events().empty());
-
-  QEL_LCD_Init();
-  EXPECT_EQ(host::open_count(), 2u);
-  EXPECT_EQ(wire.bytes(), expected_startup());
+// Plays steps on the pattern check: "B" a whole byte; "s", "c", "d", "r" and "x"
+// with a level write select, clock, data, reset and the unwired DIO 5; "o" opens
+// the reset pin; "w" waits.
+void play(WirePattern& w, const std::string& steps) {
+  for (std::size_t i = 0; i < steps.size(); ++i) {
+    const char step = steps[i];
+    if (step == 'B') {
+      play(w, "s1" + std::string(8, '-'));
+    } else if (step == '-') {
+      play(w, "c0d1c1");
+    } else if (step == 'o') {
+      w.on_open(sim::kDioReset);
+    } else if (step == 'w') {
+      w.on_delay(1);
+    } else {
+      const std::uint8_t level = steps.at(++i) == '1' ? 1 : 0;
+      const std::uint8_t pins[] = {sim::kDioDataCommand, sim::kDioClock, sim::kDioData, sim::kDioReset, 5};
+      w.on_write(pins[std::string("scdrx").find(step)], level);
+    }
+  }
 }
 
-TEST_F(StartupTest, CallsBeforeInitDriveNothing) {
-  QEL_LCD_WriteString(text("early"), 0);
-  QEL_LCD_WriteValue(7, 16, 1);
-  EXPECT_EQ(host::open_count(), 0u);
-  EXPECT_EQ(wire.pin_writes(), 0u);
-}
-
-TEST(DelayTest, ZeroIsNotReportedOtherDelaysAreReportedInFull) {
-  fresh_module();
-  WireRecorder wire;
-  host::ScopedPinObserver scope(wire);
-  module_delay(0);
-  module_delay(7);
-  ASSERT_EQ(wire.events().size(), 1u);
-  EXPECT_EQ(wire.events()[0].ms, 7u);
-}
-
-// The recorder must reject a stream that is not the 25-write pattern.
-TEST(WireRecorderTest, BrokenPatternFailsWithItsPosition) {
-  const auto missing_data = [] {
-    WireRecorder wire;
-    wire.on_write(sim::kDioDataCommand, 0);
-    wire.on_write(sim::kDioClock, 0);
-    wire.on_write(sim::kDioClock, 1);
+// The pattern check names each way of breaking a byte, with its place.
+TEST(WirePatternTest, NamesEachBrokenPatternWithItsPlace) {
+  const struct {
+    const char* steps;
+    const char* message;
+  } cases[] = {
+      {"s0c1", "byte #0, write 1 of 25: expected clock low, got DIO 9 = 1"},
+      {"Bs0c0c1", "byte #1, write 2 of 25: expected data, got DIO 9 = 1"},
+      {"s1c0", "byte #0, write 2 of 25: byte left unfinished"},
+      {"s1w", "byte #0, write 1 of 25: delay inside a byte"},
+      {"s1o", "byte #0, write 1 of 25: PIN_open of DIO 4 inside a byte"},
+      {"x1", "byte #0, write 0 of 25: write to DIO 5, which is not wired to the controller"},
+      {"r0B", "byte #0, write 25 of 25: the 8th rising clock edge did not complete a byte"},
+      {"BBB", "byte #2, write 25 of 25: more than 2 bytes"},
   };
-  const auto unfinished = [] {
-    WireRecorder wire;
-    wire.on_write(sim::kDioDataCommand, 1);
-    wire.on_write(sim::kDioClock, 0);
-    (void)wire.bytes();
-  };
-  EXPECT_NONFATAL_FAILURE(missing_data(), "expected data, got clock = 1");
-  EXPECT_NONFATAL_FAILURE(unfinished(), "left unfinished after 2 of 25 writes");
+  for (const auto& c : cases) {
+    std::vector<std::string> broken;
+    WirePattern w([&](const std::string& what) { broken.push_back(what); }, 2);
+    play(w, "r1");  // out of reset, as after the pulse
+    play(w, c.steps);
+    w.expect_between_bytes();
+    EXPECT_EQ(broken, std::vector<std::string>{c.message}) << c.steps;
+  }
 }
 
 }  // namespace
