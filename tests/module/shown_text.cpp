@@ -2,46 +2,80 @@
 
 namespace qel::test {
 
-std::vector<WireByte> blanking(std::uint8_t page_cmd) {
-  std::vector<WireByte> out = {cmd(page_cmd), cmd(0x01), cmd(0x10)};
+namespace {
+
+constexpr int kCellsPerPage = 22;
+constexpr int kCellWidth = 6;
+constexpr std::size_t kBlankingBytes = 131;  // page, column 1 (two commands), 128 zero columns
+
+std::vector<WireByte> blanking(std::uint8_t line) {
+  std::vector<WireByte> out = {cmd(static_cast<std::uint8_t>(0xB0 + line)), cmd(0x01), cmd(0x10)};
   out.insert(out.end(), 128, dat(0x00));
   return out;
 }
 
-LineWrite parse_line_write(const std::vector<WireByte>& bytes) {
+}  // namespace
+
+LineWrite parse_line_write(const std::vector<WireByte>& bytes, std::uint8_t line) {
   LineWrite out;
-  std::size_t i = 0;
-  if (bytes.size() >= 131 && !bytes[0].is_data &&
-      std::vector<WireByte>(bytes.begin(), bytes.begin() + 131) == blanking(bytes[0].value)) {
-    out.blanked = true;
-    out.blanked_page_cmd = bytes[0].value;
-    i = 131;
+  if (bytes.size() < kBlankingBytes ||
+      !std::equal(bytes.begin(), bytes.begin() + kBlankingBytes, blanking(line).begin())) {
+    out.error = "the stream does not open with the blanking of page " + std::to_string(line);
+    return out;
   }
-  while (i < bytes.size()) {
-    if (i + 3 > bytes.size() || bytes[i].is_data || bytes[i + 1].is_data || bytes[i + 2].is_data) {
-      out.error = "byte " + std::to_string(i) + " does not start a three-byte position";
-      return out;
-    }
-    Slot slot;
-    slot.page_cmd = bytes[i].value;
-    slot.column = ((bytes[i + 1].value & 0x0F) << 4) | (bytes[i + 2].value & 0x0F);
-    if ((bytes[i + 1].value & 0xF0) != 0x10 || (bytes[i + 2].value & 0xF0) != 0x00) {
-      out.error = "byte " + std::to_string(i + 1) + " is not a column command";
+  for (std::size_t i = kBlankingBytes; i < bytes.size();) {
+    const int cell = static_cast<int>(out.slots.size());
+    const int page = line + cell / kCellsPerPage;
+    const int column = 1 + kCellWidth * (cell % kCellsPerPage);
+    // Page, then the column's high and low nibbles.
+    const std::vector<WireByte> position = {cmd(static_cast<std::uint8_t>(0xB0 + page)),
+                                            cmd(static_cast<std::uint8_t>(0x10 | column >> 4)),
+                                            cmd(static_cast<std::uint8_t>(column & 0x0F))};
+    if (bytes.size() - i < 3 || !std::equal(position.begin(), position.end(), bytes.begin() + i)) {
+      out.error = "byte " + std::to_string(i) + " is not the position of page " + std::to_string(page) + ", column " +
+                  std::to_string(column);
       return out;
     }
     i += 3;
     std::size_t n = 0;
     while (i + n < bytes.size() && bytes[i + n].is_data) ++n;
-    if (n != 0 && n != 6) {
+    if (n != 0 && n != kCellWidth) {
       out.error = "slot at byte " + std::to_string(i) + " has " + std::to_string(n) + " data bytes";
       return out;
     }
-    if (n == 6) {
-      slot.drawn = true;
-      for (int k = 0; k < 6; ++k) slot.glyph[k] = bytes[i + k].value;
-    }
-    i += n;
+    Slot slot;
+    slot.drawn = n != 0;
+    for (std::size_t k = 0; k < n; ++k) slot.glyph[k] = bytes[i + k].value;
     out.slots.push_back(slot);
+    i += n;
+  }
+  return out;
+}
+
+void ShownTextTest::SetUp() {
+  ModuleTest::SetUp();
+  init();
+  for (int code = 32; code <= 123; ++code) {
+    const char s[2] = {static_cast<char>(code), 0};
+    QEL_LCD_WriteString(text(s), 0);
+    const LineWrite w = parse_line_write(wire.bytes(), 0);
+    ASSERT_EQ(w.error, "");
+    ASSERT_EQ(w.slots.size(), 1u);
+    EXPECT_EQ(w.slots[0].drawn, code != 32) << "only the space draws nothing";
+    font_[code - 32] = w.slots[0].glyph;
+    wire.clear();
+  }
+}
+
+std::string ShownTextTest::shown(std::uint8_t line) {
+  const LineWrite w = parse_line_write(wire.bytes(), line);
+  wire.clear();
+  if (!w.error.empty()) return "error: " + w.error;
+  std::string out;
+  for (std::size_t i = 0; i < w.slots.size(); ++i) {
+    if (i > 0 && i % kCellsPerPage == 0) out += '|';
+    const auto code = std::find(font_.begin() + 1, font_.end(), w.slots[i].glyph) - font_.begin();
+    out += !w.slots[i].drawn ? ' ' : code < 92 ? static_cast<char>(32 + code) : '?';
   }
   return out;
 }

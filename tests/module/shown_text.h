@@ -1,6 +1,7 @@
-// Reads a line write back from the decoded wire: checks the blanking of the page,
-// then turns each character slot (three position bytes, then six glyph bytes or
-// none) into where it was placed and what it drew.
+// Reads line writes back from the decoded wire, as a reader of the panel would:
+// the blanking of the line's page, then one character slot per cell (three
+// position bytes, then six glyph bytes or none), cell after cell from the line's
+// first column, continuing on the next page after 22 cells.
 #pragma once
 
 #include <array>
@@ -8,27 +9,35 @@
 #include <string>
 #include <vector>
 
-#include "wire_recorder.h"
+#include "module_fixture.h"
 
 namespace qel::test {
 
+using Glyph = std::array<std::uint8_t, 6>;
+
 struct Slot {
-  std::uint8_t page_cmd = 0;  // first position byte (0xB0 + page)
-  int column = 0;             // column addressed by the other two position bytes
   bool drawn = false;
-  std::array<std::uint8_t, 6> glyph{};
+  Glyph glyph{};
 };
 
 struct LineWrite {
-  bool blanked = false;  // started with the blanking of its page (131 bytes)
-  std::uint8_t blanked_page_cmd = 0;
   std::vector<Slot> slots;
-  std::string error;  // set when the stream is not blanking plus slots
+  std::string error;  // set when the stream is not blanking plus slots in cell order
 };
 
-LineWrite parse_line_write(const std::vector<WireByte>& bytes);
+LineWrite parse_line_write(const std::vector<WireByte>& bytes, std::uint8_t line);
 
-// The blanking of one page: page command, column 1, 128 zero data bytes.
-std::vector<WireByte> blanking(std::uint8_t page_cmd);
+// A fresh module brought up, with the font learnt from it so that line writes read
+// back as text.
+class ShownTextTest : public ModuleTest {
+ protected:
+  void SetUp() override;
+
+  // The text the last call showed on `line` and after: its characters, ' ' for a
+  // slot that draws nothing, '|' where the next page begins.
+  std::string shown(std::uint8_t line);
+
+  std::array<Glyph, 92> font_{};  // codes 32 to 123 as the module draws them
+};
 
 }  // namespace qel::test

@@ -1,12 +1,10 @@
-// String lines: what QEL_LCD_WriteString and QEL_LCD_ClearLine send, checked on the
-// decoded wire; and the font, glyph by glyph.
+// String lines: what QEL_LCD_WriteString and QEL_LCD_ClearLine show, read back
+// from the decoded wire; and the font, glyph by glyph.
 #include <gtest/gtest.h>
 
-#include <map>
+#include <optional>
 #include <string>
-#include <vector>
 
-#include "module_fixture.h"
 #include "shown_text.h"
 
 namespace qel::test {
@@ -27,133 +25,61 @@ const std::uint32_t kGlyphHash[92] = {
     0x9CFBC579, 0x7E694A15,
 };
 
-std::uint32_t fnv1a(const std::array<std::uint8_t, 6>& bytes) {
+std::uint32_t fnv1a(const Glyph& bytes) {
   std::uint32_t h = 0x811C9DC5u;
   for (std::uint8_t b : bytes) h = (h ^ b) * 0x01000193u;
   return h;
 }
 
-// A glyph as 8 text rows of '#' and '.', top row first.
-std::vector<std::string> art(const std::array<std::uint8_t, 6>& glyph) {
-  std::vector<std::string> rows(8, std::string(6, '.'));
-  for (int col = 0; col < 6; ++col)
-    for (int row = 0; row < 8; ++row)
-      if (glyph[col] & (1u << row)) rows[row][col] = '#';
-  return rows;
-}
-
-class TextTest : public ModuleTest {
- protected:
-  LineWrite write(const std::string& s, std::uint8_t line) {
-    wire.clear();
-    QEL_LCD_WriteString(text(s.c_str()), line);
-    LineWrite w = parse_line_write(wire.bytes());
-    EXPECT_EQ(w.error, "");
-    return w;
-  }
-};
+using TextTest = ShownTextTest;
 
 TEST_F(TextTest, EveryGlyphMatchesTheFont) {
-  init();
-  for (int code = 32; code <= 123; ++code) {
-    const LineWrite w = write(std::string(1, static_cast<char>(code)), 0);
-    ASSERT_EQ(w.slots.size(), 1u);
-    EXPECT_EQ(w.slots[0].drawn, code != 32);  // the space draws nothing: its glyph is blank
-    const auto glyph = w.slots[0].glyph;
-    EXPECT_EQ(fnv1a(glyph), kGlyphHash[code - 32]) << "glyph of code " << code;
-  }
+  for (int code = 32; code <= 123; ++code) EXPECT_EQ(fnv1a(font_[code - 32]), kGlyphHash[code - 32]) << code;
 }
 
-TEST_F(TextTest, GlyphsLookLikeTheirCharacters) {
-  init();
-  const std::map<char, std::vector<std::string>> expected = {
-      {'T', {".#####", "...#..", "...#..", "...#..", "...#..", "...#..", "...#..", "......"}},
-      {'A', {"...#..", "..#.#.", ".#...#", ".#...#", ".#####", ".#...#", ".#...#", "......"}},
-      {'2', {"..###.", ".#...#", ".....#", "....#.", "...#..", "..#...", ".#####", "......"}},
-      {'{', {"......", "......", "######", "......", "######", "......", "......", "......"}},
-  };
-  for (const auto& [ch, rows] : expected) {
-    const LineWrite w = write(std::string(1, ch), 1);
-    ASSERT_EQ(w.slots.size(), 1u);
-    EXPECT_EQ(art(w.slots[0].glyph), rows) << "character " << ch;
-  }
-}
+const std::string k22(22, 'x');
 
-struct PlacementCase {
+// Text, line, and what shows from that line on.
+struct StringCase {
   const char* name;
-  std::string text;
+  std::optional<std::string> text;  // nullopt: NULL
   std::uint8_t line;
-  // Expected slots: page byte, column, drawn.
-  std::vector<std::tuple<std::uint8_t, int, bool>> slots;
-  friend void PrintTo(const PlacementCase& c, std::ostream* os) { *os << c.name; }
+  std::string shown;
+  friend void PrintTo(const StringCase& c, std::ostream* os) { *os << c.name; }
 };
 
-class PlacementTest : public TextTest, public ::testing::WithParamInterface<PlacementCase> {};
+class StringTest : public TextTest, public ::testing::WithParamInterface<StringCase> {};
 
-TEST_P(PlacementTest, BlanksTheLineThenPlacesEachSlot) {
-  init();
-  const PlacementCase& c = GetParam();
-  const LineWrite w = write(c.text, c.line);
-  EXPECT_TRUE(w.blanked);
-  EXPECT_EQ(w.blanked_page_cmd, 0xB0 + c.line);
-  ASSERT_EQ(w.slots.size(), c.slots.size());
-  for (std::size_t i = 0; i < c.slots.size(); ++i) {
-    const auto& [page, column, drawn] = c.slots[i];
-    EXPECT_EQ(w.slots[i].page_cmd, page) << "slot " << i;
-    EXPECT_EQ(w.slots[i].column, column) << "slot " << i;
-    EXPECT_EQ(w.slots[i].drawn, drawn) << "slot " << i;
-  }
+TEST_P(StringTest, BlanksTheLineThenFillsCellAfterCell) {
+  const StringCase& c = GetParam();
+  QEL_LCD_WriteString(c.text ? text(c.text->c_str()) : nullptr, c.line);
+  EXPECT_EQ(shown(c.line), c.shown);
 }
 
-std::vector<std::tuple<std::uint8_t, int, bool>> run(std::uint8_t page, int first, int count) {
-  std::vector<std::tuple<std::uint8_t, int, bool>> out;
-  for (int k = 0; k < count; ++k) out.emplace_back(page, ((first + 6 * k) | 1), true);
-  return out;
-}
-
-std::vector<std::tuple<std::uint8_t, int, bool>> join(std::vector<std::tuple<std::uint8_t, int, bool>> a,
-                                                      const std::vector<std::tuple<std::uint8_t, int, bool>>& b) {
-  a.insert(a.end(), b.begin(), b.end());
-  return a;
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Strings, PlacementTest,
-    ::testing::Values(
-        PlacementCase{"Empty", "", 4, {}},
-        PlacementCase{"SpaceKeepsItsSlot", "A B", 3, {{0xB3, 1, true}, {0xB3, 7, false}, {0xB3, 13, true}}},
-        PlacementCase{"CodesWithoutGlyph",
-                      "\x01\x1f\x7c\x7f\x80\xff{",
-                      0,
-                      {{0xB0, 1, false},
-                       {0xB0, 7, false},
-                       {0xB0, 13, false},
-                       {0xB0, 19, false},
-                       {0xB0, 25, false},
-                       {0xB0, 31, false},
-                       {0xB0, 37, true}}},
-        PlacementCase{"TwentySecondCharacterAtLastColumn", std::string(22, 'x'), 7, run(0xB7, 0, 22)},
-        PlacementCase{"TwentyThirdWrapsToNextPage", std::string(23, 'x'), 0, join(run(0xB0, 0, 22), run(0xB1, 0, 1))},
-        PlacementCase{"LineSevenContinuesOnPageEight", std::string(25, 'x'), 7,
-                      join(run(0xB7, 0, 22), run(0xB8, 0, 3))},
-        PlacementCase{"LineFifteenStopsBeforePageSixteen", std::string(30, 'x'), 15, run(0xBF, 0, 22)}),
-    [](const auto& info) { return info.param.name; });
+INSTANTIATE_TEST_SUITE_P(Strings, StringTest,
+                         ::testing::Values(StringCase{"Empty", "", 4, ""}, StringCase{"Null", std::nullopt, 5, ""},
+                                           StringCase{"SpaceKeepsItsCell", "A B", 3, "A B"},
+                                           StringCase{"CodesWithoutGlyphKeepTheirCells", "\x01\x1f\x7c\x7f\x80\xff{", 0,
+                                                      "      {"},
+                                           StringCase{"TwentyTwoFillTheLine", k22, 7, k22},
+                                           StringCase{"TwentyThirdWrapsToTheNextPage", k22 + "y", 0, k22 + "|y"},
+                                           StringCase{"LineSevenContinuesOnPageEight", k22 + "yyy", 7, k22 + "|yyy"},
+                                           StringCase{"LineFifteenStopsBeforePageSixteen", k22 + "yyy", 15, k22},
+                                           StringCase{"AtMost255Characters", std::string(600, 'x'), 0,
+                                                      [] {
+                                                        std::string s;
+                                                        for (int page = 0; page < 11; ++page) s += k22 + "|";
+                                                        return s + std::string(13, 'x');  // 11 * 22 + 13 = 255
+                                                      }()}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(TextTest, ClearLineSendsOnlyTheBlanking) {
-  init();
-  QEL_LCD_ClearLine(0);
-  EXPECT_EQ(wire.bytes(), blanking(0xB0));
-}
-
-TEST_F(TextTest, NullStringBlanksTheLine) {
-  init();
-  QEL_LCD_WriteString(nullptr, 5);
-  EXPECT_EQ(wire.bytes(), blanking(0xB5));
+  QEL_LCD_ClearLine(6);
+  EXPECT_EQ(shown(6), "");
 }
 
 // Pages 16 and up would turn the page byte into another command (0xC0 flips the scan).
 TEST_F(TextTest, LinesFromSixteenSendNothing) {
-  init();
   for (std::uint8_t line : {16, 24, 30, 255}) {
     QEL_LCD_ClearLine(line);
     QEL_LCD_WriteString(text("abc"), line);
@@ -161,14 +87,6 @@ TEST_F(TextTest, LinesFromSixteenSendNothing) {
     QEL_LCD_WriteStringValue(text("T="), 7, 16, line);
   }
   EXPECT_TRUE(wire.bytes().empty());
-}
-
-TEST_F(TextTest, StopsAfter255Characters) {
-  init();
-  const LineWrite w = write(std::string(600, 'x'), 0);
-  ASSERT_EQ(w.slots.size(), 255u);
-  EXPECT_EQ(w.slots.back().page_cmd, 0xB0 + 254 / 22);
-  EXPECT_EQ(w.slots.back().column, (254 % 22) * 6 + 1);
 }
 
 }  // namespace

@@ -13,12 +13,4 @@ void fresh_module() {
   host::reset_pins();
 }
 
-std::string module_itoa(std::uint32_t value, std::uint8_t base) {
-  QEL_U8 buf[33];
-  QEL_LCD_itoa(value, buf, base);
-  return reinterpret_cast<const char*>(buf);
-}
-
-void module_delay(std::uint32_t ms) { QEL_LCD_DLY_Ms(ms); }
-
 }  // namespace qel::test
