@@ -28,33 +28,15 @@ class Reader {
   std::size_t pos_ = 0;
 };
 
-// Operation byte (modulo 16) to call; write_calls uses the first code of each kind.
-const CallKind kKindOfCode[16] = {
-    CallKind::Init,
-    CallKind::InitOpenFails,
-    CallKind::WriteString,
-    CallKind::WriteString,
-    CallKind::WriteString,
-    CallKind::WriteString,
-    CallKind::ClearLine,
-    CallKind::ClearLine,
-    CallKind::ClearLine,
-    CallKind::WriteValue,
-    CallKind::WriteValue,
-    CallKind::WriteValue,
-    CallKind::WriteStringValue,
-    CallKind::WriteStringValue,
-    CallKind::WriteStringValue,
-    CallKind::WriteStringValue,
-};
+// First operation code (modulo 16) of each kind, in CallKind order: 0 Init,
+// 1 Init with PIN_open failing, 2-5 WriteString, 6-8 ClearLine, 9-11 WriteValue,
+// 12-15 WriteStringValue. write_calls uses the first code of each kind.
+const std::uint8_t kFirstCode[] = {0, 1, 2, 6, 9, 12};
 
-std::uint8_t code_of(CallKind kind) {
-  std::uint8_t code = 0;
-  while (kKindOfCode[code] != kind) {
-    ++code;
-    assert(code < 16);
-  }
-  return code;
+CallKind kind_of(std::uint8_t code) {
+  int kind = 5;
+  while (kFirstCode[kind] > code % 16) --kind;
+  return static_cast<CallKind>(kind);
 }
 
 void put_u16(std::vector<std::uint8_t>& out, std::uint16_t v) {
@@ -62,23 +44,9 @@ void put_u16(std::vector<std::uint8_t>& out, std::uint16_t v) {
   out.push_back(static_cast<std::uint8_t>(v >> 8));
 }
 
-const char* name(CallKind kind) {
-  switch (kind) {
-    case CallKind::Init:
-      return "Init";
-    case CallKind::InitOpenFails:
-      return "Init (PIN_open fails)";
-    case CallKind::WriteString:
-      return "WriteString";
-    case CallKind::ClearLine:
-      return "ClearLine";
-    case CallKind::WriteValue:
-      return "WriteValue";
-    case CallKind::WriteStringValue:
-      return "WriteStringValue";
-  }
-  return "?";
-}
+// Indexed by CallKind.
+const char* const kNames[] = {"Init",       "Init (PIN_open fails)", "WriteString", "ClearLine",
+                              "WriteValue", "WriteStringValue"};
 
 }  // namespace
 
@@ -87,7 +55,7 @@ std::vector<Call> read_calls(const std::uint8_t* data, std::size_t size) {
   std::vector<Call> calls;
   while (!in.done() && calls.size() < kMaxCalls) {
     Call call;
-    call.kind = kKindOfCode[in.u8() % 16];
+    call.kind = kind_of(in.u8());
     if (call.takes_line()) call.line = in.u8();
     if (call.takes_value()) {
       call.value = in.u32();
@@ -114,7 +82,7 @@ std::vector<Call> read_calls(const std::uint8_t* data, std::size_t size) {
 std::vector<std::uint8_t> write_calls(const std::vector<Call>& calls) {
   std::vector<std::uint8_t> out;
   for (const Call& call : calls) {
-    out.push_back(code_of(call.kind));
+    out.push_back(kFirstCode[static_cast<int>(call.kind)]);
     if (call.takes_line()) out.push_back(call.line);
     if (call.takes_value()) {
       put_u16(out, static_cast<std::uint16_t>(call.value));
@@ -135,7 +103,7 @@ std::vector<std::uint8_t> write_calls(const std::vector<Call>& calls) {
 }
 
 std::string describe(const Call& call) {
-  std::string out = name(call.kind);
+  std::string out = kNames[static_cast<int>(call.kind)];
   if (!call.takes_line()) return out;
   out += "(line " + std::to_string(call.line);
   if (call.takes_value()) out += ", value " + std::to_string(call.value) + ", base " + std::to_string(call.base);

@@ -1,8 +1,7 @@
-// The real module driving the emulated controller: start-up without notes, and
-// a value line showing up on the panel where a user expects it.
+// The real module driving the emulated controller: a value line shows up on the
+// panel where a user expects it, and nowhere else.
 #include <gtest/gtest.h>
 
-#include <array>
 #include <vector>
 
 #include "QEL_LCD.h"
@@ -12,15 +11,7 @@
 namespace qel::sim::test {
 namespace {
 
-class ModuleOnController : public qel::test::ModuleTest {
- protected:
-  void run_on(Controller& controller, void (*calls)()) {
-    ControllerPins pins(controller);
-    host::ScopedPinObserver scope(pins);
-    calls();
-    controller.end_of_trace();
-  }
-};
+using ModuleOnController = qel::test::ModuleTest;
 
 // Glyph columns of "T= 25" in the 6 x 8 font, from column 1 on.
 const std::vector<std::uint8_t> kTEquals25 = {
@@ -33,10 +24,11 @@ const std::vector<std::uint8_t> kTEquals25 = {
 
 TEST_F(ModuleOnController, ValueLineShowsOnPageTwoAndNothingElse) {
   Controller controller;
-  run_on(controller, [] {
-    QEL_LCD_Init();
-    QEL_LCD_WriteStringValue(text("T="), 25, 10, QEL_LCD_LINE2);
-  });
+  ControllerPins pins(controller);
+  host::ScopedPinObserver scope(pins);
+  QEL_LCD_Init();
+  QEL_LCD_WriteStringValue(text("T="), 25, 10, QEL_LCD_LINE2);
+  controller.end_of_trace();
 
   EXPECT_TRUE(controller.diagnostics().empty()) << controller.diagnostics()[0].message;
   const Picture picture = controller.picture();
@@ -50,30 +42,6 @@ TEST_F(ModuleOnController, ValueLineShowsOnPageTwoAndNothingElse) {
   }
   EXPECT_EQ(wrong, 0);
   EXPECT_GT(picture.at(4, 16), 128) << "contrast 0xCF gives a bright pixel";
-}
-
-// The module's fills start at column 1, so column 0 keeps the power-on RAM
-// unless the controller wraps the 128th fill byte to column 0.
-struct WrapCase {
-  ColumnWrap wrap;
-  bool column0_keeps_noise;
-};
-
-TEST_F(ModuleOnController, StartupBlanksNoiseExceptColumnZeroUnlessWrappingToZero) {
-  for (const WrapCase& c : {WrapCase{ColumnWrap::Start, true}, WrapCase{ColumnWrap::Zero, false}}) {
-    qel::test::fresh_module();
-    Controller controller({true, c.wrap});
-    run_on(controller, [] { QEL_LCD_Init(); });
-
-    const Picture picture = controller.picture();
-    int lit_in_column0 = 0, lit_elsewhere = 0;
-    for (int y = 0; y < Picture::kHeight; ++y) {
-      for (int x = 0; x < Picture::kWidth; ++x) (x == 0 ? lit_in_column0 : lit_elsewhere) += picture.lit(x, y);
-    }
-    EXPECT_EQ(lit_in_column0 > 0, c.column0_keeps_noise);
-    EXPECT_EQ(lit_elsewhere, 0);
-    EXPECT_TRUE(controller.diagnostics().empty());
-  }
 }
 
 }  // namespace
