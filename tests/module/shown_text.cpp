@@ -1,56 +1,16 @@
 #include "shown_text.h"
 
+#include <algorithm>
+
 namespace qel::test {
 
 namespace {
 
 constexpr int kCellsPerPage = 22;
 constexpr int kCellWidth = 6;
-constexpr std::size_t kBlankingBytes = 131;  // page, column 1 (two commands), 128 zero columns
-
-std::vector<WireByte> blanking(std::uint8_t line) {
-  std::vector<WireByte> out = {cmd(static_cast<std::uint8_t>(0xB0 + line)), cmd(0x01), cmd(0x10)};
-  out.insert(out.end(), 128, dat(0x00));
-  return out;
-}
+constexpr std::size_t kSlotBytes = 131 + 3;  // a one-character line: blanking, then the slot's position
 
 }  // namespace
-
-LineWrite parse_line_write(const std::vector<WireByte>& bytes, std::uint8_t line) {
-  LineWrite out;
-  if (bytes.size() < kBlankingBytes ||
-      !std::equal(bytes.begin(), bytes.begin() + kBlankingBytes, blanking(line).begin())) {
-    out.error = "the stream does not open with the blanking of page " + std::to_string(line);
-    return out;
-  }
-  for (std::size_t i = kBlankingBytes; i < bytes.size();) {
-    const int cell = static_cast<int>(out.slots.size());
-    const int page = line + cell / kCellsPerPage;
-    const int column = 1 + kCellWidth * (cell % kCellsPerPage);
-    // Page, then the column's high and low nibbles.
-    const std::vector<WireByte> position = {cmd(static_cast<std::uint8_t>(0xB0 + page)),
-                                            cmd(static_cast<std::uint8_t>(0x10 | column >> 4)),
-                                            cmd(static_cast<std::uint8_t>(column & 0x0F))};
-    if (bytes.size() - i < 3 || !std::equal(position.begin(), position.end(), bytes.begin() + i)) {
-      out.error = "byte " + std::to_string(i) + " is not the position of page " + std::to_string(page) + ", column " +
-                  std::to_string(column);
-      return out;
-    }
-    i += 3;
-    std::size_t n = 0;
-    while (i + n < bytes.size() && bytes[i + n].is_data) ++n;
-    if (n != 0 && n != kCellWidth) {
-      out.error = "slot at byte " + std::to_string(i) + " has " + std::to_string(n) + " data bytes";
-      return out;
-    }
-    Slot slot;
-    slot.drawn = n != 0;
-    for (std::size_t k = 0; k < n; ++k) slot.glyph[k] = bytes[i + k].value;
-    out.slots.push_back(slot);
-    i += n;
-  }
-  return out;
-}
 
 void ShownTextTest::SetUp() {
   ModuleTest::SetUp();
@@ -58,26 +18,49 @@ void ShownTextTest::SetUp() {
   for (int code = 32; code <= 123; ++code) {
     const char s[2] = {static_cast<char>(code), 0};
     QEL_LCD_WriteString(text(s), 0);
-    const LineWrite w = parse_line_write(wire.bytes(), 0);
-    ASSERT_EQ(w.error, "");
-    ASSERT_EQ(w.slots.size(), 1u);
-    EXPECT_EQ(w.slots[0].drawn, code != 32) << "only the space draws nothing";
-    font_[code - 32] = w.slots[0].glyph;
-    wire.clear();
+    const std::vector<WireByte> bytes = sent();
+    ASSERT_EQ(bytes.size(), kSlotBytes + (code == 32 ? 0 : kCellWidth)) << "only the space draws nothing";
+    for (std::size_t k = kSlotBytes; k < bytes.size(); ++k) font_[code - 32][k - kSlotBytes] = bytes[k].value;
   }
 }
 
-std::string ShownTextTest::shown(std::uint8_t line) {
-  const LineWrite w = parse_line_write(wire.bytes(), line);
-  wire.clear();
-  if (!w.error.empty()) return "error: " + w.error;
-  std::string out;
-  for (std::size_t i = 0; i < w.slots.size(); ++i) {
-    if (i > 0 && i % kCellsPerPage == 0) out += '|';
-    const auto code = std::find(font_.begin() + 1, font_.end(), w.slots[i].glyph) - font_.begin();
-    out += !w.slots[i].drawn ? ' ' : code < 92 ? static_cast<char>(32 + code) : '?';
+std::vector<WireByte> ShownTextTest::showing(const std::string& text, std::uint8_t line) const {
+  std::vector<WireByte> out = {cmd(static_cast<std::uint8_t>(0xB0 + line)), cmd(0x01), cmd(0x10)};
+  out.insert(out.end(), 128, dat(0x00));
+  int cell = 0;
+  for (char c : text) {
+    if (c == '|') {
+      EXPECT_EQ(cell % kCellsPerPage, 0) << "'|' in the middle of a page in \"" << text << "\"";
+      continue;
+    }
+    const int page = line + cell / kCellsPerPage;
+    const int column = 1 + kCellWidth * (cell % kCellsPerPage);
+    // Page, then the column's high and low nibbles.
+    out.insert(out.end(),
+               {cmd(static_cast<std::uint8_t>(0xB0 + page)), cmd(static_cast<std::uint8_t>(0x10 | column >> 4)),
+                cmd(static_cast<std::uint8_t>(column & 0x0F))});
+    if (c != ' ') {
+      for (std::uint8_t b : font_.at(static_cast<std::size_t>(c - 32))) out.push_back(dat(b));
+    }
+    ++cell;
   }
   return out;
+}
+
+::testing::AssertionResult ShownTextTest::shows(const std::string& text, std::uint8_t line) {
+  const std::vector<WireByte> got = sent(), want = showing(text, line);
+  const auto [g, w] = std::mismatch(got.begin(), got.end(), want.begin(), want.end());
+  if (g == got.end() && w == want.end()) return ::testing::AssertionSuccess();
+  return ::testing::AssertionFailure() << "not showing \"" << text << "\": byte " << (g - got.begin()) << " is "
+                                       << (g == got.end() ? "missing" : ::testing::PrintToString(*g)) << ", expected "
+                                       << (w == want.end() ? "none" : ::testing::PrintToString(*w)) << " ("
+                                       << got.size() << " bytes sent, " << want.size() << " expected)";
+}
+
+std::vector<WireByte> ShownTextTest::sent() {
+  std::vector<WireByte> bytes = wire.bytes();
+  wire.clear();
+  return bytes;
 }
 
 }  // namespace qel::test

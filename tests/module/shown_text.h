@@ -1,8 +1,11 @@
-// Reads line writes back from the decoded wire, as a reader of the panel would:
-// the blanking of the line's page, then one character slot per cell (three
-// position bytes, then six glyph bytes or none), cell after cell from the line's
-// first column, continuing on the next page after 22 cells.
+// Line writes as the module must send them, built from the text they show: the
+// blanking of the line's page, then one slot per character, cell after cell from
+// the line's first column and on to the next page after 22 cells. A slot is the
+// three position bytes, then the glyph's six columns (none for a space or a code
+// without glyph).
 #pragma once
+
+#include <gtest/gtest.h>
 
 #include <array>
 #include <cstdint>
@@ -15,29 +18,23 @@ namespace qel::test {
 
 using Glyph = std::array<std::uint8_t, 6>;
 
-struct Slot {
-  bool drawn = false;
-  Glyph glyph{};
-};
-
-struct LineWrite {
-  std::vector<Slot> slots;
-  std::string error;  // set when the stream is not blanking plus slots in cell order
-};
-
-LineWrite parse_line_write(const std::vector<WireByte>& bytes, std::uint8_t line);
-
-// A fresh module brought up, with the font learnt from it so that line writes read
-// back as text.
+// A fresh module brought up, with its font learnt from it.
 class ShownTextTest : public ModuleTest {
  protected:
   void SetUp() override;
 
-  // The text the last call showed on `line` and after: its characters, ' ' for a
-  // slot that draws nothing, '|' where the next page begins.
-  std::string shown(std::uint8_t line);
+  // Whether the bytes sent since the last check are the stream that shows `text`
+  // from `line` on: ' ' is a slot that draws nothing, '|' marks the start of the
+  // next page. A failure names the first byte that differs.
+  ::testing::AssertionResult shows(const std::string& text, std::uint8_t line);
+
+  // The bytes sent since the last check.
+  std::vector<WireByte> sent();
 
   std::array<Glyph, 92> font_{};  // codes 32 to 123 as the module draws them
+
+ private:
+  std::vector<WireByte> showing(const std::string& text, std::uint8_t line) const;
 };
 
 }  // namespace qel::test

@@ -33,7 +33,7 @@ TEST_F(ValuesTest, WriteValueShowsDigitsWithoutLeadingZeros) {
   };
   for (const auto& c : cases) {
     QEL_LCD_WriteValue(c.value, c.base, 3);
-    EXPECT_EQ(shown(3), c.shown) << c.value << " in base " << int{c.base};
+    EXPECT_TRUE(shows(c.shown, 3)) << c.value << " in base " << int{c.base};
   }
 }
 
@@ -59,14 +59,14 @@ TEST_F(ValuesTest, WriteStringValueShowsLabelSpaceAndValue) {
   };
   for (const auto& c : cases) {
     QEL_LCD_WriteStringValue(c.label ? text(c.label->c_str()) : nullptr, c.value, c.base, 2);
-    EXPECT_EQ(shown(2), c.shown) << c.label.value_or("NULL") << " " << c.value;
+    EXPECT_TRUE(shows(c.shown, 2)) << c.label.value_or("NULL") << " " << c.value;
   }
 }
 
 TEST_F(ValuesTest, LabelValueLineCostsBlankingAndFiveSlots) {
   QEL_LCD_WriteStringValue(text("T="), 25, 10, 2);
   EXPECT_EQ(wire.bytes().size(), 170u);
-  EXPECT_EQ(shown(2), "T= 25");  // '2' in the fourth cell: sent from column 19
+  EXPECT_TRUE(shows("T= 25", 2));  // '2' in the fourth cell: sent from column 19
 }
 
 }  // namespace

@@ -82,7 +82,7 @@ TEST_F(VcdRoundTripTest, ReplayGivesTheSameBytesAndPicture) {
 TEST_F(VcdRoundTripTest, StartLevelsAndResetPulseInNominalTime) {
   const struct {
     std::uint64_t ns_per_write, reset_release_ns, first_clock_low_ns;
-  } cases[] = {{100, 250'000'200, 250'000'400}, {10, 250'000'020, 250'000'040}, {1, 250'000'002, 250'000'004}};
+  } cases[] = {{100, 250'000'200, 250'000'400}, {1, 250'000'002, 250'000'004}};
   const std::optional<bool> low = false, high = true;
   for (const auto& c : cases) {
     SCOPED_TRACE(c.ns_per_write);

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 #include "pin_log.h"
@@ -51,50 +52,44 @@ class PinTarget : public ::testing::Test {
 
 // Each byte is logged with its value and its command/data mark.
 TEST_F(PinTarget, LogsEachByteWithItsMark) {
-  struct Case {
-    bool is_data;
-    std::uint8_t value;
-    std::uint16_t entry;
-  };
-  const Case cases[] = {{false, 0xA5, 0x0A5}, {true, 0x00, 0x100},  {true, 0xFF, 0x1FF},
-                        {false, 0x80, 0x080}, {false, 0x01, 0x001}, {true, 0x5A, 0x15A}};
-  std::vector<std::uint16_t> expected;
-  for (const Case& c : cases) {
-    write(byte_writes(c.is_data, c.value));
-    expected.push_back(c.entry);
-  }
-  EXPECT_EQ(logged(), expected);
+  write(byte_writes(false, 0xA5));
+  write(byte_writes(true, 0x00));
+  write(byte_writes(true, 0xFF));
+  write(byte_writes(false, 0x01));
+  EXPECT_EQ(logged(), (std::vector<std::uint16_t>{0x0A5, 0x100, 0x1FF, 0x001}));
   EXPECT_EQ(qel_pin_log()->broken, 0U);
   EXPECT_EQ(qel_pin_log()->step, 0U);
 }
 
 // A write out of place drops the byte in progress and is counted; writes between bytes are not.
 TEST_F(PinTarget, CountsBytesThatBreakThePattern) {
-  std::vector<Write> good = byte_writes(false, 0xAE);
-  std::vector<Write> no_clock_low = good;
-  no_clock_low.erase(no_clock_low.begin() + 1);
-  std::vector<Write> reset_inside = good;
-  reset_inside.insert(reset_inside.begin() + 5, {kReset, 0});
-  std::vector<Write> clock_stays_low = good;
-  clock_stays_low[3].level = 0;
-  std::vector<Write> restarted = good;
-  restarted.resize(10);  // a new select write cuts the byte short
-  restarted.insert(restarted.end(), good.begin(), good.end());
-
-  struct Case {
+  const std::vector<Write> good = byte_writes(false, 0xAE);
+  const auto changed = [&](const std::function<void(std::vector<Write>&)>& change) {
+    std::vector<Write> w = good;
+    change(w);
+    return w;
+  };
+  const struct {
     const char* name;
     std::vector<Write> writes;
     std::size_t bytes;
     std::uint32_t broken;
-  };
-  const Case cases[] = {
+  } cases[] = {
       {"idle writes around a byte", {{kClock, 1}, {kReset, 0}, {kReset, 1}, {kData, 1}}, 0, 0},
-      {"missing clock low", no_clock_low, 0, 1},
-      {"reset inside a byte", reset_inside, 0, 1},
-      {"clock not raised", clock_stays_low, 0, 1},
-      {"select again mid-byte", restarted, 1, 1},
+      {"missing clock low", changed([](auto& w) { w.erase(w.begin() + 1); }), 0, 1},
+      {"reset inside a byte", changed([](auto& w) {
+         w.insert(w.begin() + 5, {kReset, 0});
+       }),
+       0, 1},
+      {"clock not raised", changed([](auto& w) { w[3].level = 0; }), 0, 1},
+      // A new select write cuts the byte short; the next byte is whole.
+      {"select again mid-byte", changed([&](auto& w) {
+         w.resize(10);
+         w.insert(w.end(), good.begin(), good.end());
+       }),
+       1, 1},
   };
-  for (const Case& c : cases) {
+  for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     qel_pin_log_clear();
     write(c.writes);

@@ -74,17 +74,6 @@ TEST_P(ScriptSyntax, ReadsTheCallWithItsArguments) {
 
 INSTANTIATE_TEST_SUITE_P(Table, ScriptSyntax, ::testing::ValuesIn(kSyntax));
 
-// Calls keep their position and their text as written (on one line) for logs.
-TEST(ScriptCalls, KeepPositionAndSourceText) {
-  const auto calls = parse_script("QEL_LCD_Init()\n\n  QEL_LCD_WriteString(\"a\",\n    1);  // end\n", "s.qel");
-  ASSERT_EQ(calls.size(), 2u);
-  EXPECT_EQ(calls[0].source, "QEL_LCD_Init()");
-  EXPECT_EQ(calls[1].source, "QEL_LCD_WriteString(\"a\", 1);");
-  EXPECT_EQ(calls[1].file, "s.qel");
-  EXPECT_EQ(calls[1].line, 3);
-  EXPECT_EQ(calls[1].column, 3);
-}
-
 struct ErrorCase {
   const char* source;
   const char* location;  // "line:column"
