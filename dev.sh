@@ -21,12 +21,16 @@ case "${1:-}" in
   test)
     build_host
     ctest --preset host -j "$(nproc)"
-    # Further stages (target, sanitizers, fuzzing, static analysis), in name order.
+    passed=1
+    # Further stages (fuzzing, sanitizers, static analysis, target), in name order.
     for stage in scripts/test-*.sh; do
       [ -e "$stage" ] || continue
       echo "== ${stage} =="
       bash "$stage"
+      passed=$((passed + 1))
     done
+    # Every stage above stops the run on failure, so reaching here means all passed.
+    echo "stages: ${passed} passed, 0 failed"
     ;;
   *)
     echo "usage: ./dev.sh demo|test" >&2
