@@ -94,6 +94,23 @@ void play(WirePattern& w, const std::string& steps) {
   }
 }
 
+// The host build reports the module's delays in simulated time; a zero delay is no delay.
+TEST(DelayTest, ReportsNominalMillisecondsAndNothingForZero) {
+  fresh_module();
+  std::vector<std::uint32_t> reported;
+  struct Delays : PinObserver {
+    std::vector<std::uint32_t>& out;
+    explicit Delays(std::vector<std::uint32_t>& o) : out(o) {}
+    void on_open(std::uint8_t) override {}
+    void on_write(std::uint8_t, std::uint8_t) override {}
+    void on_delay(std::uint32_t ms) override { out.push_back(ms); }
+  } delays(reported);
+  host::ScopedPinObserver scope(delays);
+  module_delay(0);
+  module_delay(7);
+  EXPECT_EQ(reported, std::vector<std::uint32_t>{7});
+}
+
 // The pattern check names each way of breaking a byte, with its place.
 TEST(WirePatternTest, NamesEachBrokenPatternWithItsPlace) {
   const struct {

@@ -13,4 +13,6 @@ void fresh_module() {
   host::reset_pins();
 }
 
+void module_delay(std::uint32_t ms) { QEL_LCD_DLY_Ms(ms); }
+
 }  // namespace qel::test
