@@ -77,6 +77,7 @@ class Controller {
   const Registers& registers() const { return registers_; }
   std::uint8_t ram(int page, int column) const;
   bool in_reset() const { return serial_.in_reset(); }
+  int pending_bits() const { return serial_.pending_bits(); }  // of an unfinished byte
 
  private:
   void note(std::string message);
