@@ -3,6 +3,7 @@
 #include <array>
 #include <cstdio>
 #include <stdexcept>
+#include <tuple>
 
 #include "QEL_LCD.h"
 #include "controller.h"
@@ -37,6 +38,29 @@ std::string hex(unsigned v) {
   return text;
 }
 
+// The controller's configuration: every register but the write position.
+auto configuration(const sim::Registers& r) {
+  return std::make_tuple(r.display_on, r.contrast, r.inverse, r.entire_on, r.multiplex, r.display_offset, r.start_line,
+                         r.segment_remap, r.com_scan_reversed, r.com_pins, r.clock_div, r.precharge, r.vcomh,
+                         r.charge_pump, r.addressing_mode, r.column_range_start, r.column_range_end, r.page_range_start,
+                         r.page_range_end, r.scroll.active, r.scroll.setup_command);
+}
+
+// The configuration the module's start-up must leave: the reset values, changed
+// where its set-up commands ask.
+auto configured() {
+  sim::Registers r;
+  r.display_on = true;
+  r.contrast = 0xCF;
+  r.segment_remap = true;
+  r.com_scan_reversed = true;
+  r.precharge = 0xF1;
+  r.vcomh = 0x40;
+  r.addressing_mode = sim::AddressingMode::Page;
+  r.charge_pump = true;
+  return configuration(r);
+}
+
 // One run: the module's pins feed both the pattern check and the emulator.
 class Run {
  public:
@@ -60,6 +84,9 @@ class Run {
       expect_line_operation(c, before, notes_before);
     } else {
       expect_startup(c, notes_before);
+    }
+    if (open_ && configuration(controller_.registers()) != configured()) {
+      fail("the controller's configuration differs from what start-up set");
     }
     if (host::open_count() != opens_) {
       fail("PIN_open called " + std::to_string(host::open_count()) + " times; expected " + std::to_string(opens_));
