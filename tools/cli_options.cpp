@@ -105,8 +105,8 @@ CommandLine parse_command_line(int argc, char** argv) {
   o.term = no_term ? sim::TermMode::Off : ascii ? sim::TermMode::Ascii : sim::TermMode::Unicode;
   o.builtin_script = kDemoScript;
   o.builtin_name = kDemoScriptName;
-  const bool demo = o.script_path.empty() && o.calls.empty() && o.decode_path.empty();
-  if (demo && o.png_path.empty()) o.png_path = "panel.png";
+  cl.demo = o.script_path.empty() && o.calls.empty() && o.decode_path.empty();
+  if (cl.demo && o.png_path.empty()) o.png_path = "panel.png";
   return cl;
 }
 

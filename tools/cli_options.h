@@ -10,6 +10,7 @@ namespace qel::tool {
 
 struct CommandLine {
   sim::RunOptions run;
+  bool demo = false;            // no script, no call, no trace: the built-in demo runs
   std::optional<int> exit_now;  // set for --help, and for a bad command line (after the message)
 };
 

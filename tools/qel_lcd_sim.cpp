@@ -10,9 +10,6 @@ int main(int argc, char** argv) {
   const qel::tool::CommandLine cl = qel::tool::parse_command_line(argc, argv);
   if (cl.exit_now) return *cl.exit_now;
   const int status = qel::sim::run_simulation(cl.run, std::cout, std::cerr);
-  if (status == 0 && cl.run.png_path == "panel.png" && cl.run.script_path.empty() && cl.run.calls.empty() &&
-      cl.run.decode_path.empty()) {
-    std::cerr << "Demo picture written to 'panel.png'.\n";
-  }
+  if (status == 0 && cl.demo) std::cerr << "Demo picture written to '" << cl.run.png_path << "'.\n";
   return status;
 }
