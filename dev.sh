@@ -16,7 +16,7 @@ build_host() {
 case "${1:-}" in
   demo)
     build_host
-    build/host/tools/qel-lcd-sim "${@:2}"
+    build/host/bin/qel-lcd-sim "${@:2}"
     ;;
   test)
     build_host

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <memory>
 
-#include "controller.h"
+#include "emulator/controller.h"
 #include "qel/pin_observer.h"
 #include "screens.h"
 
@@ -37,8 +37,8 @@ void report(benchmark::State& state, std::uint64_t writes_per_iteration) {
 
 void emulator(benchmark::State& state, void (*work)()) {
   const std::uint64_t per_run = writes_per_run(work);
-  auto controller = std::make_unique<qel::sim::Controller>();
-  auto pins = std::make_unique<qel::sim::ControllerPins>(*controller);
+  auto controller = std::make_unique<qel::emu::Controller>();
+  auto pins = std::make_unique<qel::emu::ControllerPins>(*controller);
   qel::host::set_pin_observer(pins.get());
   qel::bench::init_panel();  // out of reset, as the module leaves it
   std::uint64_t runs = 0;
@@ -47,8 +47,8 @@ void emulator(benchmark::State& state, void (*work)()) {
     if (++runs % 4096 == 0) {  // bound the controller's byte log
       state.PauseTiming();
       qel::host::set_pin_observer(nullptr);
-      controller = std::make_unique<qel::sim::Controller>();
-      pins = std::make_unique<qel::sim::ControllerPins>(*controller);
+      controller = std::make_unique<qel::emu::Controller>();
+      pins = std::make_unique<qel::emu::ControllerPins>(*controller);
       qel::host::set_pin_observer(pins.get());
       qel::bench::init_panel();
       state.ResumeTiming();

@@ -7,14 +7,14 @@
 
 #include "qel/pin_observer.h"
 #include "screens.h"
-#include "vcd_reader.h"
-#include "vcd_writer.h"
+#include "trace/vcd_reader.h"
+#include "trace/vcd_writer.h"
 
 namespace {
 
 std::string recorded_trace() {
   std::ostringstream out;
-  qel::sim::VcdWriter writer(out);
+  qel::trace::VcdWriter writer(out);
   qel::host::ScopedPinObserver scope(writer);
   qel::bench::init_panel();
   for (int i = 0; i < 4; ++i) qel::bench::write_screen();
@@ -26,7 +26,7 @@ void BM_VcdRead(benchmark::State& state) {
   const std::string text = recorded_trace();
   for (auto _ : state) {
     std::istringstream in(text);
-    const qel::sim::VcdTrace trace = qel::sim::read_vcd(in, "bench.vcd");
+    const qel::trace::VcdTrace trace = qel::trace::read_vcd(in, "bench.vcd");
     benchmark::DoNotOptimize(trace.changes.data());
   }
   state.SetBytesProcessed(static_cast<std::int64_t>(text.size()) * state.iterations());

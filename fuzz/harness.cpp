@@ -6,10 +6,10 @@
 #include <tuple>
 
 #include "QEL_LCD.h"
-#include "controller.h"
+#include "emulator/controller.h"
+#include "emulator/pin_fanout.h"
 #include "expected_wire.h"
 #include "module_access.h"
-#include "pin_fanout.h"
 #include "qel/pin_observer.h"
 #include "startup_stream.h"
 #include "wire_pattern.h"
@@ -18,7 +18,7 @@ namespace qel::fuzz {
 
 namespace {
 
-using Ram = std::array<std::array<std::uint8_t, sim::kColumns>, sim::kPages>;
+using Ram = std::array<std::array<std::uint8_t, emu::kColumns>, emu::kPages>;
 
 constexpr unsigned kShownPages = 8;
 constexpr std::size_t kSlotsPerLine = 22;
@@ -39,7 +39,7 @@ std::string hex(unsigned v) {
 }
 
 // The controller's configuration: every register but the write position.
-auto configuration(const sim::Registers& r) {
+auto configuration(const emu::Registers& r) {
   return std::make_tuple(r.display_on, r.contrast, r.inverse, r.entire_on, r.multiplex, r.display_offset, r.start_line,
                          r.segment_remap, r.com_scan_reversed, r.com_pins, r.clock_div, r.precharge, r.vcomh,
                          r.charge_pump, r.addressing_mode, r.column_range_start, r.column_range_end, r.page_range_start,
@@ -49,14 +49,14 @@ auto configuration(const sim::Registers& r) {
 // The configuration the module's start-up must leave: the reset values, changed
 // where its set-up commands ask.
 auto configured() {
-  sim::Registers r;
+  emu::Registers r;
   r.display_on = true;
   r.contrast = 0xCF;
   r.segment_remap = true;
   r.com_scan_reversed = true;
   r.precharge = 0xF1;
   r.vcomh = 0x40;
-  r.addressing_mode = sim::AddressingMode::Page;
+  r.addressing_mode = emu::AddressingMode::Page;
   r.charge_pump = true;
   return configuration(r);
 }
@@ -66,7 +66,7 @@ class Run {
  public:
   Run()
       : wire_(fail, kMaxBytesPerCall),
-        controller_(sim::ControllerOptions{true, sim::ColumnWrap::Start, false}),
+        controller_(emu::ControllerOptions{true, emu::ColumnWrap::Start, false}),
         pins_(controller_) {
     fanout_.add(wire_);
     fanout_.add(pins_);
@@ -154,7 +154,7 @@ class Run {
     ByteCount sent;
     for (const test::WireEvent& e : wire_.events()) {
       if (e.kind != test::WireEvent::Kind::Byte) fail("pin activity outside a byte");
-      const sim::WireByte& b = e.byte;
+      const emu::WireByte& b = e.byte;
       if (b.is_data) {
         ++sent.data;
         continue;
@@ -185,7 +185,7 @@ class Run {
 
   // Columns 1 to 127 of the page are dark (column 0 is never addressed).
   void expect_blank(unsigned page, const char* after) const {
-    for (int column = 1; column < sim::kColumns; ++column) {
+    for (int column = 1; column < emu::kColumns; ++column) {
       if (controller_.ram(static_cast<int>(page), column) != 0) {
         fail("page " + std::to_string(page) + " column " + std::to_string(column) + " not blank after " + after);
       }
@@ -194,16 +194,16 @@ class Run {
 
   Ram ram() const {
     Ram out;
-    for (int p = 0; p < sim::kPages; ++p) {
-      for (int col = 0; col < sim::kColumns; ++col) out[p][col] = controller_.ram(p, col);
+    for (int p = 0; p < emu::kPages; ++p) {
+      for (int col = 0; col < emu::kColumns; ++col) out[p][col] = controller_.ram(p, col);
     }
     return out;
   }
 
   test::WirePattern wire_;
-  sim::Controller controller_;
-  sim::ControllerPins pins_;
-  sim::PinFanout fanout_;
+  emu::Controller controller_;
+  emu::ControllerPins pins_;
+  emu::PinFanout fanout_;
 
   // What the stand-in should have seen so far.
   bool open_ = false;

@@ -1,9 +1,13 @@
 #!/usr/bin/env bash
-# Static analysis stage: cppcheck and clang-tidy over the module (Application/) and
-# the platform stand-ins (platform/). Any finding fails the stage; accepted ones are
-# listed with their reasons in scripts/cppcheck-suppressions.txt and .clang-tidy.
+# Static analysis stage: the include layering check over the host code, then
+# cppcheck and clang-tidy over the module (Application/) and the platform
+# stand-ins (platform/). Any finding fails the stage; accepted ones are listed
+# with their reasons in scripts/cppcheck-suppressions.txt and .clang-tidy.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+
+# Layering first: no file may include a header of a layer above its own.
+python3 scripts/check-layers.py
 
 scripts/need-packages.sh cppcheck clang-tidy cmake make g++ pkg-config libgtest-dev libpng-dev libcli11-dev
 

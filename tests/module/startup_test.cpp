@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "board.h"
+#include "emulator/board.h"
 #include "module_fixture.h"
 
 namespace qel::test {
@@ -83,12 +83,12 @@ void play(WirePattern& w, const std::string& steps) {
     } else if (step == '-') {
       play(w, "c0d1c1");
     } else if (step == 'o') {
-      w.on_open(sim::kDioReset);
+      w.on_open(emu::kDioReset);
     } else if (step == 'w') {
       w.on_delay(1);
     } else {
       const std::uint8_t level = steps.at(++i) == '1' ? 1 : 0;
-      const std::uint8_t pins[] = {sim::kDioDataCommand, sim::kDioClock, sim::kDioData, sim::kDioReset, 5};
+      const std::uint8_t pins[] = {emu::kDioDataCommand, emu::kDioClock, emu::kDioData, emu::kDioReset, 5};
       w.on_write(pins[std::string("scdrx").find(step)], level);
     }
   }

@@ -1,6 +1,6 @@
 #include "startup_stream.h"
 
-#include "board.h"
+#include "emulator/board.h"
 
 namespace qel::test {
 
@@ -32,15 +32,15 @@ std::vector<WireEvent> startup_events(bool opens_pins) {
   using K = WireEvent::Kind;
   std::vector<WireEvent> out;
   if (opens_pins) {
-    for (std::uint8_t pin : {sim::kDioClock, sim::kDioData, sim::kDioReset, sim::kDioDataCommand}) {
+    for (std::uint8_t pin : {emu::kDioClock, emu::kDioData, emu::kDioReset, emu::kDioDataCommand}) {
       out.push_back({K::Open, pin, 0, 0, {}});
     }
   }
   // Clock idles high; reset is held low for the pulse, then released.
-  out.push_back({K::Write, sim::kDioClock, 1, 0, {}});
-  out.push_back({K::Write, sim::kDioReset, 0, 0, {}});
+  out.push_back({K::Write, emu::kDioClock, 1, 0, {}});
+  out.push_back({K::Write, emu::kDioReset, 0, 0, {}});
   out.push_back({K::Delay, 0, 0, kResetPulseMs, {}});
-  out.push_back({K::Write, sim::kDioReset, 1, 0, {}});
+  out.push_back({K::Write, emu::kDioReset, 1, 0, {}});
   for (const WireByte& b : startup_bytes()) out.push_back({K::Byte, 0, 0, 0, b});
   return out;
 }

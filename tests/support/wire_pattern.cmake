@@ -6,5 +6,5 @@ if(NOT TARGET qel_wire_pattern)
     ${CMAKE_CURRENT_LIST_DIR}/startup_stream.cpp
   )
   target_include_directories(qel_wire_pattern PUBLIC ${CMAKE_CURRENT_LIST_DIR})
-  target_link_libraries(qel_wire_pattern PUBLIC qel_sim qel_pin_host PRIVATE qel_warnings)
+  target_link_libraries(qel_wire_pattern PUBLIC qel_emulator qel_pin_host PRIVATE qel_warnings)
 endif()

@@ -11,12 +11,12 @@
 #include <string>
 #include <vector>
 
+#include "emulator/serial_interface.h"
 #include "qel/pin_observer.h"
-#include "serial_interface.h"
 
 namespace qel::test {
 
-using sim::WireByte;
+using emu::WireByte;
 
 // One thing that happened on the wire, in order.
 struct WireEvent {
@@ -57,7 +57,7 @@ class WirePattern : public PinObserver {
 
   std::function<void(const std::string&)> broken_;
   std::size_t max_bytes_;
-  sim::SerialInterface serial_;
+  emu::SerialInterface serial_;
   std::vector<WireEvent> events_;
   std::size_t pin_writes_ = 0;
   std::size_t byte_count_ = 0;

@@ -11,7 +11,7 @@
 #include "startup_stream.h"
 #include "wire_pattern.h"
 
-namespace qel::sim {
+namespace qel::emu {
 
 inline void PrintTo(const WireByte& b, std::ostream* os) {
   char text[8];
@@ -19,7 +19,7 @@ inline void PrintTo(const WireByte& b, std::ostream* os) {
   *os << text;
 }
 
-}  // namespace qel::sim
+}  // namespace qel::emu
 
 namespace qel::test {
 
@@ -31,7 +31,7 @@ class WireRecorder : public WirePattern {
 inline void PrintTo(const WireEvent& e, std::ostream* os) {
   static const char* const kKinds[] = {"open", "write", "delay", "byte"};
   *os << kKinds[static_cast<int>(e.kind)] << " DIO " << int{e.pin} << " = " << int{e.level} << ", " << e.ms << " ms, ";
-  sim::PrintTo(e.byte, os);
+  emu::PrintTo(e.byte, os);
 }
 
 }  // namespace qel::test

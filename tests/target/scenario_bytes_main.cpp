@@ -6,32 +6,32 @@
 
 #include "QEL_LCD.h"
 #include "byte_log.h"
-#include "controller.h"
+#include "emulator/controller.h"
 #include "qel/pin_observer.h"
 #include "scenario.h"
 
 namespace {
 
-qel::sim::Controller* controller = nullptr;
+qel::emu::Controller* controller = nullptr;
 std::size_t printed = 0;
 
 // Prints the bytes of the call before, then the next call's line.
 void flush_bytes() {
   const auto& bytes = controller->bytes();
-  qel::sim::write_byte_lines(std::cout, bytes, printed, bytes.size());
+  qel::tool::write_byte_lines(std::cout, bytes, printed, bytes.size());
   printed = bytes.size();
 }
 
 void announce(const char* call) {
   flush_bytes();
-  qel::sim::write_call_line(std::cout, call);
+  qel::tool::write_call_line(std::cout, call);
 }
 
 }  // namespace
 
 int main() {
-  qel::sim::Controller emulated;
-  qel::sim::ControllerPins pins(emulated);
+  qel::emu::Controller emulated;
+  qel::emu::ControllerPins pins(emulated);
   qel::host::ScopedPinObserver scope(pins);
   controller = &emulated;
   qel_scenario_run(announce);

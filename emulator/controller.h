@@ -1,0 +1,116 @@
+// Emulator of the SSD1306-type display controller behind the module's pins: one
+// state machine that takes one line change at a time and keeps the registers,
+// display RAM, decoded bytes and notes on what the controller would not accept.
+//
+// Not modelled:
+// - scrolling: the scroll commands (0x26-0x2F, 0xA3) are recorded in the
+//   registers, but the picture does not move and content scroll (0x2C/0x2D)
+//   does not shift RAM;
+// - timing beyond the checks on timed traces (reset pulse >= 3 µs, clock period
+//   >= 100 ns, clock high and low phases >= 20 ns); no frame rate, no display
+//   refresh, no charge-pump ramp, no start-up delay after reset;
+// - reading back: the interface is write-only, as the module wires it;
+// - the COM pin configuration (0xDA), clock, pre-charge and VCOMH settings:
+//   recorded, with no effect on the picture;
+// - the 3-wire (9-bit) serial, parallel and I2C interfaces.
+//
+// Choices where the datasheet leaves room:
+// - page commands 0xB8-0xBF are not defined; the low three bits are taken as
+//   the page, and a note is made;
+// - page mode wraps after column 127 to the column start address, or to column
+//   0 (ControllerOptions::column_wrap);
+// - a command cut short by a data byte is dropped, and the data byte is written;
+// - 0xA5 (entire display on) lights every driven row and takes precedence over
+//   0xA7 (inverse).
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "emulator/addressing.h"
+#include "emulator/command_decoder.h"
+#include "emulator/display_ram.h"
+#include "emulator/picture.h"
+#include "emulator/registers.h"
+#include "emulator/serial_interface.h"
+#include "emulator/timing_checks.h"
+#include "qel/pin_observer.h"
+
+namespace qel::emu {
+
+struct Diagnostic {
+  std::size_t byte_index;  // number of bytes decoded before it arose
+  std::string message;
+};
+
+struct ControllerOptions {
+  bool noise_ram = false;  // power-on RAM: zeros, or a fixed pseudo-random pattern (same every run)
+  ColumnWrap column_wrap = ColumnWrap::Start;
+  bool reset_released = false;  // true: start out of reset (a capture without a reset line)
+};
+
+class Controller {
+ public:
+  explicit Controller(ControllerOptions options = {});
+
+  // One line change. time_ns: the change's real time when the trace has one (a
+  // capture); std::nullopt otherwise, and then no timing checks are made.
+  void set_line(Line line, bool level, std::optional<std::uint64_t> time_ns) {
+    change(line, level, time_ns.has_value(), time_ns.value_or(0));
+  }
+  // The same for a trace without times (the module on the host): the hot path, so
+  // the common outcomes (nothing, one more bit) are decided inline.
+  void set_line(Line line, bool level) {
+    if (timed_) forget_times();  // a run of timed changes ends here
+    const auto outcome = serial_.set(line, level);
+    if (outcome != SerialInterface::Outcome::None && outcome != SerialInterface::Outcome::Bit) settle(outcome);
+  }
+  // The trace is over: a partial byte left in the shift register becomes a note.
+  void end_of_trace();
+
+  Picture picture() const;  // what a viewer sees now
+  const std::vector<WireByte>& bytes() const { return bytes_; }
+  const std::vector<Diagnostic>& diagnostics() const { return diagnostics_; }
+  const Registers& registers() const { return registers_; }
+  std::uint8_t ram(int page, int column) const;
+  bool in_reset() const { return serial_.in_reset(); }
+  int pending_bits() const { return serial_.pending_bits(); }  // of an unfinished byte
+
+ private:
+  void note(std::string message);
+  void change(Line line, bool level, bool timed, std::uint64_t time_ns);
+  void settle(SerialInterface::Outcome outcome);
+  void take_byte(const WireByte& byte);
+  void forget_times();
+  void report_edges_in_reset();
+
+  ControllerOptions options_;
+  SerialInterface serial_;
+  Registers registers_;
+  CommandDecoder decoder_;
+  DisplayRam ram_;
+  TimingChecks timing_;
+  bool timed_ = false;  // timing_ holds times of earlier changes
+  std::vector<WireByte> bytes_;
+  std::vector<Diagnostic> diagnostics_;
+  unsigned edges_in_reset_ = 0;  // rising clock edges during the current reset pulse
+};
+
+// Feeds the module's pin writes into a Controller: DIO 9 clock, 10 data, 4
+// reset, 26 data/command (see board.h). An opened pin starts low; delays and
+// other pins are ignored.
+class ControllerPins : public PinObserver {
+ public:
+  explicit ControllerPins(Controller& controller) : controller_(controller) {}
+  void on_open(std::uint8_t pin) override;
+  void on_write(std::uint8_t pin, std::uint8_t level) override;
+  void on_delay(std::uint32_t ms) override;
+
+ private:
+  Controller& controller_;
+};
+
+}  // namespace qel::emu

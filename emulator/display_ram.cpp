@@ -1,0 +1,20 @@
+// Power-on contents of display RAM.
+#include "emulator/display_ram.h"
+
+#include <random>
+
+namespace qel::emu {
+
+DisplayRam power_on_ram(bool noise) {
+  DisplayRam ram{};
+  if (!noise) return ram;
+  // minstd_rand's sequence is fixed by the C++ standard, so the pattern is the
+  // same on every machine.
+  std::minstd_rand generator(0x5EED);
+  for (auto& page : ram) {
+    for (auto& byte : page) byte = static_cast<std::uint8_t>(generator() >> 7);
+  }
+  return ram;
+}
+
+}  // namespace qel::emu

@@ -1,0 +1,43 @@
+// Serial timing the controller would not accept, checked on traces that carry
+// real times (captures): reset pulse, clock period, clock high and low phases.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "emulator/serial_interface.h"
+
+namespace qel::emu {
+
+inline constexpr std::uint64_t kMinResetPulseNs = 3000;
+inline constexpr std::uint64_t kMinClockPeriodNs = 100;
+inline constexpr std::uint64_t kMinClockPhaseNs = 20;
+
+class TimingChecks {
+ public:
+  // One line change at `time_ns`. `listening` says whether the serial input
+  // takes clock edges at that moment (out of reset and selected); clock timing
+  // only matters then. Appends a note for the first violation of each rule to
+  // `notes`; later ones are only counted.
+  void on_change(Line line, bool level, std::uint64_t time_ns, bool listening, std::vector<std::string>& notes);
+
+  // A change without a time: the next intervals cannot be measured.
+  void forget_times();
+
+  // Notes counting the repeated violations not reported one by one; clears the counts.
+  std::vector<std::string> take_summary();
+
+ private:
+  enum Rule { ResetPulse, ClockPeriod, ClockHigh, ClockLow, kRuleCount };
+  void check(Rule rule, std::optional<std::uint64_t> measured_ns, std::vector<std::string>& notes);
+
+  std::optional<std::uint64_t> reset_fall_;
+  std::optional<std::uint64_t> clock_rise_;
+  std::optional<std::uint64_t> clock_fall_;
+  std::array<unsigned, kRuleCount> count_{};
+};
+
+}  // namespace qel::emu

@@ -1,0 +1,104 @@
+#!/usr/bin/env python3
+"""Fails when a file includes a header of a layer it must not use.
+
+The host code is layered: the module and the PIN driver interface at the bottom,
+then the emulator, then the trace, view and script layers (which do not use one
+another), then the kit, then the qel-lcd-sim program. A layer may include its own
+headers and those of the layers listed for it in ALLOWED, nothing else.
+
+A quoted include names its layer by its first path part ("emulator/controller.h"),
+or is one of the module's and the platform's own headers, or is a header in the
+including file's own folder. Anything else cannot be placed and fails too, so a
+new header cannot slip past the rule. Tests, benchmarks, fuzz harnesses, the
+target build and the examples sit above everything and are not checked.
+
+Usage: scripts/check-layers.py [ROOT]
+"""
+import pathlib
+import re
+import sys
+
+# Folder of each layer, relative to the root.
+LAYERS = {
+    "module": "Application",
+    "platform": "platform/host",
+    "emulator": "emulator",
+    "trace": "trace",
+    "view": "view",
+    "script": "script",
+    "kit": "kit",
+    "tool": "tools/qel-lcd-sim",
+}
+
+# What each layer may include besides its own headers.
+ALLOWED = {
+    "module": {"pin-interface"},
+    "platform": {"pin-interface"},
+    "emulator": {"platform"},
+    "trace": {"emulator", "platform"},
+    "view": {"emulator", "module", "platform"},
+    "script": {"module"},
+    "kit": {"view", "trace", "emulator", "module", "platform", "pin-interface"},
+    "tool": {"kit", "script", "view", "trace", "emulator", "module", "platform", "pin-interface"},
+}
+
+# Headers whose layer their path does not name.
+NAMED_HEADERS = {
+    "QEL_LCD.h": "module",
+    "ti/drivers/PIN.h": "pin-interface",
+    "qel/pin_observer.h": "platform",
+    "demo_script.h": "tool",  # generated into the build folder from examples/demo.qel
+}
+
+INCLUDE = re.compile(r'^\s*#\s*include\s+"([^"]+)"')
+SOURCES = {".h", ".hpp", ".c", ".cpp"}
+
+
+def layer_of_include(name, including_file, root):
+    if name in NAMED_HEADERS:
+        return NAMED_HEADERS[name]
+    first = name.split("/", 1)[0]
+    if "/" in name and first in LAYERS and LAYERS[first] == first:
+        return first
+    if (including_file.parent / name).exists():
+        return "own"
+    return None
+
+
+def check(root):
+    problems = []
+    for layer, folder in LAYERS.items():
+        base = root / folder
+        if not base.is_dir():
+            continue
+        for path in sorted(base.rglob("*")):
+            if path.suffix not in SOURCES:
+                continue
+            for number, text in enumerate(path.read_text(encoding="utf-8", errors="replace").splitlines(), 1):
+                match = INCLUDE.match(text)
+                if not match:
+                    continue
+                name = match.group(1)
+                target = layer_of_include(name, path, root)
+                where = f"{path.relative_to(root)}:{number}"
+                if target is None:
+                    problems.append(f"{where}: cannot tell which layer '{name}' belongs to.")
+                elif target not in ("own", layer) and target not in ALLOWED[layer]:
+                    problems.append(f"{where}: the {layer} layer must not include '{name}' ({target} layer).")
+    return problems
+
+
+def main():
+    root = pathlib.Path(sys.argv[1] if len(sys.argv) > 1 else pathlib.Path(__file__).resolve().parent.parent)
+    problems = check(root)
+    for p in problems:
+        print(p, file=sys.stderr)
+    if problems:
+        print(f"Layer check: {len(problems)} include(s) break the layering.", file=sys.stderr)
+        return 1
+    print("Layer check: every include looks down.")
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())

@@ -1,7 +1,0 @@
-#include "serial_interface.h"
-
-namespace qel::sim {
-
-SerialInterface::SerialInterface(bool reset_released) { levels_[static_cast<int>(Line::Reset)] = reset_released; }
-
-}  // namespace qel::sim

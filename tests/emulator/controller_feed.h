@@ -1,0 +1,43 @@
+// Test helper: drives a Controller's lines the way a serial master does, one
+// byte at a time (data/command, then eight times clock low, data bit, clock high).
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "emulator/controller.h"
+
+namespace qel::emu::test {
+
+inline WireByte cmd(std::uint8_t v) { return WireByte{v, false}; }
+inline WireByte dat(std::uint8_t v) { return WireByte{v, true}; }
+
+inline void send_bits(Controller& c, std::uint8_t value, int bits) {
+  for (int i = 0; i < bits; ++i) {
+    c.set_line(Line::Clock, false);
+    c.set_line(Line::Data, ((value >> (7 - i)) & 1) != 0);
+    c.set_line(Line::Clock, true);
+  }
+}
+
+inline void send(Controller& c, const std::vector<WireByte>& bytes) {
+  for (const WireByte& b : bytes) {
+    c.set_line(Line::DataCommand, b.is_data);
+    send_bits(c, b.value, 8);
+  }
+}
+
+inline void send_commands(Controller& c, const std::vector<std::uint8_t>& values) {
+  for (std::uint8_t v : values) send(c, {cmd(v)});
+}
+
+// A controller out of reset, as after a reset pulse.
+inline Controller running_controller(ControllerOptions options = {}) {
+  options.reset_released = true;
+  return Controller(options);
+}
+
+// Display on with the usual panel orientation (column 0 left, page 0 top).
+inline const std::vector<std::uint8_t> kUsualSetup = {0xA1, 0xC8, 0x8D, 0x14, 0xAF};
+
+}  // namespace qel::emu::test

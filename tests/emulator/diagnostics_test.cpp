@@ -1,0 +1,120 @@
+// Notes on what the controller would not accept, chip select gating, and the
+// timing checks on timed traces.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "controller_feed.h"
+
+namespace qel::emu::test {
+namespace {
+
+enum class Then { Nothing, ReleaseReset, EndTrace };
+
+struct NoteCase {
+  const char* name;
+  bool start_in_reset;
+  std::vector<WireByte> bytes;
+  int partial_bits;  // bits of a further byte
+  Then then;
+  std::size_t byte_index;
+  std::string message_part;
+};
+
+const std::vector<NoteCase> kNoteCases = {
+    {"unknown command", false, {cmd(0xAF), cmd(0x28)}, 0, Then::Nothing, 1, "0x28"},
+    {"command cut short by data", false, {cmd(0xA8), dat(0x3F)}, 0, Then::Nothing, 1, "0xA8 cut short"},
+    {"undefined page", false, {cmd(0xB8)}, 0, Then::Nothing, 0, "0xB8"},
+    {"byte clocked during reset", true, {cmd(0xAF)}, 0, Then::ReleaseReset, 0, "8 clock edges"},
+    {"partial byte at the end", false, {dat(0x01)}, 3, Then::EndTrace, 1, "3 bits"},
+};
+
+TEST(ControllerDiagnostics, EachFaultGivesOneNoteAtItsByte) {
+  for (const NoteCase& c : kNoteCases) {
+    Controller controller({false, ColumnWrap::Start, !c.start_in_reset});
+    send(controller, c.bytes);
+    send_bits(controller, 0xFF, c.partial_bits);
+    if (c.then == Then::ReleaseReset) controller.set_line(Line::Reset, true);
+    if (c.then == Then::EndTrace) controller.end_of_trace();
+
+    const auto& notes = controller.diagnostics();
+    ASSERT_EQ(notes.size(), 1u) << c.name;
+    EXPECT_EQ(notes[0].byte_index, c.byte_index) << c.name;
+    EXPECT_NE(notes[0].message.find(c.message_part), std::string::npos) << c.name << ": " << notes[0].message;
+  }
+}
+
+// Deselecting drops a partial byte (with a note); clock edges are ignored until selected again.
+TEST(ControllerDiagnostics, ChipSelectGatesTheClockAndRestartsTheByte) {
+  Controller controller = running_controller();
+  send_bits(controller, 0xFF, 3);
+  controller.set_line(Line::ChipSelect, true);
+  send(controller, {cmd(0xA5)});
+  controller.set_line(Line::ChipSelect, false);
+  send(controller, {cmd(0xAF)});
+
+  EXPECT_EQ(controller.bytes(), std::vector<WireByte>{cmd(0xAF)});
+  ASSERT_EQ(controller.diagnostics().size(), 1u);
+  EXPECT_NE(controller.diagnostics()[0].message.find("Chip select"), std::string::npos);
+}
+
+struct TimedChange {
+  Line line;
+  bool level;
+  std::uint64_t ns;
+};
+
+struct TimingCase {
+  const char* name;
+  std::vector<TimedChange> changes;
+  std::string message_part;  // empty: no note
+};
+
+const std::vector<TimingCase> kTimingCases = {
+    {"short reset pulse", {{Line::Reset, false, 1000}, {Line::Reset, true, 2500}}, "Reset pulse of 1500 ns"},
+    {"reset pulse of 3 µs", {{Line::Reset, false, 1000}, {Line::Reset, true, 4000}}, ""},
+    {"fast clock period",
+     {{Line::Clock, true, 100}, {Line::Clock, false, 150}, {Line::Clock, true, 180}},
+     "Clock period of 80 ns"},
+    {"short high phase", {{Line::Clock, true, 100}, {Line::Clock, false, 110}}, "Clock high phase of 10 ns"},
+    {"short low phase",
+     {{Line::Clock, true, 100}, {Line::Clock, false, 190}, {Line::Clock, true, 205}},
+     "Clock low phase of 15 ns"},
+    {"clock within limits", {{Line::Clock, true, 100}, {Line::Clock, false, 150}, {Line::Clock, true, 200}}, ""},
+};
+
+TEST(ControllerDiagnostics, TimedTracesAreCheckedAgainstMinimumTimes) {
+  for (const TimingCase& c : kTimingCases) {
+    Controller timed = running_controller(), untimed = running_controller();
+    for (const TimedChange& change : c.changes) {
+      timed.set_line(change.line, change.level, change.ns);
+      untimed.set_line(change.line, change.level);
+    }
+    EXPECT_TRUE(untimed.diagnostics().empty()) << c.name << ": no times, no checks";
+    if (c.message_part.empty()) {
+      EXPECT_TRUE(timed.diagnostics().empty()) << c.name;
+    } else {
+      ASSERT_EQ(timed.diagnostics().size(), 1u) << c.name;
+      EXPECT_NE(timed.diagnostics()[0].message.find(c.message_part), std::string::npos)
+          << c.name << ": " << timed.diagnostics()[0].message;
+    }
+  }
+}
+
+// A fast capture breaks the same rule on every bit: one note, then a count.
+TEST(ControllerDiagnostics, RepeatedTimingFaultsAreCountedNotListed) {
+  Controller controller = running_controller();
+  for (std::uint64_t t = 0; t < 8; ++t) {
+    controller.set_line(Line::Clock, false, t * 50);
+    controller.set_line(Line::Clock, true, t * 50 + 25);
+  }
+  controller.end_of_trace();
+
+  ASSERT_EQ(controller.diagnostics().size(), 2u);
+  EXPECT_NE(controller.diagnostics()[1].message.find("6 more times"), std::string::npos)
+      << controller.diagnostics()[1].message;
+}
+
+}  // namespace
+}  // namespace qel::emu::test

@@ -1,0 +1,127 @@
+// Script syntax: which C spellings of the module's calls are read, into which
+// arguments, and where and how mistakes are reported.
+#include "script/script_parser.h"
+
+#include <gtest/gtest.h>
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "script/script_error.h"
+
+namespace qel::script {
+namespace {
+
+using namespace std::string_literals;
+
+// A text argument, or NULL (nullopt), or a number.
+struct Expected {
+  std::optional<std::string> text;
+  std::uint32_t number = 0;
+  bool is_text = false;
+};
+Expected str(std::string s) { return {std::move(s), 0, true}; }
+Expected null() { return {std::nullopt, 0, true}; }
+Expected num(std::uint32_t n) { return {std::nullopt, n, false}; }
+
+struct SyntaxCase {
+  const char* source;
+  Function function;
+  std::vector<Expected> args;
+  friend void PrintTo(const SyntaxCase& c, std::ostream* os) { *os << c.source; }
+};
+
+const SyntaxCase kSyntax[] = {
+    {"QEL_LCD_Init();", Function::Init, {}},
+    {"QEL_LCD_ClearLine(4)", Function::ClearLine, {num(4)}},
+    {"QEL_LCD_WriteValue(0xFFu, 16UL, 3LL);", Function::WriteValue, {num(255), num(16), num(3)}},
+    {"QEL_LCD_WriteValue(0XaBcD, 10lu, 0ull);", Function::WriteValue, {num(0xABCD), num(10), num(0)}},
+    {"QEL_LCD_WriteValue(4294967295U, 10, QEL_LCD_LINE7);", Function::WriteValue, {num(4294967295U), num(10), num(7)}},
+    {"QEL_LCD_WriteValue(017, 0, 255);", Function::WriteValue, {num(15), num(0), num(255)}},
+    {"QEL_LCD_WriteString((QEL_C *)\"T\", 2);", Function::WriteString, {str("T"), num(2)}},
+    {"QEL_LCD_WriteString((const QEL_C*)\"a\" \"b\" /* c */ \"c\", QEL_LCD_LINE_COUNT);",
+     Function::WriteString,
+     {str("abc"), num(8)}},
+    {R"(QEL_LCD_WriteString("\n\t\r\\\"\'", 0);)", Function::WriteString, {str("\n\t\r\\\"'"), num(0)}},
+    {R"(QEL_LCD_WriteString("\x41\101\0B\7", 0);)", Function::WriteString, {str("AA\0B\7"s), num(0)}},
+    {"QEL_LCD_WriteString(NULL, 9)", Function::WriteString, {null(), num(9)}},
+    {"QEL_LCD_WriteStringValue((const char *)NULL, 25U, (QEL_U8)10, (QEL_LCD_LINE)QEL_LCD_LINE2);",
+     Function::WriteStringValue,
+     {null(), num(25), num(10), num(2)}},
+    {"// comment\n  QEL_LCD_WriteStringValue(\"T=\",\n 25U, 10, 2) /* x */ ;",
+     Function::WriteStringValue,
+     {str("T="), num(25), num(10), num(2)}},
+};
+
+class ScriptSyntax : public ::testing::TestWithParam<SyntaxCase> {};
+
+// Each spelling gives the one call with the argument values C would pass.
+TEST_P(ScriptSyntax, ReadsTheCallWithItsArguments) {
+  const SyntaxCase& c = GetParam();
+  const std::vector<Call> calls = parse_script(c.source, "t.qel");
+  ASSERT_EQ(calls.size(), 1u);
+  EXPECT_EQ(calls[0].function, c.function);
+  ASSERT_EQ(calls[0].args.size(), c.args.size());
+  for (std::size_t i = 0; i < c.args.size(); ++i) {
+    if (c.args[i].is_text) {
+      EXPECT_EQ(calls[0].args[i].text, c.args[i].text) << "argument " << i;
+    } else {
+      EXPECT_EQ(calls[0].args[i].number, c.args[i].number) << "argument " << i;
+    }
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, ScriptSyntax, ::testing::ValuesIn(kSyntax));
+
+struct ErrorCase {
+  const char* source;
+  const char* location;  // "line:column"
+  const char* message;
+  friend void PrintTo(const ErrorCase& c, std::ostream* os) { *os << c.source; }
+};
+
+const ErrorCase kErrors[] = {
+    {"QEL_LCD_WriteString(\"x\", 256);", "1:26",
+     "Value '256' is out of range for the line of QEL_LCD_WriteString; expected an integer from 0 to 255."},
+    {"QEL_LCD_WriteValue(4294967296, 10, 0)", "1:20",
+     "Value '4294967296' is out of range for the value of QEL_LCD_WriteValue; expected an integer from 0 to "
+     "4294967295."},
+    {"QEL_LCD_WriteValue(99999999999999999999999, 10, 0)", "1:20", "out of range"},
+    {"QEL_LCD_Foo();", "1:1", "Unknown function 'QEL_LCD_Foo'; expected QEL_LCD_Init"},
+    {"QEL_LCD_Init()\n  QEL_LCD_ClearLine(1) QEL_LCD_ClearLine(2)", "2:24",
+     "Unexpected 'QEL_LCD_ClearLine' after the call; expected ';' or a new line."},
+    {"QEL_LCD_WriteString(\"abc, 1);", "1:21", "Unterminated string; expected a closing '\"'"},
+    {"QEL_LCD_WriteString(\"a\\q\", 1);", "1:23", "Unknown escape '\\q'"},
+    {"QEL_LCD_ClearLine(1, 2)", "1:20", "QEL_LCD_ClearLine takes 1 argument; expected ')'."},
+    {"QEL_LCD_WriteValue(1, 10)", "1:25", "QEL_LCD_WriteValue takes 3 arguments; expected ',' and the line."},
+    {"QEL_LCD_WriteString(5, 1)", "1:21",
+     "Unexpected '5' for the string of QEL_LCD_WriteString; expected a string or NULL."},
+    {"QEL_LCD_ClearLine(-1)", "1:19", "Unexpected character '-'"},
+    {"QEL_LCD_Init();\n/* never closed", "2:1", "Unterminated comment"},
+    {"QEL_LCD_ClearLine(12abc)", "1:19", "Bad integer literal '12abc'"},
+    {"QEL_LCD_ClearLine(0x)", "1:19", "expected digits after '0x'"},
+    {"QEL_LCD_WriteString((QEL_U8)\"x\", 1)", "1:21", "Cast to a non-pointer type"},
+    {"QEL_LCD_Init(", "1:14", "Unexpected end of script in the call to QEL_LCD_Init; expected ')'."},
+};
+
+class ScriptErrors : public ::testing::TestWithParam<ErrorCase> {};
+
+// A mistake names file, line and column, and says what was expected.
+TEST_P(ScriptErrors, NameFileLineColumnAndWhatWasExpected) {
+  const ErrorCase& c = GetParam();
+  try {
+    parse_script(c.source, "bad.qel");
+    FAIL() << "no error for " << c.source;
+  } catch (const ScriptError& e) {
+    const std::string what = e.what();
+    const std::string prefix = std::string("bad.qel:") + c.location + ": ";
+    EXPECT_EQ(what.substr(0, prefix.size()), prefix) << what;
+    EXPECT_NE(what.find(c.message), std::string::npos) << what;
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, ScriptErrors, ::testing::ValuesIn(kErrors));
+
+}  // namespace
+}  // namespace qel::script

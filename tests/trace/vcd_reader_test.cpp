@@ -1,0 +1,109 @@
+// VCD reader: timescales, scopes, value-change forms and signal mappings, and the
+// messages for broken files and bad mappings.
+#include "trace/vcd_reader.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <sstream>
+#include <stdexcept>
+#include <string>
+
+namespace qel::trace {
+namespace {
+
+const std::string kThreeWires =
+    "$scope module top $end\n$var wire 1 ! sclk $end\n$var wire 1 \" sdin $end\n$var wire 1 # dc $end\n"
+    "$upscope $end\n$enddefinitions $end\n";
+
+VcdTrace read(const std::string& text, const std::string& map = "") {
+  std::istringstream in(text);
+  return read_vcd(in, "t.vcd", map.empty() ? default_signal_map() : parse_signal_map(map));
+}
+
+// "start 10-1- C0@30000 D1@2": start levels of sclk, sdin, dc, res_n, cs ('-'
+// unknown), then each change as line letter, level and time in ns.
+std::string describe(const VcdTrace& trace) {
+  std::string out = "start ";
+  for (const auto& level : trace.initial) out += level ? (*level ? '1' : '0') : '-';
+  for (const auto& c : trace.changes) {
+    out += std::string(" ") + "CDSRX"[static_cast<int>(c.line)] + (c.level ? "1@" : "0@") + std::to_string(c.time_ns);
+  }
+  return out;
+}
+
+// Each form of input yields the listed start levels and changes.
+TEST(VcdReader, ReadsEachFormOfInput) {
+  const struct {
+    std::string text, map, expected;
+  } cases[] = {
+      // timescale 10 us; the last level at the first time is the start level
+      {"$timescale 10 us $end\n" + kThreeWires + "#0 0! 1!\n#3 0!\n", "", "start 1---- C0@30000"},
+      // timescale 100ps as one word
+      {"$timescale\n 100ps\n$end\n" + kThreeWires + "#0 0\"\n#25 1\"\n", "", "start -0--- D1@2"},
+      // several changes on one line; x and z leave the level
+      {kThreeWires + "#0 $dumpvars 0! 0\" x# $end #5 1! 1\" z# #7 X! 1# #9 0!\n", "",
+       "start 00--- C1@5 D1@5 S1@7 C0@9"},
+      // repeated levels and $dumpall change nothing; a level first known later is a change
+      {kThreeWires + "#1 1! #2 $dumpall 1! 0\" 0# $end #3 1!\n", "", "start 1---- D0@2 S0@2"},
+      // vectors and reals skipped (a one-digit vector is a level), comments ignored
+      {"$var wire 8 % bus $end\n$var real 64 & v $end\n" + kThreeWires +
+           "$comment probe 1 $end\n#4 b1010 % r1.5 & b1 ! 1#\n#6 b0 !\n",
+       "", "start 1-1-- C0@6"},
+      // analyzer names in nested scopes, mapped by name and by path, 1 ps
+      {"$timescale 1 ps $end\n$scope module la $end\n$scope module probes $end\n$var wire 1 a D0 $end\n"
+       "$var wire 1 b D1 [1] $end\n$var wire 1 c D2 $end\n$var wire 1 d D3 $end\n$upscope $end\n$upscope $end\n"
+       "$enddefinitions $end\n#0 0a 0b 0c 1d\n#2500 1a #4000 0d\n",
+       "sclk=D0, sdin = la.probes.D1,dc=D2,res_n=D3", "start 0001- C1@2 R0@4"},
+      // signals sharing an identifier code
+      {"$var wire 1 ! clk $end\n$var wire 1 ! clk_copy $end\n$var wire 1 \" d $end\n$enddefinitions $end\n"
+       "#1 1!\n#2 0!\n",
+       "sclk=clk,sdin=d,dc=clk_copy", "start 1-1-- C0@2 S0@2"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(describe(read(c.text, c.map)), c.expected) << c.text;
+}
+
+std::string error_of(const std::function<void()>& run) {
+  try {
+    run();
+  } catch (const std::runtime_error& e) {
+    return e.what();
+  }
+  return "no error";
+}
+
+// Broken input and bad mappings are refused with the file, the line and what was expected.
+TEST(VcdReader, NamesFileLineAndProblem) {
+  const struct {
+    std::string text, map, message;
+  } cases[] = {
+      {"$timescale 1 ns foo $end\n", "", "t.vcd:1: expected '$end' after '$timescale', got 'foo'."},
+      {"\n$timescale 3 ns $end\n", "",
+       "t.vcd:2: expected a timescale of 1, 10 or 100 and a unit of s, ms, us, ns, ps or fs, got '3 ns'."},
+      {"$var wire 1 ! sclk $end\n$var wire 1 \" sdin $end\n$enddefinitions $end\n", "",
+       "t.vcd:3: no signal 'dc' (dc) in the file; it declares 'sclk', 'sdin'."},
+      {kThreeWires, "res_n=RST,cs=CS",
+       "t.vcd:6: no signal 'RST' (res_n), 'CS' (cs) in the file; it declares 'top.sclk', 'top.sdin', 'top.dc'."},
+      {"$var wire 4 * bus $end\n" + kThreeWires, "sclk=bus",
+       "t.vcd:7: signal 'bus' for sclk is 4 bits wide; expected a 1-bit signal."},
+      {kThreeWires + "#0 1?\n", "", "t.vcd:7: got undeclared identifier code '?'."},
+      {kThreeWires + "#10\n#5\n", "", "t.vcd:8: time '#5' is before the previous time '#10'."},
+      {kThreeWires + "hello\n", "", "t.vcd:7: expected a time or a value change, got 'hello'."},
+      {kThreeWires + "$dumpvars 0!\n", "",
+       "t.vcd:7: expected '$end' to close '$dumpvars' from line 7, got the end of the file."},
+      {"$comment never closed\n", "",
+       "t.vcd:1: expected '$end' to close '$comment' from line 1, got the end of the file."},
+      {"$var wire 1 ! sclk $end\n", "", "t.vcd:1: expected '$enddefinitions', got the end of the file."},
+      {kThreeWires, "sclk",
+       "Bad signal mapping item 'sclk': expected role=name with a role of sclk, sdin, dc, res_n or cs."},
+      {kThreeWires, "sclk=D0,clk=D1",
+       "Bad signal mapping item 'clk=D1': expected role=name with a role of sclk, sdin, dc, res_n or cs."},
+      {kThreeWires, "cs=A,cs=B", "Bad signal mapping item 'cs=B': role 'cs' is mapped twice."},
+  };
+  for (const auto& c : cases) EXPECT_EQ(error_of([&] { read(c.text, c.map); }), c.message) << c.text;
+  EXPECT_EQ(error_of([] { read_vcd_file("no-such-dir/trace.vcd"); }),
+            "Cannot open VCD file 'no-such-dir/trace.vcd': No such file or directory.");
+}
+
+}  // namespace
+}  // namespace qel::trace

@@ -1,0 +1,81 @@
+// PNG output read back with libpng: image size per scale, bezel, dark and lit
+// pixels in each panel colour.
+#include "view/png_writer.h"
+
+#include <gtest/gtest.h>
+#include <png.h>
+
+#include <stdexcept>
+#include <utility>
+#include <vector>
+
+namespace qel::view {
+namespace {
+
+struct Decoded {
+  int width = 0, height = 0;
+  std::vector<std::uint8_t> rgb;
+  Rgb at(int x, int y) const {
+    const std::size_t i = (static_cast<std::size_t>(y) * width + x) * 3;
+    return Rgb{rgb[i], rgb[i + 1], rgb[i + 2]};
+  }
+};
+
+Decoded decode(const std::vector<std::uint8_t>& png) {
+  png_image image{};
+  image.version = PNG_IMAGE_VERSION;
+  EXPECT_TRUE(png_image_begin_read_from_memory(&image, png.data(), png.size())) << image.message;
+  image.format = PNG_FORMAT_RGB;
+  Decoded d{static_cast<int>(image.width), static_cast<int>(image.height),
+            std::vector<std::uint8_t>(PNG_IMAGE_SIZE(image))};
+  EXPECT_TRUE(png_image_finish_read(&image, nullptr, d.rgb.data(), 0, nullptr)) << image.message;
+  return d;
+}
+
+TEST(PngWriter, ImageSizeIsPanelPlusBezelTimesScale) {
+  const struct { int scale, width, height; } cases[] = {{1, 136, 72}, {2, 272, 144}, {4, 544, 288}, {7, 952, 504}};
+  for (const auto& c : cases) {
+    const Decoded d = decode(encode_png(emu::Picture{}, PngOptions{c.scale, PanelColor::White}));
+    EXPECT_EQ(std::pair(d.width, d.height), std::pair(c.width, c.height)) << "scale " << c.scale;
+  }
+}
+
+// Panel pixels (0,0), (3,15), (3,16) and (127,63) lit; the rest dark.
+TEST(PngWriter, PixelsTakeThePanelColourRowByRow) {
+  emu::Picture picture;
+  for (auto [x, y] : {std::pair{0, 0}, {3, 15}, {3, 16}, {127, 63}}) picture.set(x, y, 255);
+  constexpr Rgb white{255, 255, 255}, blue{40, 170, 255}, yellow{255, 215, 0};
+  const struct {
+    PanelColor color;
+    int x, y;  // panel pixel; -1 is the bezel
+    Rgb expected;
+  } cases[] = {
+      {PanelColor::White, -1, -1, kBezelRgb}, {PanelColor::White, 1, 0, kDarkPixelRgb},
+      {PanelColor::White, 0, 0, white},       {PanelColor::White, 127, 63, white},
+      {PanelColor::Blue, 3, 15, blue},        {PanelColor::Blue, 2, 15, kDarkPixelRgb},
+      {PanelColor::YellowBlue, 0, 0, yellow}, {PanelColor::YellowBlue, 3, 15, yellow},
+      {PanelColor::YellowBlue, 3, 16, blue},  {PanelColor::YellowBlue, 127, 63, blue},
+  };
+  constexpr int kScale = 3;
+  for (const auto& c : cases) {
+    const Decoded d = decode(encode_png(picture, PngOptions{kScale, c.color}));
+    // Both corners of the scaled square carry the pixel's colour.
+    for (int corner : {0, kScale - 1}) {
+      const Rgb got = d.at((c.x + kPngBezel) * kScale + corner, (c.y + kPngBezel) * kScale + corner);
+      EXPECT_TRUE(got == c.expected) << "colour " << static_cast<int>(c.color) << " at " << c.x << "," << c.y;
+    }
+  }
+}
+
+TEST(PngWriter, UnwritablePathIsReportedWithItsReason) {
+  EXPECT_THROW(
+      try { write_png(emu::Picture{}, "no-such-dir/panel.png"); } catch (const std::runtime_error& e) {
+        EXPECT_STREQ(e.what(), "Cannot write PNG file 'no-such-dir/panel.png': No such file or directory.");
+        throw;
+      },
+      std::runtime_error);
+  EXPECT_THROW(encode_png(emu::Picture{}, PngOptions{0, PanelColor::White}), std::invalid_argument);
+}
+
+}  // namespace
+}  // namespace qel::view

@@ -1,0 +1,46 @@
+// Text view: frame size and the character chosen for each pair of panel rows.
+#include "view/terminal_view.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace qel::view {
+namespace {
+
+std::vector<std::string> lines_of(const std::string& text) {
+  std::vector<std::string> out;
+  std::istringstream in(text);
+  for (std::string line; std::getline(in, line);) out.push_back(line);
+  return out;
+}
+
+// Column 0: top lit; 1: bottom lit; 2: both; 3: neither; last line: bottom-right pixel.
+TEST(TerminalView, DrawsEachCellAndTheFrame) {
+  emu::Picture picture;
+  for (auto [x, y] : {std::pair{0, 0}, {1, 1}, {2, 0}, {2, 1}, {127, 63}}) picture.set(x, y, 200);
+  picture.set(4, 0, 1);  // the faintest level is still lit
+
+  const struct {
+    TextStyle style;
+    std::string first_line, top_row, bottom_row, last_line;
+  } cases[] = {
+      {TextStyle::Unicode, "┌─", "│▀▄█ ▀ ", "▄│", "─┘"},
+      {TextStyle::Ascii, "+-", "|\".# \" ", ".|", "-+"},
+  };
+  for (const auto& c : cases) {
+    const auto lines = lines_of(render_text(picture, c.style));
+    ASSERT_EQ(lines.size(), 34u);
+    EXPECT_EQ(lines[0].rfind(c.first_line, 0), 0u) << lines[0];
+    EXPECT_EQ(lines[1].rfind(c.top_row, 0), 0u) << lines[1];
+    EXPECT_EQ(lines[32].substr(lines[32].size() - c.bottom_row.size()), c.bottom_row) << lines[32];
+    EXPECT_EQ(lines[33].substr(lines[33].size() - c.last_line.size()), c.last_line) << lines[33];
+  }
+  // 128 cells between the frame's sides.
+  EXPECT_EQ(lines_of(render_text(picture, TextStyle::Ascii))[5], "|" + std::string(128, ' ') + "|");
+}
+
+}  // namespace
+}  // namespace qel::view

@@ -1,0 +1,44 @@
+// One run of qel-lcd-sim: either a script of module calls executed against the
+// real module and the controller emulator, or a captured VCD trace replayed into
+// the emulator; then the requested outputs (byte log, call costs, VCD, PNG,
+// frames, terminal view) and the controller's notes.
+#pragma once
+
+#include <cstdint>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "emulator/controller.h"
+#include "view/png_writer.h"
+#include "view/terminal_view.h"
+
+namespace qel::tool {
+
+enum class TermMode { Unicode, Ascii, Off };
+
+struct RunOptions {
+  std::string script_path;            // script file, "-" for standard input, empty for none
+  std::vector<std::string> calls;     // calls given one by one on the command line, run after the script
+  std::string builtin_script;         // run when there is neither a script nor a call
+  std::string builtin_name = "demo";  // its name in messages
+  std::string png_path;               // empty: no picture file
+  view::PngOptions png;
+  TermMode term = TermMode::Unicode;
+  std::string vcd_path;    // "-" for standard output
+  std::string bytes_path;  // "-" for standard output
+  bool stats = false;
+  std::string frames_dir;   // a PNG after every call
+  std::string decode_path;  // replay this VCD file instead of running calls
+  std::string signal_map;   // "role=name,..." for decode_path
+  emu::ControllerOptions controller;
+  bool rotate180 = false;
+  std::uint64_t pin_write_ns = 100;
+  bool strict = false;
+};
+
+// Exit status: 0 done; 1 when `strict` and the controller made notes; 2 for a
+// user error (bad script, unreadable or unwritable file), reported on `err`.
+int run_simulation(const RunOptions& options, std::ostream& out, std::ostream& err);
+
+}  // namespace qel::tool

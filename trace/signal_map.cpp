@@ -1,0 +1,64 @@
+// Role names of the serial lines and the parser of user signal mappings.
+#include "trace/signal_map.h"
+
+#include <algorithm>
+#include <stdexcept>
+
+namespace qel::trace {
+namespace {
+
+constexpr std::array<std::string_view, emu::kLineCount> kRoleNames = {"sclk", "sdin", "dc", "res_n", "cs"};
+
+std::string_view trim(std::string_view s) {
+  const auto first = s.find_first_not_of(" \t");
+  if (first == std::string_view::npos) return {};
+  const auto last = s.find_last_not_of(" \t");
+  return s.substr(first, last - first + 1);
+}
+
+}  // namespace
+
+std::string_view role_name(emu::Line line) { return kRoleNames[static_cast<std::size_t>(line)]; }
+
+std::optional<emu::Line> role_of_name(std::string_view role) {
+  for (std::size_t i = 0; i < kRoleNames.size(); ++i) {
+    if (kRoleNames[i] == role) return static_cast<emu::Line>(i);
+  }
+  return std::nullopt;
+}
+
+bool role_is_optional(emu::Line line) { return line == emu::Line::Reset || line == emu::Line::ChipSelect; }
+
+SignalMap default_signal_map() {
+  SignalMap map;
+  for (std::size_t i = 0; i < kRoleNames.size(); ++i) map.name[i] = std::string(kRoleNames[i]);
+  return map;
+}
+
+SignalMap parse_signal_map(std::string_view text) {
+  SignalMap map = default_signal_map();
+  std::size_t start = 0;
+  while (start <= text.size()) {
+    const auto comma = std::min(text.find(',', start), text.size());
+    const std::string_view item = trim(text.substr(start, comma - start));
+    start = comma + 1;
+
+    const auto equals = item.find('=');
+    const auto role = equals == std::string_view::npos ? std::nullopt : role_of_name(trim(item.substr(0, equals)));
+    const auto name = equals == std::string_view::npos ? std::string_view{} : trim(item.substr(equals + 1));
+    if (!role || name.empty()) {
+      throw std::runtime_error("Bad signal mapping item '" + std::string(item) +
+                               "': expected role=name with a role of sclk, sdin, dc, res_n or cs.");
+    }
+    const auto index = static_cast<std::size_t>(*role);
+    if (map.named[index]) {
+      throw std::runtime_error("Bad signal mapping item '" + std::string(item) + "': role '" +
+                               std::string(role_name(*role)) + "' is mapped twice.");
+    }
+    map.name[index] = std::string(name);
+    map.named[index] = true;
+  }
+  return map;
+}
+
+}  // namespace qel::trace

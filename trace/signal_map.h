@@ -1,0 +1,39 @@
+// Which signal of a captured trace plays which role on the controller's serial
+// input: sclk, sdin and dc are required, res_n and cs optional. Parsed from a
+// "role=name,role=name" list such as "sclk=D0,sdin=D1,dc=D2".
+#pragma once
+
+#include <array>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "emulator/serial_interface.h"
+
+namespace qel::trace {
+
+struct SignalMap {
+  // Signal name for each line, indexed by Line. Unnamed roles use the role name.
+  std::array<std::string, emu::kLineCount> name;
+  // Whether the user named the signal: a named signal must be in the trace even
+  // when its role is optional.
+  std::array<bool, emu::kLineCount> named{};
+
+  const std::string& name_of(emu::Line line) const { return name[static_cast<std::size_t>(line)]; }
+  bool is_named(emu::Line line) const { return named[static_cast<std::size_t>(line)]; }
+};
+
+// The role's name in maps and traces: "sclk", "sdin", "dc", "res_n" or "cs".
+std::string_view role_name(emu::Line line);
+std::optional<emu::Line> role_of_name(std::string_view role);
+// A trace can do without these lines; the others must be present.
+bool role_is_optional(emu::Line line);
+
+// Every role mapped to the signal of the same name.
+SignalMap default_signal_map();
+
+// Parses "role=name,..." over the defaults. Throws std::runtime_error naming the
+// bad item for an unknown role, a missing name or a role given twice.
+SignalMap parse_signal_map(std::string_view text);
+
+}  // namespace qel::trace

@@ -1,0 +1,103 @@
+// PNG output of a panel picture through libpng's simplified write interface.
+#include "view/png_writer.h"
+
+#include <png.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+#include <stdexcept>
+
+namespace qel::view {
+namespace {
+
+constexpr Rgb kWhite{255, 255, 255};
+constexpr Rgb kBlue{40, 170, 255};
+constexpr Rgb kYellow{255, 215, 0};
+constexpr int kYellowRows = 16;
+
+// Between dark and fully lit in proportion to brightness.
+std::uint8_t blend(std::uint8_t dark, std::uint8_t lit, std::uint8_t level) {
+  return static_cast<std::uint8_t>((dark * (255 - level) + lit * level + 127) / 255);
+}
+
+struct ImageFree {
+  void operator()(png_image* image) const { png_image_free(image); }
+};
+
+}  // namespace
+
+Rgb lit_color(PanelColor color, int y) {
+  switch (color) {
+    case PanelColor::White:
+      return kWhite;
+    case PanelColor::Blue:
+      return kBlue;
+    case PanelColor::YellowBlue:
+      return y < kYellowRows ? kYellow : kBlue;
+  }
+  return kWhite;
+}
+
+std::vector<std::uint8_t> encode_png(const emu::Picture& picture, const PngOptions& options) {
+  const int scale = options.scale;
+  if (scale < 1 || scale > kMaxPngScale) {
+    throw std::invalid_argument("PNG scale must be 1 to " + std::to_string(kMaxPngScale) + ", got '" +
+                                std::to_string(scale) + "'.");
+  }
+  const int width = (emu::Picture::kWidth + 2 * kPngBezel) * scale;
+  const int height = (emu::Picture::kHeight + 2 * kPngBezel) * scale;
+
+  std::vector<std::uint8_t> pixels(static_cast<std::size_t>(width) * height * 3);
+  for (int y = 0; y < height; ++y) {
+    for (int x = 0; x < width; ++x) {
+      const int px = x / scale - kPngBezel;
+      const int py = y / scale - kPngBezel;
+      Rgb c = kBezelRgb;
+      if (px >= 0 && px < emu::Picture::kWidth && py >= 0 && py < emu::Picture::kHeight) {
+        const Rgb lit = lit_color(options.color, py);
+        const std::uint8_t level = picture.at(px, py);
+        c = Rgb{blend(kDarkPixelRgb.r, lit.r, level), blend(kDarkPixelRgb.g, lit.g, level),
+                blend(kDarkPixelRgb.b, lit.b, level)};
+      }
+      std::uint8_t* out = &pixels[(static_cast<std::size_t>(y) * width + x) * 3];
+      out[0] = c.r;
+      out[1] = c.g;
+      out[2] = c.b;
+    }
+  }
+
+  png_image image{};
+  image.version = PNG_IMAGE_VERSION;
+  image.width = static_cast<png_uint_32>(width);
+  image.height = static_cast<png_uint_32>(height);
+  image.format = PNG_FORMAT_RGB;
+  const std::unique_ptr<png_image, ImageFree> cleanup(&image);
+
+  png_alloc_size_t size = 0;
+  if (png_image_write_to_memory(&image, nullptr, &size, 0, pixels.data(), 0, nullptr) == 0) {
+    throw std::runtime_error(std::string("PNG encoding failed: ") + image.message + ".");
+  }
+  std::vector<std::uint8_t> encoded(size);
+  if (png_image_write_to_memory(&image, encoded.data(), &size, 0, pixels.data(), 0, nullptr) == 0) {
+    throw std::runtime_error(std::string("PNG encoding failed: ") + image.message + ".");
+  }
+  encoded.resize(size);
+  return encoded;
+}
+
+void write_png(const emu::Picture& picture, const std::string& path, const PngOptions& options) {
+  const std::vector<std::uint8_t> encoded = encode_png(picture, options);
+  const auto fail = [&path](const char* reason) {
+    throw std::runtime_error("Cannot write PNG file '" + path + "': " + reason + ".");
+  };
+  std::FILE* file = std::fopen(path.c_str(), "wb");
+  if (file == nullptr) fail(std::strerror(errno));
+  const bool written = std::fwrite(encoded.data(), 1, encoded.size(), file) == encoded.size();
+  const int write_errno = errno;
+  if (std::fclose(file) != 0 && written) fail(std::strerror(errno));
+  if (!written) fail(std::strerror(write_errno));
+}
+
+}  // namespace qel::view

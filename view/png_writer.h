@@ -1,0 +1,45 @@
+// Saves a panel picture as a PNG image (libpng): the panel in its colour inside a
+// small dark bezel, each panel pixel drawn as a scale x scale square.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "emulator/picture.h"
+
+namespace qel::view {
+
+enum class PanelColor {
+  White,
+  Blue,
+  YellowBlue,  // two-colour panel: top 16 rows yellow, the rest blue
+};
+
+struct PngOptions {
+  int scale = 4;  // 1 to kMaxPngScale
+  PanelColor color = PanelColor::White;
+};
+
+inline constexpr int kMaxPngScale = 32;
+// Bezel width on each side, in panel pixels.
+inline constexpr int kPngBezel = 4;
+
+struct Rgb {
+  std::uint8_t r = 0, g = 0, b = 0;
+  friend bool operator==(const Rgb& a, const Rgb& b) { return a.r == b.r && a.g == b.g && a.b == b.b; }
+};
+
+inline constexpr Rgb kBezelRgb{40, 40, 44};
+inline constexpr Rgb kDarkPixelRgb{8, 8, 10};
+
+// The colour of a fully lit pixel in panel row y.
+Rgb lit_color(PanelColor color, int y);
+
+// The encoded PNG file. Throws std::invalid_argument for a scale out of range.
+std::vector<std::uint8_t> encode_png(const emu::Picture& picture, const PngOptions& options = {});
+
+// Writes the PNG file; throws std::runtime_error "Cannot write PNG file '<path>': <reason>."
+void write_png(const emu::Picture& picture, const std::string& path, const PngOptions& options = {});
+
+}  // namespace qel::view
