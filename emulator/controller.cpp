@@ -15,7 +15,12 @@ namespace qel::emu {
 Controller::Controller(ControllerOptions options)
     : options_(options), serial_(options.reset_released), ram_(power_on_ram(options.noise_ram)) {}
 
-void Controller::note(std::string message) { diagnostics_.push_back({bytes_.size(), std::move(message)}); }
+void Controller::note(std::string message) {
+  Diagnostic d{byte_count_, std::move(message)};
+  ++note_count_;
+  if (listener_ != nullptr) listener_->on_note(d);
+  if (options_.keep_history) diagnostics_.push_back(std::move(d));
+}
 
 void Controller::change(Line line, bool level, bool timed, std::uint64_t time_ns) {
   if (!timed) {
@@ -73,7 +78,9 @@ void Controller::take_byte(const WireByte& byte) {
     ram_[registers_.page][registers_.column] = byte.value;
     advance_write_pointer(registers_, options_.column_wrap);
   }
-  bytes_.push_back(byte);
+  if (listener_ != nullptr) listener_->on_byte(byte, byte_count_);
+  ++byte_count_;
+  if (options_.keep_history) bytes_.push_back(byte);
 }
 
 // One rising edge during reset is the clock settling at its idle high level

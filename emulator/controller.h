@@ -42,7 +42,7 @@
 namespace qel::emu {
 
 struct Diagnostic {
-  std::size_t byte_index;  // number of bytes decoded before it arose
+  std::uint64_t byte_index;  // number of bytes decoded before it arose
   std::string message;
 };
 
@@ -50,6 +50,18 @@ struct ControllerOptions {
   bool noise_ram = false;  // power-on RAM: zeros, or a fixed pseudo-random pattern (same every run)
   ColumnWrap column_wrap = ColumnWrap::Start;
   bool reset_released = false;  // true: start out of reset (a capture without a reset line)
+  // Keep every decoded byte and note for bytes() and diagnostics(). Long runs
+  // that only stream them to a ByteListener turn this off, so memory stays bounded.
+  bool keep_history = true;
+};
+
+// Told of every byte and note as the controller decodes them, in order.
+class ByteListener {
+ public:
+  virtual ~ByteListener() = default;
+  // `index` counts the bytes decoded before this one.
+  virtual void on_byte(const WireByte& byte, std::uint64_t index) = 0;
+  virtual void on_note(const Diagnostic& note) = 0;
 };
 
 class Controller {
@@ -72,8 +84,13 @@ class Controller {
   void end_of_trace();
 
   Picture picture() const;  // what a viewer sees now
+  // Every byte and note so far; empty when keep_history is off.
   const std::vector<WireByte>& bytes() const { return bytes_; }
   const std::vector<Diagnostic>& diagnostics() const { return diagnostics_; }
+  std::uint64_t byte_count() const { return byte_count_; }
+  std::uint64_t note_count() const { return note_count_; }
+  // One listener at a time; nullptr for none. It must outlive its use.
+  void set_listener(ByteListener* listener) { listener_ = listener; }
   const Registers& registers() const { return registers_; }
   std::uint8_t ram(int page, int column) const;
   bool in_reset() const { return serial_.in_reset(); }
@@ -96,6 +113,9 @@ class Controller {
   bool timed_ = false;  // timing_ holds times of earlier changes
   std::vector<WireByte> bytes_;
   std::vector<Diagnostic> diagnostics_;
+  std::uint64_t byte_count_ = 0;
+  std::uint64_t note_count_ = 0;
+  ByteListener* listener_ = nullptr;
   unsigned edges_in_reset_ = 0;  // rising clock edges during the current reset pulse
 };
 
