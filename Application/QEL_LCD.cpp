@@ -17,6 +17,10 @@
 #include <string.h>
 #include <ti/drivers/PIN.h>
 
+#if defined(QEL_LCD_HOST_FONT)
+#include "QEL_LCD_host_font.h"
+#endif
+
 /* ------------------------------------------------------------------------- */
 /* Pin objects and font                                                      */
 /* ------------------------------------------------------------------------- */
@@ -405,3 +409,8 @@ void QEL_LCD_WriteStringValue(const QEL_C *pQEL_Str, QEL_U32 nQEL_Value, QEL_U8 
   memcpy(&naQEL_Buf[nQEL_Len + 1U], naQEL_Digits, strlen((const char *)naQEL_Digits));
   QEL_LCD_WriteString(naQEL_Buf, nQEL_Line);
 }
+
+#if defined(QEL_LCD_HOST_FONT)
+/* Host builds only (see QEL_LCD_host_font.h): the font, for reading text back. */
+const QEL_U8 *QEL_LCD_HostFont(void) { return &QEL_F6x8[0][0]; }
+#endif

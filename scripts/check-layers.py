@@ -45,6 +45,7 @@ ALLOWED = {
 # Headers whose layer their path does not name.
 NAMED_HEADERS = {
     "QEL_LCD.h": "module",
+    "QEL_LCD_host_font.h": "module",  # host builds only: the module's font, for text read-back
     "ti/drivers/PIN.h": "pin-interface",
     "qel/pin_observer.h": "platform",
     "demo_script.h": "tool",  # generated into the build folder from examples/demo.qel

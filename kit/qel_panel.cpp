@@ -1,0 +1,164 @@
+// The kit's C interface over one PanelSession at a time. Every entry point
+// catches what the C++ layers throw and turns it into -1 and an error sentence,
+// so a C test never sees an exception or an abort.
+#include "kit/qel_panel.h"
+
+#include <cstdlib>
+#include <cstring>
+#include <exception>
+#include <filesystem>
+#include <iostream>
+#include <memory>
+#include <sstream>
+#include <string>
+
+#include "kit/panel_session.h"
+#include "qel/pin_observer.h"
+#include "view/png_compare.h"
+#include "view/png_writer.h"
+#include "view/terminal_view.h"
+#include "view/text_readback.h"
+
+namespace {
+
+using qel::kit::PanelSession;
+
+struct KitState {
+  // The panel on the pins; before the first reset, one that is connected to nothing.
+  std::unique_ptr<PanelSession> session = std::make_unique<PanelSession>(qel::emu::ControllerOptions{});
+  std::string error;
+  ~KitState() {
+    if (session) qel::host::set_pin_observer(nullptr);  // nothing may report to a destroyed session
+  }
+};
+
+KitState& state() {
+  static KitState s;
+  return s;
+}
+
+PanelSession& session() { return *state().session; }
+
+int fail(const std::string& message) {
+  state().error = message;
+  return -1;
+}
+
+// Runs `body`, which returns the call's result; an exception becomes -1 and the error.
+template <typename Body>
+auto guarded(Body body) -> decltype(body()) {
+  try {
+    return body();
+  } catch (const std::exception& e) {
+    return fail(e.what());
+  } catch (...) {
+    return fail("Unexpected failure inside the panel test kit.");
+  }
+}
+
+bool update_golden_requested() {
+  const char* v = std::getenv("QEL_PANEL_UPDATE_GOLDEN");
+  return v != nullptr && std::strcmp(v, "1") == 0;
+}
+
+bool file_missing(const char* path) {
+  std::error_code ec;
+  const auto status = std::filesystem::status(path, ec);
+  return status.type() == std::filesystem::file_type::not_found;
+}
+
+}  // namespace
+
+extern "C" {
+
+void qel_panel_reset(const qel_panel_options* options) {
+  qel::emu::ControllerOptions o;
+  if (options != nullptr) {
+    o.noise_ram = options->noise_ram != 0;
+    o.column_wrap = options->column_wrap_zero != 0 ? qel::emu::ColumnWrap::Zero : qel::emu::ColumnWrap::Start;
+  }
+  auto fresh = std::make_unique<PanelSession>(o);
+  qel::host::set_pin_observer(fresh.get());  // before the old session goes away
+  state().session = std::move(fresh);
+}
+
+size_t qel_panel_line_text(unsigned line, char* buf, size_t size) {
+  const std::string text = qel::view::line_text(session().controller(), line);
+  if (buf != nullptr && size != 0) {
+    const size_t n = text.size() < size - 1 ? text.size() : size - 1;
+    std::memcpy(buf, text.data(), n);
+    buf[n] = '\0';
+  }
+  return text.size();
+}
+
+int qel_panel_pixel(unsigned x, unsigned y) {
+  if (x >= static_cast<unsigned>(qel::emu::Picture::kWidth) || y >= static_cast<unsigned>(qel::emu::Picture::kHeight)) {
+    return -1;
+  }
+  return session().picture().lit(static_cast<int>(x), static_cast<int>(y)) ? 1 : 0;
+}
+
+int qel_panel_write_png(const char* path) {
+  if (path == nullptr) return fail("No PNG file name given (NULL).");
+  return guarded([&] {
+    qel::view::write_file_replacing(qel::view::encode_png(session().picture()), path, "PNG file");
+    return 0;
+  });
+}
+
+long qel_panel_compare_png(const char* golden_png, const char* diff_png) {
+  if (golden_png == nullptr) return fail("No golden PNG file name given (NULL).");
+  return guarded([&]() -> long {
+    const qel::emu::Picture& now = session().picture();
+    if (file_missing(golden_png)) {
+      if (!update_golden_requested()) {
+        return fail(std::string("Golden PNG file '") + golden_png +
+                    "' does not exist; run the test with QEL_PANEL_UPDATE_GOLDEN=1 to create it.");
+      }
+      qel::view::write_file_replacing(qel::view::encode_png(now), golden_png, "golden PNG file");
+      return 0;
+    }
+    const qel::view::PanelPng golden = qel::view::read_panel_png(golden_png);
+    const qel::view::LitMap lit = qel::view::lit_map(now);
+    const long differing = qel::view::count_differences(golden.lit, lit);
+    if (differing != 0 && diff_png != nullptr) {
+      qel::view::write_rgb_png(qel::view::diff_rgb(golden, lit), golden.width, golden.height, diff_png);
+    }
+    return differing;
+  });
+}
+
+size_t qel_panel_note_count(void) { return session().notes().size(); }
+
+const char* qel_panel_note(size_t index) {
+  const auto& notes = session().notes();
+  return index < notes.size() ? notes[index].c_str() : nullptr;
+}
+
+size_t qel_panel_bytes(const qel_panel_byte** bytes) {
+  const auto& all = session().bytes();
+  if (bytes != nullptr) *bytes = all.data();
+  return all.size();
+}
+
+int qel_panel_write_vcd(const char* path) {
+  if (path == nullptr) return fail("No VCD file name given (NULL).");
+  return guarded([&] {
+    std::ostringstream text;
+    session().write_vcd(text);
+    const std::string s = text.str();
+    qel::view::write_file_replacing(std::vector<std::uint8_t>(s.begin(), s.end()), path, "VCD file");
+    return 0;
+  });
+}
+
+void qel_panel_print(FILE* out) {
+  const std::string text = qel::view::render_text(session().picture());
+  std::fputs(text.c_str(), out != nullptr ? out : stdout);
+  std::fflush(out != nullptr ? out : stdout);
+}
+
+const char* qel_panel_error(void) { return state().error.c_str(); }
+
+}  // extern "C"
