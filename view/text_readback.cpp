@@ -42,7 +42,8 @@ std::string line_text(const emu::Controller& controller, unsigned line) {
   const int page = static_cast<int>(line);
   for (int k = 0; k < kTextCells; ++k) {
     Cell cell;
-    for (int i = 0; i < kCellWidth; ++i) cell[static_cast<std::size_t>(i)] = controller.ram(page, kCellWidth * k + 1 + i);
+    for (int i = 0; i < kCellWidth; ++i)
+      cell[static_cast<std::size_t>(i)] = controller.ram(page, kCellWidth * k + 1 + i);
     text.push_back(cell_char(cell));
   }
   text.erase(text.find_last_not_of(' ') + 1);

@@ -1,0 +1,109 @@
+// What the kit records between resets: the bytes as sent, the controller's notes,
+// the pin waveform (read back through the VCD reader), the terminal view, and the
+// isolation that a reset gives one test from the next.
+#include <cstdio>
+#include <fstream>
+#include <string>
+
+#include "emulator/controller.h"
+#include "kit_fixture.h"
+#include "trace/vcd_reader.h"
+#include "trace/vcd_replay.h"
+#include "view/text_readback.h"
+
+namespace qel::kit_test {
+namespace {
+
+using Recording = KitTest;
+
+std::size_t data_bytes() {
+  const qel_panel_byte* bytes = nullptr;
+  std::size_t data = 0;
+  for (std::size_t i = 0, n = qel_panel_bytes(&bytes); i < n; ++i) data += bytes[i].is_data;
+  return data;
+}
+
+// Start-up: display off first, display on last, then the home position; the
+// blanking is 8 pages of 128 data bytes.
+TEST_F(Recording, StartUpBytesAsSent) {
+  const qel_panel_byte* bytes = nullptr;
+  const std::size_t n = qel_panel_bytes(&bytes);
+  ASSERT_GT(n, 4U);
+  EXPECT_EQ(bytes[0].value, 0xAE);
+  EXPECT_EQ(bytes[0].is_data, 0);
+  EXPECT_EQ(data_bytes(), 8U * 128U);
+  const unsigned char home[] = {0xB0, 0x10, 0x01};
+  for (int i = 0; i < 3; ++i) {
+    EXPECT_EQ(bytes[n - 3 + i].value, home[i]);
+    EXPECT_EQ(bytes[n - 3 + i].is_data, 0);
+  }
+  EXPECT_EQ(qel_panel_note_count(), 0U);
+  EXPECT_EQ(qel_panel_note(0), nullptr);
+}
+
+// Text that runs past line 7 makes the module send page 8, which the controller notes.
+TEST_F(Recording, PageBeyondTheLastIsNoted) {
+  QEL_LCD_WriteString(text("0123456789012345678901234"), 7);
+  ASSERT_GE(qel_panel_note_count(), 1U);
+  EXPECT_NE(std::string(qel_panel_note(0)).find("byte "), std::string::npos) << qel_panel_note(0);
+  EXPECT_EQ(qel_panel_note(qel_panel_note_count()), nullptr);
+}
+
+// A reset connects a new, blank panel and forgets the recording; the module's pins
+// stay open, so the next test's QEL_LCD_Init works as the first did.
+TEST(Reset, IsolatesOneTestFromTheNext) {
+  qel_panel_reset(nullptr);
+  QEL_LCD_Init();
+  const std::size_t startup = qel_panel_bytes(nullptr);
+  QEL_LCD_WriteString(text("left over"), 2);
+  QEL_LCD_WriteString(text("0123456789012345678901234"), 7);
+  ASSERT_GT(qel_panel_note_count(), 0U);
+
+  qel_panel_reset(nullptr);
+  EXPECT_EQ(qel_panel_bytes(nullptr), 0U);
+  EXPECT_EQ(qel_panel_note_count(), 0U);
+  EXPECT_EQ(line(2), "");
+  int lit = 0;
+  for (unsigned y = 0; y < 64; ++y) {
+    for (unsigned x = 0; x < 128; ++x) lit += qel_panel_pixel(x, y);
+  }
+  EXPECT_EQ(lit, 0) << "a new panel is dark until the module switches it on";
+
+  QEL_LCD_Init();
+  EXPECT_EQ(qel_panel_bytes(nullptr), startup);
+  QEL_LCD_WriteString(text("fresh"), 2);
+  EXPECT_EQ(line(2), "fresh");
+}
+
+TEST_F(Recording, PixelsOutsideThePanelAreMinusOne) {
+  const struct { unsigned x, y; } outside[] = {{128, 0}, {0, 64}, {1000, 1000}, {0xFFFFFFFFU, 0}};
+  for (const auto& p : outside) EXPECT_EQ(qel_panel_pixel(p.x, p.y), -1) << p.x << ", " << p.y;
+  EXPECT_EQ(qel_panel_pixel(127, 63), 0);
+}
+
+// The waveform replayed into a second controller shows the same text.
+TEST_F(Recording, WaveformReplaysToTheSamePanel) {
+  QEL_LCD_WriteStringValue(text("T="), 25, 10, 2);
+  const std::string path = scratch("run.vcd");
+  ASSERT_EQ(qel_panel_write_vcd(path.c_str()), 0) << qel_panel_error();
+  emu::Controller replayed;
+  trace::replay(trace::read_vcd_file(path), replayed);
+  EXPECT_EQ(view::line_text(replayed, 2), "T= 25");
+  EXPECT_EQ(view::line_text(replayed, 2), line(2));
+}
+
+TEST_F(Recording, PrintShowsThePanelInTheTerminalView) {
+  QEL_LCD_WriteString(text("###"), 0);
+  std::FILE* out = std::tmpfile();
+  ASSERT_NE(out, nullptr);
+  qel_panel_print(out);
+  std::rewind(out);
+  std::string shown;
+  for (int c; (c = std::fgetc(out)) != EOF;) shown.push_back(static_cast<char>(c));
+  std::fclose(out);
+  EXPECT_NE(shown.find("\u2588"), std::string::npos) << "lit pixels drawn as blocks";
+  EXPECT_EQ(std::count(shown.begin(), shown.end(), '\n'), 34) << "32 rows of pixel pairs in a frame";
+}
+
+}  // namespace
+}  // namespace qel::kit_test

@@ -1,0 +1,100 @@
+// Text read back from the panel: every glyph, codes without one, wrapping at the
+// right edge, trailing spaces, the snprintf-style result and the panel options.
+#include <string>
+#include <vector>
+
+#include "kit_fixture.h"
+
+namespace qel::kit_test {
+namespace {
+
+using TextReadBack = KitTest;
+
+// Every code with a glyph, 21 to a line, reads back as itself.
+TEST_F(TextReadBack, EveryGlyphReadsAsItsCharacter) {
+  std::string all;
+  for (int code = 33; code <= 123; ++code) all.push_back(static_cast<char>(code));
+  for (std::size_t start = 0; start < all.size(); start += 21) {
+    const std::string chunk = all.substr(start, 21);
+    QEL_LCD_WriteString(text(chunk.c_str()), 3);
+    EXPECT_EQ(line(3), chunk);
+  }
+}
+
+struct Shown {
+  const char* name;
+  const char* written;
+  const char* read;
+};
+
+class WrittenAndRead : public KitTest, public ::testing::WithParamInterface<Shown> {};
+
+// Codes without a glyph take a cell and leave it blank; trailing blanks are dropped.
+TEST_P(WrittenAndRead, LineReadsBack) {
+  QEL_LCD_WriteString(text(GetParam().written), 5);
+  EXPECT_EQ(line(5), GetParam().read);
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, WrittenAndRead,
+                         ::testing::Values(Shown{"Plain", "Sensor ready", "Sensor ready"},
+                                           Shown{"TrailingSpacesDropped", "AB   ", "AB"},
+                                           Shown{"LeadingSpacesKept", "  A", "  A"}, Shown{"OnlySpaces", "     ", ""},
+                                           Shown{"ControlCodeIsBlankCell",
+                                                 "A\x01\x1F"
+                                                 "B",
+                                                 "A  B"},
+                                           Shown{"CodesFrom124AreBlankCells",
+                                                 "A|}~\x7F\xFF"
+                                                 "B",
+                                                 "A     B"},
+                                           Shown{"Code123IsTwoBars", "{", "{"}, Shown{"QuestionMarkGlyph", "?", "?"}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// Text past 22 positions continues on the next line; the 22nd position hangs over
+// the right edge and is no cell.
+TEST_F(TextReadBack, LongTextWrapsToNextLine) {
+  QEL_LCD_WriteString(text("abcdefghijklmnopqrstuVWXY"), 6);
+  EXPECT_EQ(line(6), "abcdefghijklmnopqrstu");
+  EXPECT_EQ(line(7), "WXY");
+}
+
+// Like snprintf: at most size - 1 characters and a NUL, the full length returned.
+TEST_F(TextReadBack, ResultIsFullLengthWhateverTheBuffer) {
+  QEL_LCD_WriteString(text("Hello"), 0);
+  char buf[4] = {'x', 'x', 'x', 'x'};
+  EXPECT_EQ(qel_panel_line_text(0, buf, sizeof buf), 5U);
+  EXPECT_STREQ(buf, "Hel");
+  EXPECT_EQ(qel_panel_line_text(0, buf, 0), 5U);
+  EXPECT_STREQ(buf, "Hel") << "size 0 writes nothing";
+  EXPECT_EQ(qel_panel_line_text(0, nullptr, 0), 5U);
+  EXPECT_EQ(qel_panel_line_text(8, buf, sizeof buf), 0U);
+  EXPECT_STREQ(buf, "");
+}
+
+// A cell that is not a glyph reads as '?': the 22nd character's overhang lands in
+// cell 0 when the page wraps to column 0, and stays at the right edge otherwise.
+TEST(PanelOptions, ColumnWrapDecidesWhereTheOverhangLands) {
+  const struct {
+    int column_wrap_zero;
+    const char* line0;
+  } cases[] = {{0, "ABCDEFGHIJKLMNOPQRSTU"}, {1, "?BCDEFGHIJKLMNOPQRSTU"}};
+  for (const auto& c : cases) {
+    const qel_panel_options options = {0, c.column_wrap_zero};
+    qel_panel_reset(&options);
+    QEL_LCD_Init();
+    QEL_LCD_WriteString(text("ABCDEFGHIJKLMNOPQRSTUV"), 0);
+    EXPECT_EQ(line(0), c.line0) << "column_wrap_zero " << c.column_wrap_zero;
+  }
+}
+
+// Noise RAM reads as unknown cells until the module blanks the panel.
+TEST(PanelOptions, NoiseRamShowsUntilInit) {
+  const qel_panel_options options = {1, 0};
+  qel_panel_reset(&options);
+  EXPECT_NE(line(2).find('?'), std::string::npos);
+  QEL_LCD_Init();
+  for (unsigned n = 0; n < 8; ++n) EXPECT_EQ(line(n), "") << "line " << n;
+}
+
+}  // namespace
+}  // namespace qel::kit_test
