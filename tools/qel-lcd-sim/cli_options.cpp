@@ -5,6 +5,7 @@
 #include <iostream>
 #include <string>
 
+#include "check_options.h"
 #include "demo_script.h"
 
 namespace qel::tool {
@@ -19,8 +20,8 @@ constexpr const char* kExamples = R"help(Examples:
 
 Scripts hold the module's own calls in C syntax, one or more per line, e.g.
   QEL_LCD_WriteStringValue((const QEL_C *)"T=", 25U, 10, QEL_LCD_LINE2);
-Exit status: 0 done, 1 with --strict when the controller made a note, 2 for a bad
-script, option or file.
+Exit status: 0 done, 1 with --strict when the controller made a note or when
+--expect-text / --expect-png found a difference, 2 for a bad script, option or file.
 )help";
 
 }  // namespace
@@ -84,10 +85,12 @@ CommandLine parse_command_line(int argc, char** argv) {
       ->option_text("N (default 100)")
       ->default_val(100);
   app.add_flag("--strict", o.strict, "Exit with status 1 if the controller made any note");
+  add_check_options(app, o.checks);
+  app.set_version_flag("--version", std::string("qel-lcd-sim ") + QEL_LCD_VERSION);
 
   try {
     app.parse(argc, argv);
-  } catch (const CLI::CallForHelp& e) {
+  } catch (const CLI::Success& e) {  // --help, --version
     cl.exit_now = app.exit(e);
     return cl;
   } catch (const CLI::ParseError& e) {

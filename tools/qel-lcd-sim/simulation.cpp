@@ -152,7 +152,7 @@ void make_frames_dir(const std::string& dir) {
   if (ec) throw UserError("Cannot create frames folder '" + dir + "': " + ec.message() + ".");
 }
 
-bool stdout_taken(const RunOptions& o) { return o.bytes_path == "-" || o.vcd_path == "-"; }
+bool stdout_taken(const RunOptions& o) { return o.bytes_path == "-" || o.vcd_path == "-" || o.checks.text_path == "-"; }
 
 // Runs the script; returns the controller's notes, each with the call it arose in.
 std::vector<std::string> run_script(const RunOptions& o, emu::Controller& controller, std::ostream& out,
@@ -226,6 +226,9 @@ int run_simulation(const RunOptions& o, std::ostream& out, std::ostream& err) {
       throw UserError(
           "Cannot write both the byte log and the VCD file to standard output ('-'); give one a file name.");
     }
+    if (o.checks.text_path == "-" && (o.bytes_path == "-" || o.vcd_path == "-")) {
+      throw UserError("Cannot write the text lines and another output to standard output ('-'); give one a file name.");
+    }
     std::optional<emu::Controller> controller;
     std::ostream& report = stdout_taken(o) ? err : out;
     const std::vector<std::string> notes = o.decode_path.empty()
@@ -236,9 +239,10 @@ int run_simulation(const RunOptions& o, std::ostream& out, std::ostream& err) {
     if (o.term != TermMode::Off && !stdout_taken(o)) {
       out << view::render_text(picture, o.term == TermMode::Ascii ? TextStyle::Ascii : TextStyle::Unicode);
     }
+    const int checks = run_panel_checks(o.checks, *controller, picture, out, err);
     out.flush();
     for (const std::string& n : notes) err << "note: " << n << '\n';
-    return o.strict && !notes.empty() ? 1 : 0;
+    return (o.strict && !notes.empty()) || checks != 0 ? 1 : 0;
   } catch (const std::exception& e) {
     out.flush();
     err << e.what() << '\n';

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "emulator/controller.h"
+#include "panel_checks.h"
 #include "view/png_writer.h"
 #include "view/terminal_view.h"
 
@@ -35,9 +36,11 @@ struct RunOptions {
   bool rotate180 = false;
   std::uint64_t pin_write_ns = 100;
   bool strict = false;
+  PanelChecks checks;  // --text, --expect-text, --expect-png, --diff-png
 };
 
-// Exit status: 0 done; 1 when `strict` and the controller made notes; 2 for a
+// Exit status: 0 done; 1 when `strict` and the controller made notes, or when a
+// panel check found a difference; 2 for a
 // user error (bad script, unreadable or unwritable file), reported on `err`.
 int run_simulation(const RunOptions& options, std::ostream& out, std::ostream& err);
 

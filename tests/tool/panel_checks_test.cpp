@@ -1,0 +1,95 @@
+// qel-lcd-sim's panel checks run as a user runs them: text lines written and
+// compared, a golden picture compared, with exit status 1 for a difference and 2
+// for a file that cannot be used.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+class PanelChecks : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir_ = fs::temp_directory_path() / ("qel_checks_" + std::to_string(getpid()));
+    fs::remove_all(dir_);
+    fs::create_directories(dir_);
+    // The golden text and picture of one screen, made by the program itself.
+    ASSERT_EQ(run("-e 'QEL_LCD_Init();' -e 'QEL_LCD_WriteString(\"Menu\", 0);' -e 'QEL_LCD_WriteValue(42, 10, 7);' "
+                  "--text golden.txt --png golden.png --scale 2 --color blue"),
+              0)
+        << err_;
+  }
+  void TearDown() override { fs::remove_all(dir_); }
+
+  int run(const std::string& args) {
+    const std::string cmd =
+        "cd '" + dir_.string() + "' && '" QEL_SIM_PROGRAM "' --no-term " + args + " >out.txt 2>err.txt";
+    const int raw = std::system(cmd.c_str());
+    std::ostringstream o, e;
+    o << std::ifstream(dir_ / "out.txt").rdbuf();
+    e << std::ifstream(dir_ / "err.txt").rdbuf();
+    out_ = o.str();
+    err_ = e.str();
+    return WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+  }
+
+  fs::path dir_;
+  std::string out_, err_;
+};
+
+TEST_F(PanelChecks, TextFileHoldsTheEightLines) {
+  std::ostringstream text;
+  text << std::ifstream(dir_ / "golden.txt").rdbuf();
+  EXPECT_EQ(text.str(), "Menu\n\n\n\n\n\n\n42\n");
+}
+
+TEST_F(PanelChecks, OutcomeOfEachCheck) {
+  const std::string same =
+      "-e 'QEL_LCD_Init();' -e 'QEL_LCD_WriteString(\"Menu\", 0);' -e 'QEL_LCD_WriteValue(42, 10, 7);'";
+  const std::string other =
+      "-e 'QEL_LCD_Init();' -e 'QEL_LCD_WriteString(\"Menu\", 0);' -e 'QEL_LCD_WriteValue(43, 10, 7);'";
+  const struct {
+    const char* name;
+    std::string args;
+    int status;
+    const char* in_err;
+  } cases[] = {
+      {"same text", same + " --expect-text golden.txt", 0, ""},
+      {"same picture", same + " --expect-png golden.png", 0, ""},
+      {"other text", other + " --expect-text golden.txt", 1, "golden.txt:8: line 7 differs: expected '42', got '43'."},
+      {"other picture", other + " --expect-png golden.png --diff-png diff.png", 1, "golden.png' in "},
+      {"missing golden text", same + " --expect-text none.txt", 2, "Cannot open expected text file 'none.txt'"},
+      {"golden text too long", same + " --expect-text nine.txt", 2, "nine.txt:9: expected at most 8 lines"},
+      {"golden picture not a PNG", same + " --expect-png golden.txt", 2, "Cannot read PNG file 'golden.txt'"},
+      {"diff without golden", same + " --diff-png diff.png", 2, "--expect-png"},
+  };
+  std::ofstream(dir_ / "nine.txt") << "1\n2\n3\n4\n5\n6\n7\n8\n9\n";
+  for (const auto& c : cases) {
+    fs::remove(dir_ / "diff.png");
+    EXPECT_EQ(run(c.args), c.status) << c.name << ": " << err_;
+    EXPECT_NE(err_.find(c.in_err), std::string::npos) << c.name << ": " << err_;
+    EXPECT_EQ(fs::exists(dir_ / "diff.png"), c.args.find("--diff-png") != std::string::npos && c.status == 1)
+        << c.name << ": a diff image only for a picture that differs";
+  }
+}
+
+TEST_F(PanelChecks, TextToStandardOutput) {
+  EXPECT_EQ(run("-e 'QEL_LCD_Init();' -e 'QEL_LCD_WriteString(\"Hi\", 1);' --text -"), 0);
+  EXPECT_EQ(out_, "\nHi\n\n\n\n\n\n\n");
+  EXPECT_EQ(run("-e 'QEL_LCD_Init();' --text - --bytes -"), 2);
+}
+
+TEST_F(PanelChecks, VersionIsTheProjectVersion) {
+  EXPECT_EQ(run("--version"), 0);
+  EXPECT_EQ(out_, "qel-lcd-sim 1.0.0\n");
+}
+
+}  // namespace

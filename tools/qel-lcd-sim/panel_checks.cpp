@@ -1,0 +1,84 @@
+// Text and picture checks after a run; see panel_checks.h.
+#include "panel_checks.h"
+
+#include <cerrno>
+#include <cstring>
+#include <fstream>
+#include <stdexcept>
+#include <vector>
+
+#include "emulator/message_text.h"
+#include "view/png_compare.h"
+#include "view/text_readback.h"
+
+namespace qel::tool {
+namespace {
+
+// The file's lines with trailing spaces and CRs dropped, as read-back lines are;
+// missing lines are empty, and more than 8 non-empty lines are a mistake.
+std::vector<std::string> read_expected_lines(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) throw std::runtime_error("Cannot open expected text file '" + path + "': " + std::strerror(errno) + ".");
+  std::vector<std::string> lines;
+  std::string text;
+  while (std::getline(in, text)) {
+    text.erase(text.find_last_not_of(" \r") + 1);
+    lines.push_back(text);
+  }
+  while (lines.size() > static_cast<std::size_t>(view::kTextLines) && lines.back().empty()) lines.pop_back();
+  if (lines.size() > static_cast<std::size_t>(view::kTextLines)) {
+    throw std::runtime_error(path + ":9: expected at most 8 lines of panel text, got " +
+                             emu::quoted_excerpt(lines[view::kTextLines]) + ".");
+  }
+  lines.resize(static_cast<std::size_t>(view::kTextLines));
+  return lines;
+}
+
+void write_text(const std::string& path, const std::string& text, std::ostream& out) {
+  if (path == "-") {
+    out << text;
+    return;
+  }
+  view::write_file_replacing(std::vector<std::uint8_t>(text.begin(), text.end()), path, "text file");
+}
+
+int compare_text(const std::string& path, const emu::Controller& controller, std::ostream& err) {
+  const std::vector<std::string> expected = read_expected_lines(path);
+  int differing = 0;
+  for (unsigned n = 0; n < static_cast<unsigned>(view::kTextLines); ++n) {
+    const std::string actual = view::line_text(controller, n);
+    if (actual == expected[n]) continue;
+    ++differing;
+    err << path << ":" << n + 1 << ": line " << n << " differs: expected " << emu::quoted_excerpt(expected[n])
+        << ", got " << emu::quoted_excerpt(actual) << ".\n";
+  }
+  return differing;
+}
+
+long compare_png(const PanelChecks& checks, const emu::Picture& shown, std::ostream& err) {
+  const view::PanelPng golden = view::read_panel_png(checks.expect_png_path);
+  const view::LitMap now = view::lit_map(shown);
+  const long differing = view::count_differences(golden.lit, now);
+  if (differing == 0) return 0;
+  err << "Picture differs from '" << checks.expect_png_path << "' in " << differing << " pixel"
+      << (differing == 1 ? "" : "s") << ".\n";
+  if (!checks.diff_png_path.empty()) {
+    view::write_rgb_png(view::diff_rgb(golden, now), golden.width, golden.height, checks.diff_png_path);
+    err << "Diff image written to '" << checks.diff_png_path
+        << "' (red: lit only in the golden, green: lit only now).\n";
+  }
+  return differing;
+}
+
+}  // namespace
+
+int run_panel_checks(const PanelChecks& checks, const emu::Controller& controller, const emu::Picture& shown,
+                     std::ostream& out, std::ostream& err) {
+  if (!checks.text_path.empty()) write_text(checks.text_path, view::screen_text(controller), out);
+  bool differ = false;
+  if (!checks.expect_text_path.empty()) differ = compare_text(checks.expect_text_path, controller, err) != 0;
+  if (!checks.expect_png_path.empty()) differ = compare_png(checks, shown, err) != 0 || differ;
+  return differ ? 1 : 0;
+}
+
+}  // namespace qel::tool
