@@ -2,7 +2,6 @@
 // written on request, and bytes and notes kept in the kit's C layout as they come.
 #include "kit/panel_session.h"
 
-#include <algorithm>
 
 #include "trace/vcd_writer.h"
 
@@ -17,30 +16,28 @@ emu::ControllerOptions without_history(emu::ControllerOptions options) {
 
 }  // namespace
 
-PanelSession::PanelSession(const emu::ControllerOptions& options)
-    : controller_(without_history(options)), pins_(controller_) {
+PanelSession::PanelSession(const emu::ControllerOptions& options, std::vector<std::uint8_t> recycled)
+    : controller_(without_history(options)), pins_(controller_), events_(std::move(recycled)) {
+  events_.clear();
   controller_.set_listener(this);
 }
 
 void PanelSession::on_open(std::uint8_t pin) {
-  events_.push_back(kOpen << kKindShift | pin);
+  events_.push_back(static_cast<std::uint8_t>(kOpen | (pin & kPinMask)));
   picture_stale_ = true;
   pins_.on_open(pin);
 }
 
 void PanelSession::on_write(std::uint8_t pin, std::uint8_t level) {
-  events_.push_back(kWrite << kKindShift | std::uint32_t{level} << 8 | pin);
+  events_.push_back(static_cast<std::uint8_t>(kWrite | (level != 0 ? kLevelBit : 0) | (pin & kPinMask)));
   picture_stale_ = true;
   pins_.on_write(pin, level);
 }
 
 void PanelSession::on_delay(std::uint32_t ms) {
   pins_.on_delay(ms);
-  while (ms != 0) {
-    const std::uint32_t part = std::min(ms, kPayload);
-    events_.push_back(kDelay << kKindShift | part);
-    ms -= part;
-  }
+  events_.push_back(kDelay);
+  for (int i = 0; i < 4; ++i) events_.push_back(static_cast<std::uint8_t>(ms >> (8 * i)));
 }
 
 void PanelSession::on_byte(const emu::WireByte& byte, std::uint64_t) {
@@ -61,18 +58,23 @@ const emu::Picture& PanelSession::picture() {
 
 void PanelSession::write_vcd(std::ostream& out) const {
   trace::VcdWriter vcd(out);
-  for (const std::uint32_t e : events_) {
-    const std::uint32_t payload = e & kPayload;
-    switch (e >> kKindShift) {
+  for (std::size_t i = 0; i < events_.size(); ++i) {
+    const std::uint8_t e = events_[i];
+    const auto pin = static_cast<std::uint8_t>(e & kPinMask);
+    switch (e & kKindMask) {
       case kOpen:
-        vcd.on_open(static_cast<std::uint8_t>(payload & 0xFF));
+        vcd.on_open(pin);
         break;
       case kWrite:
-        vcd.on_write(static_cast<std::uint8_t>(payload & 0xFF), static_cast<std::uint8_t>(payload >> 8));
+        vcd.on_write(pin, (e & kLevelBit) != 0 ? 1 : 0);
         break;
-      default:
-        vcd.on_delay(payload);
+      default: {
+        std::uint32_t ms = 0;
+        for (int b = 0; b < 4; ++b) ms |= std::uint32_t{events_[i + 1 + static_cast<std::size_t>(b)]} << (8 * b);
+        i += 4;
+        vcd.on_delay(ms);
         break;
+      }
     }
   }
   vcd.finish();

@@ -15,7 +15,11 @@ namespace qel::kit {
 
 class PanelSession : public PinObserver, public emu::ByteListener {
  public:
-  explicit PanelSession(const emu::ControllerOptions& options);
+  // `recycled`: the previous session's recording buffer, reused for its capacity.
+  explicit PanelSession(const emu::ControllerOptions& options, std::vector<std::uint8_t> recycled = {});
+
+  // Hands the recording buffer on to the next session.
+  std::vector<std::uint8_t> take_buffer() { return std::move(events_); }
 
   // Pin events from the host stand-in: recorded, then passed to the controller.
   void on_open(std::uint8_t pin) override;
@@ -35,15 +39,16 @@ class PanelSession : public PinObserver, public emu::ByteListener {
   void write_vcd(std::ostream& out) const;
 
  private:
-  // One recorded pin event: kind in the top two bits; a write or open holds pin
-  // and level, a delay its length in milliseconds.
-  enum Kind : std::uint32_t { kWrite = 0, kOpen = 1, kDelay = 2 };
-  static constexpr int kKindShift = 30;
-  static constexpr std::uint32_t kPayload = (1U << kKindShift) - 1;
+  // Recorded pin events, one byte each: the kind in the top two bits, then the
+  // level and the DIO number (0 to 31); a delay byte is followed by its length in
+  // milliseconds, four bytes, least significant first. One byte per pin write keeps
+  // the recording of a typical test near 100 KB.
+  enum Kind : std::uint8_t { kWrite = 0x00, kOpen = 0x40, kDelay = 0x80 };
+  static constexpr std::uint8_t kKindMask = 0xC0, kLevelBit = 0x20, kPinMask = 0x1F;
 
   emu::Controller controller_;
   emu::ControllerPins pins_;
-  std::vector<std::uint32_t> events_;
+  std::vector<std::uint8_t> events_;
   std::vector<qel_panel_byte> bytes_;
   std::vector<std::string> notes_;
   emu::Picture picture_;

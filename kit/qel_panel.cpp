@@ -77,7 +77,7 @@ void qel_panel_reset(const qel_panel_options* options) {
     o.noise_ram = options->noise_ram != 0;
     o.column_wrap = options->column_wrap_zero != 0 ? qel::emu::ColumnWrap::Zero : qel::emu::ColumnWrap::Start;
   }
-  auto fresh = std::make_unique<PanelSession>(o);
+  auto fresh = std::make_unique<PanelSession>(o, state().session->take_buffer());
   qel::host::set_pin_observer(fresh.get());  // before the old session goes away
   state().session = std::move(fresh);
 }
