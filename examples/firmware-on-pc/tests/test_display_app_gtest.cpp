@@ -1,0 +1,66 @@
+// The same checks in GoogleTest: a fixture gives each test a new panel, and a
+// failing check prints the panel.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "display_app.h"
+#include "qel_panel.h"
+
+namespace {
+
+std::string line(unsigned n) {
+  char buf[32];
+  qel_panel_line_text(n, buf, sizeof buf);
+  return buf;
+}
+
+class DisplayApp : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    qel_panel_reset(nullptr);
+    app_display_start();
+  }
+  void TearDown() override {
+    if (HasFailure()) qel_panel_print(stderr);
+    EXPECT_EQ(qel_panel_note_count(), 0u) << qel_panel_note(0);
+  }
+};
+
+TEST_F(DisplayApp, StatusScreenShowsEveryValue) {
+  const app_sensors s = {215, 45, 101325, 3700};
+  app_show_status(&s);
+  EXPECT_EQ(line(0), "== NODE STATUS ==");
+  EXPECT_EQ(line(2), "Temp 21.5 C");
+  EXPECT_EQ(line(3), "Humidity % 45");
+  EXPECT_EQ(line(4), "Pressure hPa 1013");
+  EXPECT_EQ(line(5), "Battery mV 3700");
+  EXPECT_EQ(line(7), "");
+  EXPECT_EQ(qel_panel_compare_png(GOLDEN_DIR "/status.png", "status-diff-gtest.png"), 0) << qel_panel_error();
+}
+
+TEST_F(DisplayApp, LowBatteryWarningOnlyBelowThreshold) {
+  const struct {
+    unsigned battery_mv;
+    const char* line7;
+  } cases[] = {{3299, "!! LOW BATTERY !!"}, {APP_LOW_BATTERY_MV, ""}, {4200, ""}};
+  for (const auto& c : cases) {
+    const app_sensors s = {-45, 80, 99000, c.battery_mv};
+    app_show_status(&s);
+    EXPECT_EQ(line(2), "Temp -4.5 C");
+    EXPECT_EQ(line(7), c.line7) << c.battery_mv << " mV";
+  }
+}
+
+TEST_F(DisplayApp, MenuMarksTheSelectedEntry) {
+  static const char* const entries[] = {"Sensors", "Radio", "Display", "About"};
+  app_show_menu("SETTINGS", entries, 4, 2);
+  EXPECT_EQ(line(1), "  Sensors");
+  EXPECT_EQ(line(3), "> Display <");
+  EXPECT_EQ(line(5), "");
+  app_show_menu("SETTINGS", entries, 4, 0);
+  EXPECT_EQ(line(1), "> Sensors <");
+  EXPECT_EQ(line(3), "  Display");
+}
+
+}  // namespace
