@@ -17,10 +17,6 @@
 #include <string.h>
 #include <ti/drivers/PIN.h>
 
-#if defined(QEL_LCD_HOST_FONT)
-#include "QEL_LCD_host_font.h"
-#endif
-
 /* ------------------------------------------------------------------------- */
 /* Pin objects and font                                                      */
 /* ------------------------------------------------------------------------- */
@@ -411,6 +407,8 @@ void QEL_LCD_WriteStringValue(const QEL_C *pQEL_Str, QEL_U32 nQEL_Value, QEL_U8 
 }
 
 #if defined(QEL_LCD_HOST_FONT)
+#include "QEL_LCD_host_font.h"
+
 /* Host builds only (see QEL_LCD_host_font.h): the font, for reading text back. */
 const QEL_U8 *QEL_LCD_HostFont(void) { return &QEL_F6x8[0][0]; }
 #endif
