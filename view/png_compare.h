@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "emulator/picture.h"
+#include "view/file_replace.h"
 #include "view/png_writer.h"
 
 namespace qel::view {
@@ -45,8 +46,5 @@ std::vector<std::uint8_t> diff_rgb(const PanelPng& golden, const LitMap& now);
 // it only once complete, so a failed write leaves an existing file as it was.
 // Throws std::runtime_error "Cannot write PNG file '<path>': <reason>."
 void write_rgb_png(const std::vector<std::uint8_t>& rgb, int width, int height, const std::string& path);
-
-// Writes bytes to `path` the same way (temporary file, then rename).
-void write_file_replacing(const std::vector<std::uint8_t>& bytes, const std::string& path, const char* what);
 
 }  // namespace qel::view

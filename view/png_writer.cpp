@@ -9,6 +9,8 @@
 #include <memory>
 #include <stdexcept>
 
+#include "view/file_replace.h"
+
 namespace qel::view {
 namespace {
 
@@ -88,16 +90,8 @@ std::vector<std::uint8_t> encode_png(const emu::Picture& picture, const PngOptio
 }
 
 void write_png(const emu::Picture& picture, const std::string& path, const PngOptions& options) {
-  const std::vector<std::uint8_t> encoded = encode_png(picture, options);
-  const auto fail = [&path](const char* reason) {
-    throw std::runtime_error("Cannot write PNG file '" + path + "': " + reason + ".");
-  };
-  std::FILE* file = std::fopen(path.c_str(), "wb");
-  if (file == nullptr) fail(std::strerror(errno));
-  const bool written = std::fwrite(encoded.data(), 1, encoded.size(), file) == encoded.size();
-  const int write_errno = errno;
-  if (std::fclose(file) != 0 && written) fail(std::strerror(errno));
-  if (!written) fail(std::strerror(write_errno));
+  // Through a temporary file, so a failed write leaves an earlier picture as it was.
+  write_file_replacing(encode_png(picture, options), path, "PNG file");
 }
 
 }  // namespace qel::view
