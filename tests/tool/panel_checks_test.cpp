@@ -45,12 +45,6 @@ class PanelChecks : public ::testing::Test {
   std::string out_, err_;
 };
 
-TEST_F(PanelChecks, TextFileHoldsTheEightLines) {
-  std::ostringstream text;
-  text << std::ifstream(dir_ / "golden.txt").rdbuf();
-  EXPECT_EQ(text.str(), "Menu\n\n\n\n\n\n\n42\n");
-}
-
 TEST_F(PanelChecks, OutcomeOfEachCheck) {
   const std::string same =
       "-e 'QEL_LCD_Init();' -e 'QEL_LCD_WriteString(\"Menu\", 0);' -e 'QEL_LCD_WriteValue(42, 10, 7);'";
