@@ -2,7 +2,6 @@
 // written on request, and bytes and notes kept in the kit's C layout as they come.
 #include "kit/panel_session.h"
 
-
 #include "trace/vcd_writer.h"
 
 namespace qel::kit {

@@ -7,7 +7,6 @@
 #include <cstring>
 #include <exception>
 #include <filesystem>
-#include <iostream>
 #include <memory>
 #include <sstream>
 #include <string>

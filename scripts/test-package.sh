@@ -27,6 +27,8 @@ done
 # 2. The worked example, against the prefix only.
 cmake -S examples/firmware-on-pc -B "$work/example" -DCMAKE_PREFIX_PATH="$prefix" \
       -DCMAKE_FIND_USE_PACKAGE_REGISTRY=OFF >/dev/null
+grep -qx "QEL_LCD_DIR:PATH=$prefix/lib/cmake/QEL_LCD" "$work/example/CMakeCache.txt" ||
+  fail "the example found QEL_LCD outside the temporary prefix."
 cmake --build "$work/example" -j2 >/dev/null
 ctest --test-dir "$work/example" --output-on-failure
 
