@@ -1,11 +1,12 @@
-// The controller emulator's state machine: serial input to bytes, command bytes
-// to registers, data bytes to display RAM, and notes on what the controller
-// would not accept. What it leaves out is listed in controller.h; in short:
+// The controller emulator's state machine: serial input (from the front end the
+// bus selects) to bytes, command bytes to registers, data bytes to display RAM,
+// and notes on what the controller would not accept. What it leaves out is listed in controller.h; in short:
 // scrolling is recorded but not animated, only the listed timing is checked,
 // nothing is read back, and page commands 0xB8-0xBF select page (byte & 7).
 #include "emulator/controller.h"
 
 #include <cassert>
+#include <cstdio>
 #include <utility>
 
 #include "emulator/panel_view.h"
@@ -13,7 +14,53 @@
 namespace qel::emu {
 
 Controller::Controller(ControllerOptions options)
-    : options_(options), serial_(options.reset_released), ram_(power_on_ram(options.noise_ram)) {}
+    : options_(options),
+      serial_(options.reset_released),
+      spi3_(options.reset_released),
+      i2c_(options.reset_released),
+      ram_(power_on_ram(options.noise_ram)),
+      timing_(options.bus),
+      off_hot_path_(options.bus != Bus::Spi4) {}
+
+bool Controller::level(Line line) const {
+  switch (options_.bus) {
+    case Bus::Spi3:
+      return spi3_.level(line);
+    case Bus::I2c:
+      return i2c_.level(line);
+    case Bus::Spi4:
+      break;
+  }
+  return serial_.level(line);
+}
+
+bool Controller::in_reset() const { return !level(Line::Reset); }
+
+int Controller::pending_bits() const {
+  switch (options_.bus) {
+    case Bus::Spi3:
+      return spi3_.pending_bits();
+    case Bus::I2c:
+      return i2c_.pending_bits();
+    case Bus::Spi4:
+      break;
+  }
+  return serial_.pending_bits();
+}
+
+// Whether clock edges count now: out of reset and selected (serial), or inside
+// a transfer (I2C).
+bool Controller::listening() const {
+  switch (options_.bus) {
+    case Bus::Spi3:
+      return spi3_.listening();
+    case Bus::I2c:
+      return i2c_.listening();
+    case Bus::Spi4:
+      break;
+  }
+  return !serial_.in_reset() && !serial_.level(Line::ChipSelect);
+}
 
 void Controller::note(std::string message) {
   Diagnostic d{byte_count_, std::move(message)};
@@ -27,19 +74,41 @@ void Controller::change(Line line, bool level, bool timed, std::uint64_t time_ns
     set_line(line, level);
     return;
   }
-  if (serial_.level(line) == level) return;
+  if (this->level(line) == level) return;
   timed_ = true;
-  const bool listening = !serial_.in_reset() && !serial_.level(Line::ChipSelect);
+  off_hot_path_ = true;
   std::vector<std::string> notes;
-  timing_.on_change(line, level, time_ns, listening, notes);
+  timing_.on_change(line, level, time_ns, listening(), notes);
   for (auto& text : notes) note(std::move(text));
-  settle(serial_.set(line, level));
+  apply(line, level);
 }
 
+void Controller::untimed_change(Line line, bool level) {
+  if (timed_) forget_times();
+  apply(line, level);
+}
+
+void Controller::apply(Line line, bool level) {
+  switch (options_.bus) {
+    case Bus::Spi4:
+      settle(serial_.set(line, level));
+      break;
+    case Bus::Spi3:
+      settle(spi3_.set(line, level));
+      break;
+    case Bus::I2c:
+      settle(i2c_.set(line, level));
+      break;
+  }
+}
+
+// Outcomes of the 4-wire and 3-wire serial inputs.
 void Controller::settle(SerialInterface::Outcome outcome) {
+  const bool spi3 = options_.bus == Bus::Spi3;
+  const char* unit = spi3 ? "9-bit transfer" : "byte";
   switch (outcome) {
     case SerialInterface::Outcome::Byte:
-      take_byte(serial_.byte());
+      take_byte(options_.bus == Bus::Spi3 ? spi3_.byte() : serial_.byte());
       break;
     case SerialInterface::Outcome::EdgeInReset:
       ++edges_in_reset_;
@@ -47,15 +116,15 @@ void Controller::settle(SerialInterface::Outcome outcome) {
     case SerialInterface::Outcome::ResetAsserted:
       registers_.reset();
       decoder_.reset();
-      if (serial_.dropped_bits() > 0)
-        note("Reset went low " + std::to_string(serial_.dropped_bits()) + " bits into a byte; the bits are dropped.");
+      if (const int dropped = spi3 ? spi3_.dropped_bits() : serial_.dropped_bits(); dropped > 0)
+        note("Reset went low " + std::to_string(dropped) + " bits into a " + unit + "; the bits are dropped.");
       break;
     case SerialInterface::Outcome::ResetReleased:
       report_edges_in_reset();
       break;
     case SerialInterface::Outcome::FrameAborted:
-      note("Chip select went inactive " + std::to_string(serial_.dropped_bits()) +
-           " bits into a byte; the bits are dropped.");
+      note("Chip select went inactive " + std::to_string(spi3 ? spi3_.dropped_bits() : serial_.dropped_bits()) +
+           " bits into a " + unit + "; the bits are dropped.");
       break;
     case SerialInterface::Outcome::None:
     case SerialInterface::Outcome::Bit:
@@ -64,9 +133,40 @@ void Controller::settle(SerialInterface::Outcome outcome) {
   }
 }
 
+void Controller::settle(I2cInterface::Outcome outcome) {
+  switch (outcome) {
+    case I2cInterface::Outcome::Byte:
+      take_byte(i2c_.byte());
+      break;
+    case I2cInterface::Outcome::ResetAsserted:
+      registers_.reset();
+      decoder_.reset();
+      if (i2c_.cut_transfer()) note("Reset went low inside a transfer to the controller; the rest of it is ignored.");
+      break;
+    case I2cInterface::Outcome::ByteCutShort:
+      note(std::string(i2c_.cut_by_stop() ? "A stop" : "A repeated start") + " came " +
+           std::to_string(i2c_.dropped_bits()) + " bits into a byte; the bits are dropped.");
+      break;
+    case I2cInterface::Outcome::BadControlByte:
+      if (i2c_.bad_control_bytes() == 1) {
+        char text[160];
+        std::snprintf(text, sizeof text,
+                      "Control byte 0x%02X has bits 5..0 set (expected 0x00, 0x40, 0x80 or 0xC0); taken as Co = %d, "
+                      "D/C# = %d. Is the control byte missing?",
+                      i2c_.control_byte(), i2c_.control_byte() >> 7, (i2c_.control_byte() >> 6) & 1);
+        note(text);
+      }
+      break;
+    case I2cInterface::Outcome::ResetReleased:
+    case I2cInterface::Outcome::None:
+      break;
+  }
+}
+
 void Controller::forget_times() {
   timing_.forget_times();
   timed_ = false;
+  off_hot_path_ = options_.bus != Bus::Spi4;
 }
 
 void Controller::take_byte(const WireByte& byte) {
@@ -93,12 +193,16 @@ void Controller::report_edges_in_reset() {
 }
 
 void Controller::end_of_trace() {
-  if (serial_.in_reset()) report_edges_in_reset();
-  if (serial_.pending_bits() > 0) {
-    note("The trace ends " + std::to_string(serial_.pending_bits()) + " bits into an unfinished byte.");
+  if (in_reset()) report_edges_in_reset();
+  if (pending_bits() > 0) {
+    note("The trace ends " + std::to_string(pending_bits()) + " bits into an unfinished " +
+         (options_.bus == Bus::Spi3 ? "9-bit transfer." : "byte."));
   }
   if (decoder_.pending()) note("The trace ends inside a command that still waits for parameter bytes.");
   for (auto& text : timing_.take_summary()) note(std::move(text));
+  if (options_.bus == Bus::I2c) {
+    for (auto& text : i2c_.take_summary()) note(std::move(text));
+  }
 }
 
 Picture Controller::picture() const { return render_panel(registers_, ram_); }

@@ -2,17 +2,31 @@
 // state machine that takes one line change at a time and keeps the registers,
 // display RAM, decoded bytes and notes on what the controller would not accept.
 //
+// Serial front ends (ControllerOptions::bus), all feeding the same command
+// decoder and RAM:
+// - 4-wire serial (the module's): clock, data, data/command, reset, chip select;
+// - 3-wire serial: 9-bit transfers, D/C# first, no data/command line;
+// - I2C: SCL on the clock line, SDA on the data line; address 0x3C or 0x3D (both
+//   taken, since SA0 is not on the bus), control bytes with Co and D/C#, start,
+//   repeated start and stop. Other addresses, read requests, missing
+//   acknowledges and clock pulses outside a transfer are counted and summed up
+//   in one note each at the end of the trace.
+//
 // Not modelled:
 // - scrolling: the scroll commands (0x26-0x2F, 0xA3) are recorded in the
 //   registers, but the picture does not move and content scroll (0x2C/0x2D)
 //   does not shift RAM;
-// - timing beyond the checks on timed traces (reset pulse >= 3 µs, clock period
-//   >= 100 ns, clock high and low phases >= 20 ns); no frame rate, no display
-//   refresh, no charge-pump ramp, no start-up delay after reset;
-// - reading back: the interface is write-only, as the module wires it;
+// - timing beyond the checks on timed traces (reset pulse >= 3 µs; on 4-wire and
+//   3-wire serial clock period >= 100 ns, clock high and low phases >= 20 ns; on
+//   I2C clock period >= 2.5 µs, the 400 kHz limit); no I2C set-up, hold, rise or
+//   fall times, no frame rate, no display refresh, no charge-pump ramp, no
+//   start-up delay after reset;
+// - reading back: the interface is write-only; an I2C read request is not
+//   served (nothing drives SDA), only counted;
+// - the SA0 pin on I2C: both addresses are the controller's;
 // - the COM pin configuration (0xDA), clock, pre-charge and VCOMH settings:
 //   recorded, with no effect on the picture;
-// - the 3-wire (9-bit) serial, parallel and I2C interfaces.
+// - the parallel (6800 and 8080) interfaces.
 //
 // Choices where the datasheet leaves room:
 // - page commands 0xB8-0xBF are not defined; the low three bits are taken as
@@ -31,11 +45,14 @@
 #include <vector>
 
 #include "emulator/addressing.h"
+#include "emulator/bus.h"
 #include "emulator/command_decoder.h"
 #include "emulator/display_ram.h"
+#include "emulator/i2c_interface.h"
 #include "emulator/picture.h"
 #include "emulator/registers.h"
 #include "emulator/serial_interface.h"
+#include "emulator/spi3_interface.h"
 #include "emulator/timing_checks.h"
 #include "qel/pin_observer.h"
 
@@ -53,6 +70,7 @@ struct ControllerOptions {
   // Keep every decoded byte and note for bytes() and diagnostics(). Long runs
   // that only stream them to a ByteListener turn this off, so memory stays bounded.
   bool keep_history = true;
+  Bus bus = Bus::Spi4;  // the serial front end the lines drive
 };
 
 // Told of every byte and note as the controller decodes them, in order.
@@ -74,9 +92,12 @@ class Controller {
     change(line, level, time_ns.has_value(), time_ns.value_or(0));
   }
   // The same for a trace without times (the module on the host): the hot path, so
-  // the common outcomes (nothing, one more bit) are decided inline.
+  // the common 4-wire outcomes (nothing, one more bit) are decided inline.
   void set_line(Line line, bool level) {
-    if (timed_) forget_times();  // a run of timed changes ends here
+    if (off_hot_path_) {  // a run of timed changes ends here, or another bus
+      untimed_change(line, level);
+      return;
+    }
     const auto outcome = serial_.set(line, level);
     if (outcome != SerialInterface::Outcome::None && outcome != SerialInterface::Outcome::Bit) settle(outcome);
   }
@@ -93,24 +114,33 @@ class Controller {
   void set_listener(ByteListener* listener) { listener_ = listener; }
   const Registers& registers() const { return registers_; }
   std::uint8_t ram(int page, int column) const;
-  bool in_reset() const { return serial_.in_reset(); }
-  int pending_bits() const { return serial_.pending_bits(); }  // of an unfinished byte
+  Bus bus() const { return options_.bus; }
+  bool in_reset() const;
+  int pending_bits() const;  // of an unfinished byte (or 3-wire transfer)
 
  private:
   void note(std::string message);
   void change(Line line, bool level, bool timed, std::uint64_t time_ns);
+  void untimed_change(Line line, bool level);
+  bool level(Line line) const;
+  bool listening() const;
+  void apply(Line line, bool level);
   void settle(SerialInterface::Outcome outcome);
+  void settle(I2cInterface::Outcome outcome);
   void take_byte(const WireByte& byte);
   void forget_times();
   void report_edges_in_reset();
 
   ControllerOptions options_;
-  SerialInterface serial_;
+  SerialInterface serial_;  // the front end of Bus::Spi4; the others sit idle unless chosen
+  Spi3Interface spi3_;
+  I2cInterface i2c_;
   Registers registers_;
   CommandDecoder decoder_;
   DisplayRam ram_;
   TimingChecks timing_;
   bool timed_ = false;  // timing_ holds times of earlier changes
+  bool off_hot_path_;   // timed_, or a bus other than 4-wire serial
   std::vector<WireByte> bytes_;
   std::vector<Diagnostic> diagnostics_;
   std::uint64_t byte_count_ = 0;

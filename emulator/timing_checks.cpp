@@ -1,4 +1,4 @@
-// Minimum pulse widths of the controller's 4-wire serial interface and reset
+// Minimum pulse widths of the controller's serial and I2C interfaces and reset
 // input, applied to timed line changes.
 #include "emulator/timing_checks.h"
 
@@ -6,17 +6,7 @@ namespace qel::emu {
 
 namespace {
 
-struct RuleText {
-  const char* what;
-  std::uint64_t minimum_ns;
-};
-
-constexpr RuleText kRules[] = {
-    {"Reset pulse", kMinResetPulseNs},
-    {"Clock period", kMinClockPeriodNs},
-    {"Clock high phase", kMinClockPhaseNs},
-    {"Clock low phase", kMinClockPhaseNs},
-};
+constexpr const char* kRuleNames[] = {"Reset pulse", "Clock period", "Clock high phase", "Clock low phase"};
 
 std::string duration(std::uint64_t ns) {
   if (ns % 1000 == 0 && ns >= 1000) return std::to_string(ns / 1000) + " µs";
@@ -31,12 +21,25 @@ std::optional<std::uint64_t> elapsed(const std::optional<std::uint64_t>& since, 
 
 }  // namespace
 
+// I2C's clock phases (0.6 and 1.3 µs in fast mode) belong to the bus standard,
+// not to the controller's own limits, so only the period is checked there.
+TimingChecks::TimingChecks(Bus bus) {
+  minimum_ns_[ResetPulse] = kMinResetPulseNs;
+  if (bus == Bus::I2c) {
+    minimum_ns_[ClockPeriod] = kMinI2cClockPeriodNs;
+  } else {
+    minimum_ns_[ClockPeriod] = kMinClockPeriodNs;
+    minimum_ns_[ClockHigh] = kMinClockPhaseNs;
+    minimum_ns_[ClockLow] = kMinClockPhaseNs;
+  }
+}
+
 void TimingChecks::check(Rule rule, std::optional<std::uint64_t> measured_ns, std::vector<std::string>& notes) {
-  const RuleText& text = kRules[rule];
-  if (!measured_ns || *measured_ns >= text.minimum_ns) return;
+  const std::uint64_t minimum = minimum_ns_[rule];
+  if (!measured_ns || *measured_ns >= minimum) return;
   if (count_[rule]++ > 0) return;
-  notes.push_back(std::string(text.what) + " of " + duration(*measured_ns) + " is shorter than the " +
-                  duration(text.minimum_ns) + " the controller needs.");
+  notes.push_back(std::string(kRuleNames[rule]) + " of " + duration(*measured_ns) + " is shorter than the " +
+                  duration(minimum) + " the controller needs.");
 }
 
 void TimingChecks::on_change(Line line, bool level, std::uint64_t time_ns, bool listening,
@@ -78,8 +81,9 @@ std::vector<std::string> TimingChecks::take_summary() {
   for (int rule = 0; rule < kRuleCount; ++rule) {
     const unsigned more = count_[static_cast<std::size_t>(rule)];
     if (more > 1) {
-      notes.push_back(std::string(kRules[rule].what) + " was shorter than " + duration(kRules[rule].minimum_ns) + " " +
-                      std::to_string(more - 1) + " more times.");
+      notes.push_back(std::string(kRuleNames[rule]) + " was shorter than " +
+                      duration(minimum_ns_[static_cast<std::size_t>(rule)]) + " " + std::to_string(more - 1) +
+                      " more times.");
     }
   }
   count_ = {};

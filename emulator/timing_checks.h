@@ -1,5 +1,6 @@
 // Serial timing the controller would not accept, checked on traces that carry
-// real times (captures): reset pulse, clock period, clock high and low phases.
+// real times (captures): reset pulse, clock period, clock high and low phases on
+// 4-wire and 3-wire serial; reset pulse and clock period (400 kHz) on I2C.
 #pragma once
 
 #include <array>
@@ -8,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "emulator/bus.h"
 #include "emulator/serial_interface.h"
 
 namespace qel::emu {
@@ -15,12 +17,15 @@ namespace qel::emu {
 inline constexpr std::uint64_t kMinResetPulseNs = 3000;
 inline constexpr std::uint64_t kMinClockPeriodNs = 100;
 inline constexpr std::uint64_t kMinClockPhaseNs = 20;
+inline constexpr std::uint64_t kMinI2cClockPeriodNs = 2500;
 
 class TimingChecks {
  public:
+  explicit TimingChecks(Bus bus = Bus::Spi4);
+
   // One line change at `time_ns`. `listening` says whether the serial input
-  // takes clock edges at that moment (out of reset and selected); clock timing
-  // only matters then. Appends a note for the first violation of each rule to
+  // takes clock edges at that moment (out of reset and selected, or inside an
+  // I2C transfer); clock timing only matters then. Appends a note for the first violation of each rule to
   // `notes`; later ones are only counted.
   void on_change(Line line, bool level, std::uint64_t time_ns, bool listening, std::vector<std::string>& notes);
 
@@ -34,6 +39,7 @@ class TimingChecks {
   enum Rule { ResetPulse, ClockPeriod, ClockHigh, ClockLow, kRuleCount };
   void check(Rule rule, std::optional<std::uint64_t> measured_ns, std::vector<std::string>& notes);
 
+  std::array<std::uint64_t, kRuleCount> minimum_ns_{};  // 0: not checked on this bus
   std::optional<std::uint64_t> reset_fall_;
   std::optional<std::uint64_t> clock_rise_;
   std::optional<std::uint64_t> clock_fall_;
