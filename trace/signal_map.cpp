@@ -21,13 +21,19 @@ std::string_view trim(std::string_view s) {
 std::string_view role_name(emu::Line line) { return kRoleNames[static_cast<std::size_t>(line)]; }
 
 std::optional<emu::Line> role_of_name(std::string_view role) {
+  if (role == "scl") return emu::Line::Clock;
+  if (role == "sda") return emu::Line::Data;
   for (std::size_t i = 0; i < kRoleNames.size(); ++i) {
     if (kRoleNames[i] == role) return static_cast<emu::Line>(i);
   }
   return std::nullopt;
 }
 
-bool role_is_optional(emu::Line line) { return line == emu::Line::Reset || line == emu::Line::ChipSelect; }
+// 3-wire serial carries D/C# in each transfer and I2C in its control bytes.
+bool role_is_optional(emu::Line line, emu::Bus bus) {
+  if (line == emu::Line::DataCommand) return bus != emu::Bus::Spi4;
+  return line == emu::Line::Reset || line == emu::Line::ChipSelect;
+}
 
 SignalMap default_signal_map() {
   SignalMap map;
@@ -48,7 +54,7 @@ SignalMap parse_signal_map(std::string_view text) {
     const auto name = equals == std::string_view::npos ? std::string_view{} : trim(item.substr(equals + 1));
     if (!role || name.empty()) {
       throw std::runtime_error("Bad signal mapping item '" + std::string(item) +
-                               "': expected role=name with a role of sclk, sdin, dc, res_n or cs.");
+                               "': expected role=name with a role of sclk, sdin, dc, res_n, cs, scl or sda.");
     }
     const auto index = static_cast<std::size_t>(*role);
     if (map.named[index]) {

@@ -1,5 +1,6 @@
 // Which signal of a captured trace plays which role on the controller's serial
-// input: sclk, sdin and dc are required, res_n and cs optional. Parsed from a
+// input: sclk, sdin and dc are required (dc only on 4-wire serial), res_n and cs
+// optional; on I2C scl and sda name the clock and data lines. Parsed from a
 // "role=name,role=name" list such as "sclk=D0,sdin=D1,dc=D2".
 #pragma once
 
@@ -8,6 +9,7 @@
 #include <string>
 #include <string_view>
 
+#include "emulator/bus.h"
 #include "emulator/serial_interface.h"
 
 namespace qel::trace {
@@ -18,6 +20,8 @@ struct SignalMap {
   // Whether the user named the signal: a named signal must be in the trace even
   // when its role is optional.
   std::array<bool, emu::kLineCount> named{};
+  // The bus the trace is read for, which decides the roles it needs.
+  emu::Bus bus = emu::Bus::Spi4;
 
   const std::string& name_of(emu::Line line) const { return name[static_cast<std::size_t>(line)]; }
   bool is_named(emu::Line line) const { return named[static_cast<std::size_t>(line)]; }
@@ -26,8 +30,8 @@ struct SignalMap {
 // The role's name in maps and traces: "sclk", "sdin", "dc", "res_n" or "cs".
 std::string_view role_name(emu::Line line);
 std::optional<emu::Line> role_of_name(std::string_view role);
-// A trace can do without these lines; the others must be present.
-bool role_is_optional(emu::Line line);
+// A trace on `bus` can do without these lines; the others must be present.
+bool role_is_optional(emu::Line line, emu::Bus bus = emu::Bus::Spi4);
 
 // Every role mapped to the signal of the same name.
 SignalMap default_signal_map();

@@ -215,7 +215,7 @@ class Parser {
       const std::string& wanted = map_.name_of(role);
       const Var* found = find_var(role, line);
       if (found == nullptr) {
-        if (!role_is_optional(role) || map_.is_named(role)) {
+        if (!role_is_optional(role, map_.bus) || map_.is_named(role)) {
           missing += (missing.empty() ? "" : ", ") + quoted(wanted) + " (" + std::string(role_name(role)) + ")";
         }
         continue;

@@ -12,6 +12,8 @@
 #include <string>
 #include <vector>
 
+#include "bus_waveform.h"
+
 namespace {
 
 namespace fs = std::filesystem;
@@ -110,6 +112,8 @@ const StatusCase kStatus[] = {
     {"-e 'QEL_LCD_Init()' -e 'QEL_LCD_WriteString(\"x\", 8)' --no-term --strict", 1, "-e#2:1:1: byte "},
     {"-e 'QEL_LCD_Init()' -e 'QEL_LCD_WriteString(\"x\", 8)' --no-term", 0, "note: "},
     {"-e 'QEL_LCD_Init()' -e 'QEL_LCD_WriteString(\"x\", 7)' --no-term --strict", 0, ""},
+    {"--bus i2c -e 'QEL_LCD_Init()'", 2, "Option --bus 'i2c' needs --decode: scripts always drive the 4-wire"},
+    {"--bus spi4 -e 'QEL_LCD_Init()' --no-term --strict", 0, ""},
 };
 
 class ProgramStatus : public Program, public ::testing::WithParamInterface<StatusCase> {};
@@ -153,6 +157,59 @@ TEST_F(Program, WrittenVcdDecodesToTheSameBytesAndPicture) {
   EXPECT_GT(run_bytes.size(), 5000u);
   EXPECT_EQ(slurp(dir_ / "decoded.txt"), run_bytes);
   EXPECT_EQ(slurp(dir_ / "decoded.png"), slurp(dir_ / "run.png"));
+}
+
+// A waveform as a VCD capture, one change every `step_ns`, with the given signal
+// name for each line (empty: not in the capture).
+std::string as_vcd(const qel::emu::test::Waveform& wave, const std::vector<std::string>& names,
+                   std::uint64_t step_ns = 1000) {
+  std::string vcd = "$timescale 1 ns $end\n$scope module board $end\n";
+  for (std::size_t i = 0; i < names.size(); ++i) {
+    if (!names[i].empty()) vcd += "$var wire 1 " + std::string(1, char('!' + i)) + " " + names[i] + " $end\n";
+  }
+  vcd += "$upscope $end\n$enddefinitions $end\n#0\n";
+  for (std::size_t i = 0; i < names.size(); ++i) {
+    if (!names[i].empty()) vcd += (i == 3 ? "1" : "0") + std::string(1, char('!' + i)) + "\n";  // reset released
+  }
+  std::uint64_t t = 0;
+  for (const auto& c : wave.changes()) {
+    const auto i = static_cast<std::size_t>(c.line);
+    if (names[i].empty()) continue;
+    vcd += "#" + std::to_string(t += step_ns) + "\n" + (c.level ? "1" : "0") + std::string(1, char('!' + i)) + "\n";
+  }
+  return vcd;
+}
+
+// Captures of the same bytes on 3-wire and I2C decode, with --bus, to the byte
+// log of the 4-wire one; I2C traffic for another device is one note.
+TEST_F(Program, ThreeWireAndI2cCapturesDecodeToTheSameBytes) {
+  using qel::emu::WireByte;
+  const std::vector<WireByte> bytes = {{0xAF, false}, {0xB3, false}, {0x7F, true}, {0x08, true}, {0xA7, false}};
+  qel::emu::test::Spi4Wave spi4;
+  spi4.bytes(bytes);
+  qel::emu::test::Spi3Wave spi3;
+  spi3.select(true);
+  spi3.bytes(bytes);
+  spi3.select(false);
+  qel::emu::test::I2cWave i2c;
+  i2c.other_write(0x50, 2);
+  i2c.runs(bytes);
+  file("spi4.vcd", as_vcd(spi4, {"sclk", "sdin", "dc", "", ""}));
+  file("spi3.vcd", as_vcd(spi3, {"sclk", "sdin", "", "res_n", "cs"}));
+  file("i2c.vcd", as_vcd(i2c, {"SCL", "SDA", "", "", ""}, 2000));  // under 400 kHz
+
+  const Result four = run("--decode spi4.vcd --bytes - --strict");
+  ASSERT_EQ(four.status, 0) << four.err;
+  EXPECT_EQ(four.out, "C AF\nC B3\nD 7F\nD 08\nC A7\n");
+  const Result three = run("--decode spi3.vcd --bus spi3 --bytes - --strict");
+  EXPECT_EQ(three.status, 0) << three.err;
+  EXPECT_EQ(three.out, four.out);
+  const Result two = run("--decode i2c.vcd --bus i2c --map scl=SCL,sda=SDA --bytes -");
+  EXPECT_EQ(two.status, 0) << two.err;
+  EXPECT_EQ(two.out, four.out);
+  EXPECT_EQ(two.err, "note: i2c.vcd: byte 5: 1 transfer to another address (0x50) was ignored.\n");
+  // Without --bus the 3-wire capture lacks its data/command line.
+  EXPECT_EQ(run("--decode spi3.vcd --bytes -").status, 2);
 }
 
 // Without a script the demo runs, panel.png appears and the panel is drawn.

@@ -17,6 +17,7 @@ constexpr const char* kExamples = R"help(Examples:
   qel-lcd-sim -e 'QEL_LCD_Init();' -e 'QEL_LCD_WriteString("Hi", 2);' --bytes -
   qel-lcd-sim --script fw.qel --vcd fw.vcd --stats --pin-write-ns 62
   qel-lcd-sim --decode capture.vcd --map sclk=D0,sdin=D1,dc=D2,res_n=D3 --png capture.png
+  qel-lcd-sim --decode board.vcd --bus i2c --map scl=SCL,sda=SDA --bytes -
 
 Scripts hold the module's own calls in C syntax, one or more per line, e.g.
   QEL_LCD_WriteStringValue((const QEL_C *)"T=", 25U, 10, QEL_LCD_LINE2);
@@ -67,6 +68,10 @@ CommandLine parse_command_line(int argc, char** argv) {
       ->option_text("ROLE=NAME,...")
       ->needs(decode);
   decode->excludes(script)->excludes(calls)->excludes(frames);
+  std::string bus;
+  app.add_option("--bus", bus, "The capture's bus: 4-wire or 3-wire serial, or I2C (roles scl, sda)")
+      ->check(CLI::IsMember({"spi4", "spi3", "i2c"}))
+      ->option_text("spi4|spi3|i2c");
 
   std::string ram = "zero";
   app.add_option("--power-on-ram", ram, "Display RAM at power-on, before the first write")
@@ -99,6 +104,14 @@ CommandLine parse_command_line(int argc, char** argv) {
     return cl;
   }
 
+  if (!bus.empty()) {
+    if (bus != "spi4" && o.decode_path.empty()) {
+      std::cerr << "Option --bus '" << bus << "' needs --decode: scripts always drive the 4-wire serial interface.\n";
+      cl.exit_now = 2;
+      return cl;
+    }
+    o.bus = bus == "i2c" ? emu::Bus::I2c : bus == "spi3" ? emu::Bus::Spi3 : emu::Bus::Spi4;
+  }
   o.rotate180 = rotate == 180;
   o.png.color = color == "blue"          ? view::PanelColor::Blue
                 : color == "yellow-blue" ? view::PanelColor::YellowBlue

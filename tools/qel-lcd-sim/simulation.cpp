@@ -199,9 +199,11 @@ std::vector<std::string> run_script(const RunOptions& o, emu::Controller& contro
 std::vector<std::string> run_decode(const RunOptions& o, std::optional<emu::Controller>& slot, std::ostream& out,
                                     std::ostream& report) {
   Output bytes(o.bytes_path, "byte log file", out);
-  const VcdTrace trace = trace::read_vcd_file(
-      o.decode_path, o.signal_map.empty() ? trace::default_signal_map() : trace::parse_signal_map(o.signal_map));
-  emu::Controller& controller = slot.emplace(o.controller);
+  trace::SignalMap map = o.signal_map.empty() ? trace::default_signal_map() : trace::parse_signal_map(o.signal_map);
+  emu::ControllerOptions controller_options = o.controller;
+  controller_options.bus = map.bus = o.bus.value_or(emu::Bus::Spi4);
+  const VcdTrace trace = trace::read_vcd_file(o.decode_path, map);
+  emu::Controller& controller = slot.emplace(controller_options);
   trace::replay(trace, controller);
   if (bytes) write_byte_lines(*bytes, controller.bytes(), 0, controller.bytes().size());
   bytes.finish();

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -29,9 +30,10 @@ struct RunOptions {
   std::string vcd_path;    // "-" for standard output
   std::string bytes_path;  // "-" for standard output
   bool stats = false;
-  std::string frames_dir;   // a PNG after every call
-  std::string decode_path;  // replay this VCD file instead of running calls
-  std::string signal_map;   // "role=name,..." for decode_path
+  std::string frames_dir;       // a PNG after every call
+  std::string decode_path;      // replay this VCD file instead of running calls
+  std::string signal_map;       // "role=name,..." for decode_path
+  std::optional<emu::Bus> bus;  // the capture's bus when the user chose it (scripts are always 4-wire)
   emu::ControllerOptions controller;
   bool rotate180 = false;
   std::uint64_t pin_write_ns = 100;
