@@ -1,8 +1,9 @@
 // The controller emulator's state machine: serial input (from the front end the
 // bus selects) to bytes, command bytes to registers, data bytes to display RAM,
-// and notes on what the controller would not accept. What it leaves out is listed in controller.h; in short:
-// scrolling is recorded but not animated, only the listed timing is checked,
-// nothing is read back, and page commands 0xB8-0xBF select page (byte & 7).
+// and notes on what the controller would not accept. What it leaves out is
+// listed in controller.h; in short: scrolling is recorded but not animated,
+// only the listed timing is checked, nothing is read back, and page commands
+// 0xB8-0xBF select page (byte & 7).
 #include "emulator/controller.h"
 
 #include <cassert>
@@ -108,7 +109,7 @@ void Controller::settle(SerialInterface::Outcome outcome) {
   const char* unit = spi3 ? "9-bit transfer" : "byte";
   switch (outcome) {
     case SerialInterface::Outcome::Byte:
-      take_byte(options_.bus == Bus::Spi3 ? spi3_.byte() : serial_.byte());
+      take_byte(spi3 ? spi3_.byte() : serial_.byte());
       break;
     case SerialInterface::Outcome::EdgeInReset:
       ++edges_in_reset_;
