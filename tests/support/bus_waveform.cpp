@@ -2,6 +2,9 @@
 #include "bus_waveform.h"
 
 #include <algorithm>
+#include <cctype>
+#include <stdexcept>
+#include <string>
 
 namespace qel::emu::test {
 
@@ -86,12 +89,12 @@ void I2cWave::byte(std::uint8_t value, bool ack) {
   clock_bit(!ack);
 }
 
-void I2cWave::transfer_runs(const std::vector<WireByte>& bytes, std::uint8_t device, bool repeated) {
+void I2cWave::runs(const std::vector<WireByte>& bytes, std::uint8_t device, bool repeated) {
   for (auto run = bytes.begin(); run != bytes.end();) {
     const auto end = std::find_if(run, bytes.end(), [&](const WireByte& b) { return b.is_data != run->is_data; });
     if (!repeated && run != bytes.begin()) stop();
     start();
-    address(device, false);
+    byte(static_cast<std::uint8_t>(device << 1));
     byte(run->is_data ? 0x40 : 0x00);
     for (auto b = run; b != end; ++b) byte(b->value);
     run = end;
@@ -99,15 +102,9 @@ void I2cWave::transfer_runs(const std::vector<WireByte>& bytes, std::uint8_t dev
   stop();
 }
 
-void I2cWave::runs(const std::vector<WireByte>& bytes, std::uint8_t device) { transfer_runs(bytes, device, false); }
-
-void I2cWave::runs_with_repeated_starts(const std::vector<WireByte>& bytes, std::uint8_t device) {
-  transfer_runs(bytes, device, true);
-}
-
-void I2cWave::singles(const std::vector<WireByte>& bytes, std::uint8_t device) {
+void I2cWave::singles(const std::vector<WireByte>& bytes) {
   start();
-  address(device, false);
+  byte(0x3C << 1);
   for (const WireByte& b : bytes) {
     byte(b.is_data ? 0xC0 : 0x80);
     byte(b.value);
@@ -115,28 +112,33 @@ void I2cWave::singles(const std::vector<WireByte>& bytes, std::uint8_t device) {
   stop();
 }
 
-void I2cWave::scan(const std::vector<std::uint8_t>& present) {
-  for (std::uint8_t a = 0x08; a <= 0x77; ++a) {
-    start();
-    address(a, false, std::find(present.begin(), present.end(), a) != present.end());
-    stop();
+void I2cWave::script(std::string_view text) {
+  std::size_t at = 0;
+  while ((at = text.find_first_not_of(' ', at)) != std::string_view::npos) {
+    const std::string token(text.substr(at, text.find(' ', at) - at));
+    at += token.size();
+    if (token == "S") {
+      start();
+    } else if (token == "P") {
+      stop();
+    } else if (token == "R0" || token == "R1") {
+      set(Line::Reset, token == "R1");
+    } else if (token.size() >= 2 && std::isxdigit(static_cast<unsigned char>(token[0])) &&
+               std::isxdigit(static_cast<unsigned char>(token[1]))) {
+      const auto value = static_cast<std::uint8_t>(std::stoul(token.substr(0, 2), nullptr, 16));
+      if (token.size() == 2) {
+        byte(value);
+      } else if (token == token.substr(0, 2) + "-") {
+        byte(value, false);
+      } else if (token.size() == 4 && token[2] == '/' && token[3] >= '1' && token[3] <= '7') {
+        bits(value, token[3] - '0');
+      } else {
+        throw std::invalid_argument("bad I2C script token " + token);
+      }
+    } else {
+      throw std::invalid_argument("bad I2C script token " + token);
+    }
   }
-}
-
-void I2cWave::other_write(std::uint8_t device, int count) {
-  start();
-  address(device, false);
-  for (int i = 0; i < count; ++i) byte(static_cast<std::uint8_t>(0xA5 + i));
-  stop();
-}
-
-// The device answers 0xFF bytes here (it is not modelled); the master
-// acknowledges all but the last.
-void I2cWave::read(std::uint8_t device, int count) {
-  start();
-  address(device, true);
-  for (int i = 0; i < count; ++i) byte(0xFF, i + 1 < count);
-  stop();
 }
 
 }  // namespace qel::emu::test

@@ -1,10 +1,10 @@
 // Test helper: turns bytes for the controller into the line changes a master
 // makes on each of its buses (4-wire serial, 3-wire serial, I2C), with the
-// faults a real bus shows (chip-select restarts, cut bytes, missing
-// acknowledges, other devices), and plays them into a Controller.
+// faults a real bus shows, and plays them into a Controller.
 #pragma once
 
 #include <cstdint>
+#include <string_view>
 #include <vector>
 
 #include "emulator/controller.h"
@@ -21,9 +21,7 @@ struct Change {
 class Waveform {
  public:
   Waveform() { levels_[static_cast<int>(Line::Reset)] = true; }
-  virtual ~Waveform() = default;
   void set(Line line, bool level);
-  bool level(Line line) const { return levels_[static_cast<int>(line)]; }
   const std::vector<Change>& changes() const { return changes_; }
   // Into a controller without times, or with `step_ns` between changes.
   void play(Controller& controller) const;
@@ -49,37 +47,26 @@ class Spi3Wave : public Waveform {
   void bytes(const std::vector<WireByte>& bytes);
 };
 
-// I2C, starting from the idle bus (SDA and SCL high). `ack` false leaves SDA
-// high on the acknowledge clock.
+// I2C, starting from the idle bus (SDA and SCL high).
 class I2cWave : public Waveform {
  public:
-  static constexpr std::uint8_t kController = 0x3C;
-
   I2cWave();
   void start();  // a repeated start when inside a transfer
   void stop();
-  void byte(std::uint8_t value, bool ack = true);
-  void bits(std::uint8_t value, int count);  // the first `count` bits only, no acknowledge clock
-  void address(std::uint8_t device, bool read, bool ack = true) {
-    byte(static_cast<std::uint8_t>(device << 1 | (read ? 1 : 0)), ack);
-  }
-  // One transfer per run of bytes of one kind, each with a Co = 0 control byte.
-  void runs(const std::vector<WireByte>& bytes, std::uint8_t device = kController);
+  void byte(std::uint8_t value, bool ack = true);  // ack false: SDA stays high on the acknowledge clock
+  void bits(std::uint8_t value, int count);        // the first `count` bits only, no acknowledge clock
+  // One transfer to `device` per run of bytes of one kind, each with a Co = 0
+  // control byte; `repeated` joins them by repeated starts, with one stop at the end.
+  void runs(const std::vector<WireByte>& bytes, std::uint8_t device = 0x3C, bool repeated = false);
   // One transfer in which every byte has its own Co = 1 control byte.
-  void singles(const std::vector<WireByte>& bytes, std::uint8_t device = kController);
-  // Runs joined by repeated starts: a single stop at the end.
-  void runs_with_repeated_starts(const std::vector<WireByte>& bytes, std::uint8_t device = kController);
-  // A probe of every address from 0x08 to 0x77: address, write, stop; only
-  // `present` addresses acknowledge.
-  void scan(const std::vector<std::uint8_t>& present);
-  // A write of `count` bytes to another device, and a read of `count` bytes.
-  void other_write(std::uint8_t device, int count);
-  void read(std::uint8_t device, int count);
+  void singles(const std::vector<WireByte>& bytes);
+  // A bus written out, e.g. "S 78 40 11 FF/3 P": S start (repeated inside a
+  // transfer), P stop, XX a byte in hex, XX- a byte nobody acknowledges, XX/N
+  // its first N bits only, R0 and R1 the reset line. Throws on anything else.
+  void script(std::string_view text);
 
  private:
   void clock_bit(bool bit);
-  void transfer_runs(const std::vector<WireByte>& bytes, std::uint8_t device, bool repeated);
-
   bool in_transfer_ = false;
 };
 

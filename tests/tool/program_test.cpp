@@ -192,7 +192,7 @@ TEST_F(Program, ThreeWireAndI2cCapturesDecodeToTheSameBytes) {
   spi3.bytes(bytes);
   spi3.select(false);
   qel::emu::test::I2cWave i2c;
-  i2c.other_write(0x50, 2);
+  i2c.script("S A0 01 02 P");  // another device at 0x50
   i2c.runs(bytes);
   file("spi4.vcd", as_vcd(spi4, {"sclk", "sdin", "dc", "", ""}));
   file("spi3.vcd", as_vcd(spi3, {"sclk", "sdin", "", "res_n", "cs"}));
