@@ -75,6 +75,15 @@ void Controller::change(Line line, bool level, bool timed, std::uint64_t time_ns
     set_line(line, level);
     return;
   }
+  if (options_.bus == Bus::I2c && (line == Line::Clock || line == Line::Data)) {
+    hold_in_sample(line, level, time_ns);
+    return;
+  }
+  take_sample();
+  timed_change(line, level, time_ns);
+}
+
+void Controller::timed_change(Line line, bool level, std::uint64_t time_ns) {
   if (this->level(line) == level) return;
   timed_ = true;
   off_hot_path_ = true;
@@ -84,7 +93,31 @@ void Controller::change(Line line, bool level, bool timed, std::uint64_t time_ns
   apply(line, level);
 }
 
+// A logic analyzer records SCL and SDA changes of one sample one after the
+// other, in channel order. Taken in that order, an SDA change right after SCL
+// falls would be a start or stop, so the sample's changes are held and taken
+// together: an SDA change is a start or stop only when SCL is high both before
+// and after the sample, and a rising SCL takes the sample's SDA level.
+void Controller::hold_in_sample(Line line, bool level, std::uint64_t time_ns) {
+  if (sample_.held && sample_.time_ns != time_ns) take_sample();
+  sample_.held = true;
+  sample_.time_ns = time_ns;
+  (line == Line::Clock ? sample_.scl : sample_.sda) = level;
+}
+
+void Controller::take_sample() {
+  if (!sample_.held) return;
+  sample_.held = false;
+  const bool scl_rises = sample_.scl.value_or(false) && !level(Line::Clock);
+  if (sample_.scl && !scl_rises) timed_change(Line::Clock, *sample_.scl, sample_.time_ns);
+  if (sample_.sda) timed_change(Line::Data, *sample_.sda, sample_.time_ns);
+  if (scl_rises) timed_change(Line::Clock, true, sample_.time_ns);
+  sample_.scl.reset();
+  sample_.sda.reset();
+}
+
 void Controller::untimed_change(Line line, bool level) {
+  take_sample();
   if (timed_) forget_times();
   apply(line, level);
 }
@@ -194,6 +227,7 @@ void Controller::report_edges_in_reset() {
 }
 
 void Controller::end_of_trace() {
+  take_sample();
   if (in_reset()) report_edges_in_reset();
   if (pending_bits() > 0) {
     note("The trace ends " + std::to_string(pending_bits()) + " bits into an unfinished " +

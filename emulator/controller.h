@@ -87,7 +87,9 @@ class Controller {
   explicit Controller(ControllerOptions options = {});
 
   // One line change. time_ns: the change's real time when the trace has one (a
-  // capture); std::nullopt otherwise, and then no timing checks are made.
+  // capture); std::nullopt otherwise, and then no timing checks are made. On
+  // I2C, timed SCL and SDA changes are taken a sample (one time) at once, when
+  // a later time, another line or end_of_trace() comes.
   void set_line(Line line, bool level, std::optional<std::uint64_t> time_ns) {
     change(line, level, time_ns.has_value(), time_ns.value_or(0));
   }
@@ -122,6 +124,9 @@ class Controller {
   void note(std::string message);
   void change(Line line, bool level, bool timed, std::uint64_t time_ns);
   void untimed_change(Line line, bool level);
+  void timed_change(Line line, bool level, std::uint64_t time_ns);
+  void hold_in_sample(Line line, bool level, std::uint64_t time_ns);
+  void take_sample();
   bool level(Line line) const;
   bool listening() const;
   void apply(Line line, bool level);
@@ -147,6 +152,11 @@ class Controller {
   std::uint64_t note_count_ = 0;
   ByteListener* listener_ = nullptr;
   unsigned edges_in_reset_ = 0;  // rising clock edges during the current reset pulse
+  struct Sample {                // I2C: the SCL and SDA changes of one time, held
+    bool held = false;
+    std::uint64_t time_ns = 0;
+    std::optional<bool> scl, sda;
+  } sample_;
 };
 
 // Feeds the module's pin writes into a Controller: DIO 9 clock, 10 data, 4

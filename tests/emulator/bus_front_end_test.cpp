@@ -255,5 +255,37 @@ TEST(BusFrontEnds, TimedTracesAreHeldToTheBusClockLimit) {
   }
 }
 
+// A coarse analyzer records an SDA change in the sample of the SCL edge beside
+// it, listed before or after it by channel order; the sample is taken as one.
+TEST(BusFrontEnds, I2cChangesOfOneSampleAreTakenTogether) {
+  I2cWave wave;
+  wave.runs(first(40));
+  const std::vector<Change>& changes = wave.changes();
+  const auto is = [&](std::size_t i, Line line, int level) {
+    return i < changes.size() && changes[i].line == line && (level < 0 || changes[i].level == (level == 1));
+  };
+  for (const bool sda_listed_first : {true, false}) {
+    ControllerOptions options;
+    options.bus = Bus::I2c;
+    Controller controller = running_controller(options);
+    std::uint64_t t = 0;
+    for (std::size_t i = 0; i < changes.size(); ++i, t += 2000) {
+      // SCL falls, then SDA changes; or SDA changes, then SCL rises.
+      const bool pair = sda_listed_first ? is(i, Line::Clock, 0) && is(i + 1, Line::Data, -1)
+                                         : is(i, Line::Data, -1) && is(i + 1, Line::Clock, 1);
+      if (pair) {
+        controller.set_line(changes[i + 1].line, changes[i + 1].level, t);
+        controller.set_line(changes[i].line, changes[i].level, t);
+        ++i;
+      } else {
+        controller.set_line(changes[i].line, changes[i].level, t);
+      }
+    }
+    controller.end_of_trace();
+    EXPECT_EQ(controller.bytes(), first(40)) << "SDA listed first: " << sda_listed_first;
+    expect_notes(controller, {}, sda_listed_first ? "SDA listed first" : "SCL listed first");
+  }
+}
+
 }  // namespace
 }  // namespace qel::emu::test
