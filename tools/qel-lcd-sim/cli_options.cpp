@@ -64,7 +64,8 @@ CommandLine parse_command_line(int argc, char** argv) {
                      ->option_text("DIR");
   auto* decode = app.add_option("--decode", o.decode_path, "Replay a captured VCD file instead of running calls")
                      ->option_text("FILE.vcd");
-  app.add_option("--map", o.signal_map, "Signal names in the capture, e.g. sclk=D0,sdin=D1,dc=D2,res_n=D3,cs=D4")
+  app.add_option("--map", o.signal_map,
+                 "Signal names in the capture, e.g. sclk=D0,sdin=D1,dc=D2,res_n=D3,cs=D4 (I2C: scl=D0,sda=D1)")
       ->option_text("ROLE=NAME,...")
       ->needs(decode);
   decode->excludes(script)->excludes(calls)->excludes(frames);
