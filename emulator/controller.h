@@ -36,6 +36,11 @@
 // - a command cut short by a data byte is dropped, and the data byte is written;
 // - 0xA5 (entire display on) lights every driven row and takes precedence over
 //   0xA7 (inverse).
+// - I2C: a byte left unacknowledged in the capture is still taken (the notes
+//   count them); a control byte with bits 5..0 set is taken by Co and D/C#
+//   alone, with a note; SCL and SDA changes that share one time are taken as
+//   one sample, so an SDA change is a start or stop only when SCL is high
+//   before and after it.
 #pragma once
 
 #include <cstddef>
