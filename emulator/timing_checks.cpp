@@ -83,7 +83,7 @@ std::vector<std::string> TimingChecks::take_summary() {
     if (more > 1) {
       notes.push_back(std::string(kRuleNames[rule]) + " was shorter than " +
                       duration(minimum_ns_[static_cast<std::size_t>(rule)]) + " " + std::to_string(more - 1) +
-                      " more times.");
+                      (more == 2 ? " more time." : " more times."));
     }
   }
   count_ = {};
