@@ -13,6 +13,11 @@
 #include "emulator/panel_view.h"
 
 namespace qel::emu {
+namespace {
+
+std::string bits(int n) { return std::to_string(n) + (n == 1 ? " bit" : " bits"); }
+
+}  // namespace
 
 Controller::Controller(ControllerOptions options)
     : options_(options),
@@ -151,14 +156,14 @@ void Controller::settle(SerialInterface::Outcome outcome) {
       registers_.reset();
       decoder_.reset();
       if (const int dropped = spi3 ? spi3_.dropped_bits() : serial_.dropped_bits(); dropped > 0)
-        note("Reset went low " + std::to_string(dropped) + " bits into a " + unit + "; the bits are dropped.");
+        note("Reset went low " + bits(dropped) + " into a " + unit + "; the bits are dropped.");
       break;
     case SerialInterface::Outcome::ResetReleased:
       report_edges_in_reset();
       break;
     case SerialInterface::Outcome::FrameAborted:
-      note("Chip select went inactive " + std::to_string(spi3 ? spi3_.dropped_bits() : serial_.dropped_bits()) +
-           " bits into a " + unit + "; the bits are dropped.");
+      note("Chip select went inactive " + bits(spi3 ? spi3_.dropped_bits() : serial_.dropped_bits()) + " into a " +
+           unit + "; the bits are dropped.");
       break;
     case SerialInterface::Outcome::None:
     case SerialInterface::Outcome::Bit:
@@ -178,8 +183,8 @@ void Controller::settle(I2cInterface::Outcome outcome) {
       if (i2c_.cut_transfer()) note("Reset went low inside a transfer to the controller; the rest of it is ignored.");
       break;
     case I2cInterface::Outcome::ByteCutShort:
-      note(std::string(i2c_.cut_by_stop() ? "A stop" : "A repeated start") + " came " +
-           std::to_string(i2c_.dropped_bits()) + " bits into a byte; the bits are dropped.");
+      note(std::string(i2c_.cut_by_stop() ? "A stop" : "A repeated start") + " came " + bits(i2c_.dropped_bits()) +
+           " into a byte; the bits are dropped.");
       break;
     case I2cInterface::Outcome::BadControlByte:
       if (i2c_.bad_control_bytes() == 1) {
@@ -230,7 +235,7 @@ void Controller::end_of_trace() {
   take_sample();
   if (in_reset()) report_edges_in_reset();
   if (pending_bits() > 0) {
-    note("The trace ends " + std::to_string(pending_bits()) + " bits into an unfinished " +
+    note("The trace ends " + bits(pending_bits()) + " into an unfinished " +
          (options_.bus == Bus::Spi3 ? "9-bit transfer." : "byte."));
   }
   if (decoder_.pending()) note("The trace ends inside a command that still waits for parameter bytes.");
