@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <iostream>
 #include <regex>
 #include <sstream>
 #include <string>
@@ -31,13 +32,19 @@ struct Result {
 class Program : public ::testing::Test {
  protected:
   void SetUp() override {
-    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    dir_ = fs::temp_directory_path() / ("qel_tool_" + std::to_string(getpid()) + "_" + info->name());
-    fs::remove_all(dir_);
-    fs::create_directories(dir_);
+    // One fresh folder per test; parameterised names hold '/', which would nest folders.
+    std::string name = (fs::temp_directory_path() / "qel_tool_XXXXXX").string();
+    ASSERT_NE(mkdtemp(name.data()), nullptr);
+    dir_ = name;
   }
+  // Always removed, so runs leave nothing behind; QEL_KEEP_TEST_FILES keeps a failing test's files.
   void TearDown() override {
-    if (!HasFailure()) fs::remove_all(dir_);
+    if (HasFailure() && std::getenv("QEL_KEEP_TEST_FILES") != nullptr) {
+      std::cerr << "Files of the failed test kept in " << dir_ << "\n";
+      return;
+    }
+    std::error_code ec;
+    fs::remove_all(dir_, ec);
   }
 
   fs::path file(const std::string& name, const std::string& text = "") {
