@@ -11,6 +11,7 @@
 #include <filesystem>
 #include <sstream>
 
+#include "emulator/message_text.h"
 #include "user_error.h"
 
 namespace qel::tool {
@@ -36,7 +37,8 @@ mode_t mode_for(const std::string& path) {
 std::string make_temporary(const std::string& path, const std::string& what) {
   struct stat st {};
   if (::stat(path.c_str(), &st) == 0 && !S_ISREG(st.st_mode)) {
-    if (S_ISDIR(st.st_mode)) throw UserError("Cannot write " + what + " '" + path + "': it is a folder.");
+    if (S_ISDIR(st.st_mode))
+      throw UserError("Cannot write " + what + " " + emu::quoted_excerpt(path) + ": it is a folder.");
     return {};
   }
   fs::path target(path);
@@ -48,7 +50,7 @@ std::string make_temporary(const std::string& path, const std::string& what) {
   const fs::path folder = target.parent_path().empty() ? fs::path(".") : target.parent_path();
   std::string name = (folder / ("." + target.filename().string() + ".tmp-XXXXXX")).string();
   const int fd = ::mkstemp(name.data());
-  if (fd < 0) throw UserError("Cannot open " + what + " '" + path + "': " + reason(errno) + ".");
+  if (fd < 0) throw UserError("Cannot open " + what + " " + emu::quoted_excerpt(path) + ": " + reason(errno) + ".");
   ::fchmod(fd, mode_for(target.string()));
   ::close(fd);
   return name;
@@ -78,7 +80,7 @@ OutputFile::OutputFile(const std::string& path, std::string what, std::ostream& 
   if (!*file_) {
     const int error = errno;
     if (!temp_path_.empty()) std::remove(temp_path_.c_str());
-    throw UserError("Cannot open " + what_ + " '" + path + "': " + reason(error) + ".");
+    throw UserError("Cannot open " + what_ + " " + emu::quoted_excerpt(path) + ": " + reason(error) + ".");
   }
   stream_ = file_.get();
 }
@@ -97,7 +99,7 @@ void OutputFile::finish() {
   if (file_) file_->close();
   if (stream_->fail()) {
     const int error = errno;
-    const std::string name = file_ ? "'" + path_ + "'" : "to standard output";
+    const std::string name = file_ ? emu::quoted_excerpt(path_) : "to standard output";
     throw UserError("Cannot write " + what_ + " " + name + (error != 0 ? ": " + reason(error) : "") + ".");
   }
 }
@@ -105,7 +107,7 @@ void OutputFile::finish() {
 void OutputFile::commit() {
   if (temp_path_.empty() || committed_) return;
   if (std::rename(temp_path_.c_str(), target_of(path_).c_str()) != 0) {
-    throw UserError("Cannot write " + what_ + " '" + path_ + "': " + reason(errno) + ".");
+    throw UserError("Cannot write " + what_ + " " + emu::quoted_excerpt(path_) + ": " + reason(errno) + ".");
   }
   committed_ = true;
 }

@@ -1,6 +1,8 @@
 // Clashes between a run's inputs and outputs; see output_plan.h.
 #include "output_plan.h"
 
+#include <sys/stat.h>
+
 #include <filesystem>
 #include <system_error>
 
@@ -12,10 +14,16 @@ namespace {
 
 namespace fs = std::filesystem;
 
+// Whether writing `b` would replace `a`. Two names of one device (/dev/null)
+// are no clash: nothing is replaced.
 bool same_file(const std::string& a, const std::string& b) {
   if (a == "-" || b == "-") return a == b;
+  struct stat sa {
+  }, sb{};
+  if (::stat(a.c_str(), &sa) == 0 && ::stat(b.c_str(), &sb) == 0) {
+    return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino && S_ISREG(sa.st_mode);
+  }
   std::error_code ec;
-  if (fs::exists(a, ec) && fs::exists(b, ec)) return fs::equivalent(a, b, ec) && !ec;
   const fs::path na = fs::weakly_canonical(fs::absolute(a, ec), ec).lexically_normal();
   const fs::path nb = fs::weakly_canonical(fs::absolute(b, ec), ec).lexically_normal();
   return na == nb;

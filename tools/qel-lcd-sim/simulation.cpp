@@ -16,6 +16,7 @@
 #include "byte_log.h"
 #include "call_recorder.h"
 #include "call_stats.h"
+#include "emulator/message_text.h"
 #include "emulator/pin_fanout.h"
 #include "output_file.h"
 #include "output_plan.h"
@@ -61,7 +62,9 @@ void run_source(const CallSource& source, script::Runner& runner) {
     in = &std::cin;
   } else if (!source.path.empty()) {
     file.open(source.path, std::ios::binary);
-    if (!file) throw UserError("Cannot open script file '" + source.path + "': " + std::strerror(errno) + ".");
+    if (!file)
+      throw UserError("Cannot open script file " + emu::quoted_excerpt(source.path) + ": " + std::strerror(errno) +
+                      ".");
     in = &file;
   } else {
     text.str(source.text);
@@ -78,7 +81,7 @@ void make_frames_dir(const std::string& dir) {
   if (dir.empty()) return;
   std::error_code ec;
   std::filesystem::create_directories(dir, ec);
-  if (ec) throw UserError("Cannot create frames folder '" + dir + "': " + ec.message() + ".");
+  if (ec) throw UserError("Cannot create frames folder " + emu::quoted_excerpt(dir) + ": " + ec.message() + ".");
 }
 
 bool stdout_taken(const RunOptions& o) {
