@@ -50,6 +50,8 @@ std::string make_temporary(const std::string& path, const std::string& what) {
   const fs::path folder = target.parent_path().empty() ? fs::path(".") : target.parent_path();
   std::string name = (folder / ("." + target.filename().string() + ".tmp-XXXXXX")).string();
   const int fd = ::mkstemp(name.data());
+  // A writable file in a folder that takes no new files is written in place.
+  if (fd < 0 && (errno == EACCES || errno == EROFS) && ::access(path.c_str(), W_OK) == 0) return {};
   if (fd < 0) throw UserError("Cannot open " + what + " " + emu::quoted_excerpt(path) + ": " + reason(errno) + ".");
   ::fchmod(fd, mode_for(target.string()));
   ::close(fd);

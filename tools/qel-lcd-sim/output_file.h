@@ -2,7 +2,8 @@
 // the same folder and renamed into place only when the whole run has
 // succeeded, so a run that fails leaves an existing file as it was. "-" is
 // standard output. A path naming something that is not a regular file (a
-// device such as /dev/null, a pipe) is written directly.
+// device such as /dev/null, a pipe) is written directly, and so is a writable
+// file in a folder where no temporary file can be made.
 //
 // Use: open every output first, write, then finish() all of them (flush and
 // check), then commit() all of them. An output never committed is removed.

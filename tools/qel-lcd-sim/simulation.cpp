@@ -125,6 +125,11 @@ void run_script(const RunOptions& o, emu::Controller& controller, OutputFile& by
     };
   }
   CallRecorder recorder(tally, bytes, stats, std::ref(notes), frames);
+  // The controller must not keep a listener that a failed run has destroyed.
+  struct Listening {
+    emu::Controller& controller;
+    ~Listening() { controller.set_listener(nullptr); }
+  } listening{controller};
   controller.set_listener(&recorder);
   {
     host::ScopedPinObserver scope(fanout);
@@ -132,7 +137,6 @@ void run_script(const RunOptions& o, emu::Controller& controller, OutputFile& by
     for (const CallSource& source : call_sources(o)) run_source(source, runner);
   }
   controller.end_of_trace();
-  controller.set_listener(nullptr);
   recorder.flush();
   if (vcd) vcd->finish();
   if (stats) stats->total();
