@@ -9,7 +9,6 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
-#include <sstream>
 
 #include "emulator/message_text.h"
 #include "user_error.h"
@@ -117,14 +116,6 @@ void OutputFile::commit() {
 void finish_and_commit(const std::vector<OutputFile*>& outputs) {
   for (OutputFile* o : outputs) o->finish();
   for (OutputFile* o : outputs) o->commit();
-}
-
-void write_file_in_place(const std::string& path, const std::string& what, const std::vector<std::uint8_t>& bytes) {
-  std::ostringstream unused;
-  OutputFile out(path, what, unused);
-  (*out).write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-  out.finish();
-  out.commit();
 }
 
 }  // namespace qel::tool

@@ -9,7 +9,6 @@
 // check), then commit() all of them. An output never committed is removed.
 #pragma once
 
-#include <cstdint>
 #include <fstream>
 #include <memory>
 #include <ostream>
@@ -48,8 +47,5 @@ class OutputFile {
 
 // finish() on every output, then commit() on every output.
 void finish_and_commit(const std::vector<OutputFile*>& outputs);
-
-// Writes a whole file through a temporary file and a rename.
-void write_file_in_place(const std::string& path, const std::string& what, const std::vector<std::uint8_t>& bytes);
 
 }  // namespace qel::tool

@@ -29,6 +29,7 @@
 #include "trace/vcd_replay.h"
 #include "trace/vcd_writer.h"
 #include "user_error.h"
+#include "view/file_replace.h"
 
 namespace qel::tool {
 namespace {
@@ -120,8 +121,8 @@ void run_script(const RunOptions& o, emu::Controller& controller, OutputFile& by
     frames = [&o, &controller](std::size_t index) {
       char name[32];
       std::snprintf(name, sizeof name, "frame_%04zu.png", index + 1);
-      write_file_in_place((std::filesystem::path(o.frames_dir) / name).string(), "frame",
-                          view::encode_png(shown(controller, o), o.png));
+      view::write_file_replacing(view::encode_png(shown(controller, o), o.png),
+                                 (std::filesystem::path(o.frames_dir) / name).string(), "frame");
     };
   }
   CallRecorder recorder(tally, bytes, stats, std::ref(notes), frames);
