@@ -165,6 +165,8 @@ const ClashCase kClashes[] = {
     {"--script s.qel --bytes x --vcd x", "The VCD file and the byte log are the same file 'x'"},
     {"--script s.qel --bytes x --png sub/../x", "The PNG file and the byte log are the same file"},
     {"--script s.qel --bytes - --png -", "Cannot write both the byte log and the PNG file to standard output"},
+    {"--script s.qel --text s.qel", "The text file 's.qel' is the script file"},
+    {"--script s.qel --expect-png x --diff-png x", "The diff image 'x' is the golden PNG"},
 };
 
 class ProgramClash : public Program, public ::testing::WithParamInterface<ClashCase> {};

@@ -173,7 +173,7 @@ void check_paths(const RunOptions& o) {
   check_output_paths(inputs, {{o.bytes_path, "byte log"},
                               {o.vcd_path, "VCD file"},
                               {o.png_path, "PNG file"},
-                              {o.checks.text_path, "text lines"},
+                              {o.checks.text_path, "text file"},
                               {o.checks.diff_png_path, "diff image"}});
 }
 
