@@ -3,10 +3,13 @@
 
 #include <array>
 #include <cassert>
+#include <deque>
 #include <limits>
+#include <sstream>
 
+#include "emulator/message_text.h"
+#include "script/cast_types.h"
 #include "script/script_error.h"
-#include "script/script_lexer.h"
 
 namespace qel::script {
 namespace {
@@ -23,6 +26,9 @@ struct Signature {
   const char* name;
   std::vector<Param> params;
 };
+
+// Deepest nesting of parentheses around one argument.
+constexpr int kMaxParentheses = 32;
 
 const std::array<Signature, 5>& signatures() {
   static const std::array<Signature, 5> kTable = {{
@@ -57,6 +63,9 @@ std::optional<std::uint64_t> constant_value(const std::string& name) {
   return std::nullopt;
 }
 
+// A name that is a value, so "(" and this name open a parenthesised argument, not a cast.
+bool names_a_value(const std::string& name) { return name == "NULL" || constant_value(name).has_value(); }
+
 std::string arguments(std::size_t n) { return std::to_string(n) + (n == 1 ? " argument" : " arguments"); }
 
 const char* expected_for(ParamKind kind) {
@@ -90,57 +99,67 @@ std::string one_line(std::string_view text) {
   return out;
 }
 
-class Parser {
- public:
-  Parser(std::string_view source, const std::string& file)
-      : source_(source), file_(file), tokens_(tokenize(source, file)) {}
+}  // namespace
 
-  std::vector<Call> run() {
-    std::vector<Call> calls;
-    while (peek().kind != Token::Kind::End) {
+class CallReader::Parser {
+ public:
+  Parser(std::istream& in, std::string file, std::uint64_t max_bytes) : lexer_(in, std::move(file), max_bytes) {}
+
+  std::optional<Call> next() {
+    for (;;) {
+      if (peek().kind == Token::Kind::End) return std::nullopt;
       if (peek().is(';')) {  // an empty statement
-        next();
+        take();
+        lexer_.release_before(previous_.end);
         continue;
       }
-      calls.push_back(parse_call());
+      Call call = parse_call();
+      lexer_.release_before(previous_.end);
+      return call;
     }
-    return calls;
   }
 
  private:
-  const Token& peek(std::size_t ahead = 0) const {
-    const std::size_t i = pos_ + ahead;
-    return tokens_[i < tokens_.size() ? i : tokens_.size() - 1];
+  const std::string& file() const { return lexer_.file(); }
+
+  const Token& peek(std::size_t ahead = 0) {
+    while (ahead_.size() <= ahead) {
+      if (!ahead_.empty() && ahead_.back().kind == Token::Kind::End) return ahead_.back();
+      ahead_.push_back(lexer_.next());
+    }
+    return ahead_[ahead];
   }
-  const Token& next() {
-    const Token& t = peek();
-    if (pos_ + 1 < tokens_.size()) ++pos_;
-    return t;
+  // Takes the next token; the End token is never taken away.
+  const Token& take() {
+    peek();
+    previous_ = ahead_.front();
+    if (previous_.kind != Token::Kind::End) ahead_.pop_front();
+    return previous_;
   }
   [[noreturn]] void fail(const Token& at, const std::string& message) const {
-    throw ScriptError(file_, at.line, at.column, message);
+    throw ScriptError(file(), at.line, at.column, message);
   }
   void expect(char punct, const std::string& context) {
     if (!peek().is(punct)) {
       fail(peek(), "Unexpected " + describe(peek()) + " " + context + "; expected '" + std::string(1, punct) + "'.");
     }
-    next();
+    take();
   }
 
   Call parse_call() {
-    const Token& name = next();
+    const Token name = take();
     if (name.kind != Token::Kind::Identifier) {
       fail(name, "Unexpected " + describe(name) + "; expected a call such as 'QEL_LCD_Init();'.");
     }
     const Signature* sig = find_signature(name.text);
     if (sig == nullptr) {
-      fail(name, "Unknown function '" + name.text +
-                     "'; expected QEL_LCD_Init, QEL_LCD_WriteString, QEL_LCD_ClearLine, QEL_LCD_WriteValue or "
+      fail(name, "Unknown function " + emu::quoted_excerpt(name.text) +
+                     "; expected QEL_LCD_Init, QEL_LCD_WriteString, QEL_LCD_ClearLine, QEL_LCD_WriteValue or "
                      "QEL_LCD_WriteStringValue.");
     }
     Call call;
     call.function = sig->function;
-    call.file = file_;
+    call.file = file();
     call.line = name.line;
     call.column = name.column;
     expect('(', "after '" + name.text + "'");
@@ -153,46 +172,72 @@ class Parser {
         }
         expect(',', std::string("before the ") + p.name);
       }
-      call.args.push_back(parse_argument(*sig, p));
+      call.args.push_back(parse_argument(*sig, p, 0));
     }
     if (peek().is(',')) {
       fail(peek(), std::string(sig->name) + " takes " + arguments(sig->params.size()) + "; expected ')'.");
     }
     expect(')', std::string("in the call to ") + sig->name);
-    std::size_t end = tokens_[pos_ - 1].end;
+    std::uint64_t end = previous_.end;
+    const std::uint64_t close_line = previous_.line;
     if (peek().is(';')) {
-      end = next().end;
-    } else if (peek().kind != Token::Kind::End && peek().line == tokens_[pos_ - 1].line) {
+      end = take().end;
+    } else if (peek().kind != Token::Kind::End && peek().line == close_line) {
       fail(peek(), "Unexpected " + describe(peek()) + " after the call; expected ';' or a new line.");
     }
-    call.source = one_line(source_.substr(name.begin, end - name.begin));
+    call.source = one_line(lexer_.source(name.begin, end));
     return call;
   }
 
-  // A cast such as (const QEL_C *) or (QEL_U8): type words, then any '*'. Returns
-  // whether it casts to a pointer, or nullopt if there is no cast.
-  std::optional<bool> parse_cast() {
-    if (!peek().is('(')) return std::nullopt;
-    next();
-    if (peek().kind != Token::Kind::Identifier) {
-      fail(peek(), "Unexpected " + describe(peek()) + " in a cast; expected a type name such as 'const QEL_C *'.");
+  // "(" then a name that is not a value: a cast, however badly spelt.
+  bool at_cast() { return peek().is('(') && peek(1).kind == Token::Kind::Identifier && !names_a_value(peek(1).text); }
+
+  // Reads a cast such as (const QEL_C *) or (QEL_U8) and checks that it names a
+  // type a firmware line would use for this argument.
+  void parse_cast(const std::string& what, ParamKind kind) {
+    const Token open = take();
+    std::vector<std::string> words;
+    int pointers = 0;
+    while (!peek().is(')')) {
+      const Token& t = peek();
+      if (t.is('*')) {
+        ++pointers;
+      } else if (t.kind == Token::Kind::Identifier) {
+        words.push_back(t.text);
+      } else {
+        fail(t, "Unexpected " + describe(t) + " in a cast; expected a type name such as 'const QEL_C *'.");
+      }
+      take();
     }
-    while (peek().kind == Token::Kind::Identifier) next();
-    bool pointer = false;
-    while (peek().is('*')) {
-      next();
-      pointer = true;
-      while (peek().kind == Token::Kind::Identifier && peek().text == "const") next();
+    take();
+    const std::string written = one_line(lexer_.source(open.begin, previous_.end));
+    const CastType type = classify_cast(words, pointers);
+    if (!type.error.empty()) fail(open, "Cast " + emu::quoted_excerpt(written) + " " + type.error);
+    if (kind == ParamKind::Text && !type.text_pointer) {
+      fail(open, "Cast " + emu::quoted_excerpt(written) + " before " + what +
+                     "; expected a pointer to a character type such as '(const QEL_C *)'.");
     }
-    expect(')', "in a cast");
-    return pointer;
+    if (kind != ParamKind::Text && !type.integer) {
+      fail(open, "Cast " + emu::quoted_excerpt(written) + " before " + what +
+                     "; expected an integer type such as '(QEL_U8)'.");
+    }
   }
 
-  Argument parse_argument(const Signature& sig, const Param& p) {
-    const Token& cast_at = peek();
-    const std::optional<bool> pointer_cast = parse_cast();
-    const Token& t = next();
+  // Casts and parentheses, then the value itself.
+  Argument parse_argument(const Signature& sig, const Param& p, int depth) {
     const std::string what = std::string("the ") + p.name + " of " + sig.name;
+    while (at_cast()) parse_cast(what, p.kind);
+    if (peek().is('(')) {
+      if (depth == kMaxParentheses) {
+        fail(peek(),
+             "Too many parentheses around " + what + "; expected at most " + std::to_string(kMaxParentheses) + ".");
+      }
+      take();
+      Argument inner = parse_argument(sig, p, depth + 1);
+      expect(')', "after " + what);
+      return inner;
+    }
+    const Token t = take();
     Argument arg;
     if (p.kind == ParamKind::Text) {
       if (t.kind == Token::Kind::String) {
@@ -202,8 +247,6 @@ class Parser {
       } else {
         fail(t, "Unexpected " + describe(t) + " for " + what + "; expected " + expected_for(p.kind) + ".");
       }
-      if (pointer_cast == false)
-        fail(cast_at, "Cast to a non-pointer type before " + what + "; expected a pointer cast.");
       return arg;
     }
     std::uint64_t value = 0;
@@ -216,23 +259,25 @@ class Parser {
     } else {
       fail(t, "Unexpected " + describe(t) + " for " + what + "; expected " + expected_for(p.kind) + ".");
     }
-    if (pointer_cast == true) fail(cast_at, "Cast to a pointer before " + what + "; expected an integer type.");
     const std::uint64_t limit = p.kind == ParamKind::Byte ? std::numeric_limits<std::uint8_t>::max()
                                                           : std::numeric_limits<std::uint32_t>::max();
     if (overflow || value > limit) {
-      fail(t, "Value '" + t.text + "' is out of range for " + what + "; expected " + expected_for(p.kind) + ".");
+      fail(t, "Value " + emu::quoted_excerpt(t.text) + " is out of range for " + what + "; expected " +
+                  expected_for(p.kind) + ".");
     }
     arg.number = static_cast<std::uint32_t>(value);
     return arg;
   }
 
-  std::string_view source_;
-  std::string file_;
-  std::vector<Token> tokens_;
-  std::size_t pos_ = 0;
+  Lexer lexer_;
+  std::deque<Token> ahead_;  // tokens read but not yet taken
+  Token previous_;           // the token taken last
 };
 
-}  // namespace
+CallReader::CallReader(std::istream& in, std::string file, std::uint64_t max_bytes)
+    : parser_(std::make_unique<Parser>(in, std::move(file), max_bytes)) {}
+CallReader::~CallReader() = default;
+std::optional<Call> CallReader::next() { return parser_->next(); }
 
 const char* function_name(Function f) {
   for (const Signature& s : signatures()) {
@@ -242,6 +287,12 @@ const char* function_name(Function f) {
   return "?";
 }
 
-std::vector<Call> parse_script(std::string_view source, const std::string& file) { return Parser(source, file).run(); }
+std::vector<Call> parse_script(std::string_view source, const std::string& file) {
+  std::istringstream in{std::string(source)};
+  CallReader reader(in, file);
+  std::vector<Call> calls;
+  while (std::optional<Call> c = reader.next()) calls.push_back(std::move(*c));
+  return calls;
+}
 
 }  // namespace qel::script

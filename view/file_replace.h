@@ -1,5 +1,7 @@
 // Writing a whole file so that a failure never leaves a user's file truncated:
-// the bytes go to a temporary file beside it, which replaces it only once complete.
+// the bytes go to a temporary file of a fresh name beside it, which replaces it
+// only once complete and takes over its permissions. A path naming a device or
+// a pipe (/dev/null) is written into directly, never replaced.
 #pragma once
 
 #include <cstdint>

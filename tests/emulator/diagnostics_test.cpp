@@ -28,6 +28,8 @@ const std::vector<NoteCase> kNoteCases = {
     {"undefined page", false, {cmd(0xB8)}, 0, Then::Nothing, 0, "0xB8"},
     {"byte clocked during reset", true, {cmd(0xAF)}, 0, Then::ReleaseReset, 0, "8 clock edges"},
     {"partial byte at the end", false, {dat(0x01)}, 3, Then::EndTrace, 1, "3 bits"},
+    {"column high nibble 0x18", false, {cmd(0xAF), cmd(0x18)}, 0, Then::Nothing, 1, "0x18 points past column 127"},
+    {"column high nibble 0x1F", false, {cmd(0x1F)}, 0, Then::Nothing, 0, "0x1F points past column 127"},
 };
 
 TEST(ControllerDiagnostics, EachFaultGivesOneNoteAtItsByte) {
@@ -57,6 +59,19 @@ TEST(ControllerDiagnostics, ChipSelectGatesTheClockAndRestartsTheByte) {
   EXPECT_EQ(controller.bytes(), std::vector<WireByte>{cmd(0xAF)});
   ASSERT_EQ(controller.diagnostics().size(), 1u);
   EXPECT_NE(controller.diagnostics()[0].message.find("Chip select"), std::string::npos);
+}
+
+// Chip select raised and lowered between whole bytes is an ordinary frame end: no note.
+TEST(ControllerDiagnostics, ChipSelectBetweenWholeBytesMakesNoNote) {
+  Controller controller = running_controller();
+  send(controller, {cmd(0xA5)});
+  controller.set_line(Line::ChipSelect, true);
+  controller.set_line(Line::ChipSelect, false);
+  send(controller, {cmd(0xAF)});
+  controller.end_of_trace();
+
+  EXPECT_EQ(controller.bytes(), (std::vector<WireByte>{cmd(0xA5), cmd(0xAF)}));
+  EXPECT_TRUE(controller.diagnostics().empty()) << controller.diagnostics()[0].message;
 }
 
 struct TimedChange {

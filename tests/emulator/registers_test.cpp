@@ -31,7 +31,11 @@ const std::vector<Expected> kResetValues = {
     {FIELD(clock_div), 0x80},      {FIELD(precharge), 0x22},    {FIELD(com_pins), 0x12},
     {FIELD(vcomh), 0x20},          {FIELD(addressing_mode), 2}, {FIELD(charge_pump), 0},
     {FIELD(page), 0},              {FIELD(column), 0},          {FIELD(column_start), 0},
-    {FIELD(column_range_end), 127}, {FIELD(page_range_end), 7}, {FIELD(scroll.active), 0},
+    {FIELD(column_range_start), 0}, {FIELD(column_range_end), 127}, {FIELD(page_range_start), 0},
+    {FIELD(page_range_end), 7},    {FIELD(scroll.active), 0},   {FIELD(scroll.setup_command), 0},
+    {FIELD(scroll.start_page), 0}, {FIELD(scroll.end_page), 0}, {FIELD(scroll.interval), 0},
+    {FIELD(scroll.vertical_offset), 0}, {FIELD(scroll.start_column), 0}, {FIELD(scroll.end_column), 0},
+    {FIELD(scroll.fixed_rows), 0}, {FIELD(scroll.scroll_rows), 64},
 };
 // clang-format on
 

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <optional>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -52,6 +53,22 @@ const SyntaxCase kSyntax[] = {
     {"// comment\n  QEL_LCD_WriteStringValue(\"T=\",\n 25U, 10, 2) /* x */ ;",
      Function::WriteStringValue,
      {str("T="), num(25), num(10), num(2)}},
+    // Spellings pasted firmware uses: double casts, parentheses, C's integer types,
+    // const in either place, void pointers, spliced strings, a byte order mark.
+    {"QEL_LCD_ClearLine((QEL_U8)(QEL_U32)1);", Function::ClearLine, {num(1)}},
+    {"QEL_LCD_ClearLine(((1)));", Function::ClearLine, {num(1)}},
+    {"QEL_LCD_ClearLine((QEL_U8)(QEL_LCD_LINE3));", Function::ClearLine, {num(3)}},
+    {"QEL_LCD_WriteValue((unsigned long long)5ull, (unsigned char)10, (const uint8_t)2);",
+     Function::WriteValue,
+     {num(5), num(10), num(2)}},
+    {"QEL_LCD_WriteValue((long int)5LLU, (signed short)16uLL, (QEL_LCD_LINE)2Lu);",
+     Function::WriteValue,
+     {num(5), num(16), num(2)}},
+    {"QEL_LCD_WriteString((QEL_C const * const)\"x\", 1);", Function::WriteString, {str("x"), num(1)}},
+    {"QEL_LCD_WriteString((const void *)(const char *)(\"x\"), 1);", Function::WriteString, {str("x"), num(1)}},
+    {"QEL_LCD_WriteString((unsigned char *)(NULL), 1);", Function::WriteString, {null(), num(1)}},
+    {"QEL_LCD_WriteString(\"ab\\\ncd\" \"e\\\r\nf\", 0);", Function::WriteString, {str("abcdef"), num(0)}},
+    {"\xEF\xBB\xBFQEL_LCD_Init();", Function::Init, {}},
 };
 
 class ScriptSyntax : public ::testing::TestWithParam<SyntaxCase> {};
@@ -101,7 +118,41 @@ const ErrorCase kErrors[] = {
     {"QEL_LCD_Init();\n/* never closed", "2:1", "Unterminated comment"},
     {"QEL_LCD_ClearLine(12abc)", "1:19", "Bad integer literal '12abc'"},
     {"QEL_LCD_ClearLine(0x)", "1:19", "expected digits after '0x'"},
-    {"QEL_LCD_WriteString((QEL_U8)\"x\", 1)", "1:21", "Cast to a non-pointer type"},
+    {"QEL_LCD_WriteString((QEL_U8)\"x\", 1)", "1:21",
+     "Cast '(QEL_U8)' before the string of QEL_LCD_WriteString; expected a pointer to a character type"},
+    // Casts only to the types a firmware line would use.
+    {"QEL_LCD_ClearLine((banana split sundae)1)", "1:19",
+     "Cast '(banana split sundae)' names 'banana', which is no type here; expected a type of the module"},
+    {"QEL_LCD_ClearLine((QEL_LCD_Init)1)", "1:19", "names 'QEL_LCD_Init', which is no type here"},
+    {"QEL_LCD_WriteString((const *)\"x\", 1)", "1:21", "Cast '(const *)' names no type"},
+    {"QEL_LCD_ClearLine((unsigned QEL_U8)1)", "1:19", "combines type names that C does not"},
+    {"QEL_LCD_ClearLine((short long)1)", "1:19", "combines type names that C does not"},
+    {"QEL_LCD_ClearLine((QEL_U8 QEL_U32)1)", "1:19", "names two types"},
+    {"QEL_LCD_WriteString((QEL_U32 *)\"x\", 1)", "1:21", "expected a pointer to a character type"},
+    {"QEL_LCD_WriteString((char **)\"x\", 1)", "1:21", "expected a pointer to a character type"},
+    {"QEL_LCD_ClearLine((QEL_U8 *)1)", "1:19", "before the line of QEL_LCD_ClearLine; expected an integer type"},
+    {"QEL_LCD_ClearLine((void)1)", "1:19", "expected an integer type"},
+    {"QEL_LCD_ClearLine((QEL_U8)(QEL_U8 *)1)", "1:27", "expected an integer type"},
+    {"QEL_LCD_ClearLine(((1))", "1:24", "Unexpected end of script in the call to QEL_LCD_ClearLine; expected ')'."},
+    {"QEL_LCD_ClearLine(((((((((((((((((((((((((((((((((((1)))))))))))))))))))))))))))))))))))", "1:51",
+     "Too many parentheses around the line of QEL_LCD_ClearLine"},
+    // Suffixes as C reads them.
+    {"QEL_LCD_ClearLine(5lL)", "1:19", "Bad integer literal '5lL'"},
+    {"QEL_LCD_ClearLine(5uu)", "1:19", "Bad integer literal '5uu'"},
+    {"QEL_LCD_ClearLine(5lul)", "1:19", "Bad integer literal '5lul'"},
+    // A character the argument cannot start with: said in terms of the argument.
+    {"QEL_LCD_ClearLine(1.5)", "1:19",
+     "Unexpected literal '1.5' for the line of QEL_LCD_ClearLine; expected an integer from 0 to 255."},
+    {"QEL_LCD_ClearLine('a')", "1:19", "for the line of QEL_LCD_ClearLine; expected an integer from 0 to 255."},
+    {"QEL_LCD_WriteValue(1e3, 10, 1)", "1:20", "Unexpected literal '1e3' for the value of QEL_LCD_WriteValue"},
+    {"QEL_LCD_WriteString(\"x\", -1)", "1:26",
+     "Unexpected character '-' for the line of QEL_LCD_WriteString; expected an integer from 0 to 255."},
+    // User text in messages is escaped and cut short.
+    {"QEL_LCD_Init();\n\x01", "2:1", "Unexpected character '\\x01'; expected a call"},
+    {"\xEF\xBB\xBF\xEF\xBB\xBF", "1:1", "Unexpected character '\\xEF'; expected a call"},
+    {"QEL_LCD_WriteString(\"x\", QEL_LCD_LINE_WITH_A_VERY_LONG_NAME_THAT_GOES_ON_AND_ON)", "1:26",
+     "Unexpected 'QEL_LCD_LINE_WITH_A_VERY_LONG_NAME_THAT_...' (54 bytes) for the line"},
+
     {"QEL_LCD_Init(", "1:14", "Unexpected end of script in the call to QEL_LCD_Init; expected ')'."},
 };
 
@@ -122,6 +173,46 @@ TEST_P(ScriptErrors, NameFileLineColumnAndWhatWasExpected) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Table, ScriptErrors, ::testing::ValuesIn(kErrors));
+
+// A long script streams: each call comes out whole with its own text, across
+// the reader's chunk boundaries, before a mistake further on is even read, and
+// that mistake is placed on its line.
+TEST(CallReader, HandsOutCallsOneByOneAndPlacesALaterMistake) {
+  const std::size_t kCalls = 20000;  // about 600 kB, many read chunks
+  std::string text = "QEL_LCD_Init();\n";
+  for (std::size_t i = 0; i < kCalls; ++i) text += "QEL_LCD_WriteValue(" + std::to_string(i) + ", 10, 3);\n";
+  text += "QEL_LCD_ClearLine(1); @";
+  std::istringstream in(text);
+  CallReader reader(in, "long.qel");
+
+  ASSERT_EQ(reader.next()->function, Function::Init);
+  for (std::size_t i = 0; i < kCalls; ++i) {
+    const std::optional<Call> c = reader.next();
+    ASSERT_TRUE(c.has_value());
+    ASSERT_EQ(c->source, "QEL_LCD_WriteValue(" + std::to_string(i) + ", 10, 3);");
+    ASSERT_EQ(c->line, i + 2);
+  }
+  EXPECT_EQ(reader.next()->function, Function::ClearLine);
+  try {
+    reader.next();
+    FAIL() << "no error for the stray character";
+  } catch (const ScriptError& e) {
+    EXPECT_EQ(e.line(), kCalls + 2);
+    EXPECT_EQ(e.column(), 23u);
+  }
+}
+
+TEST(CallReader, RefusesAScriptOverItsSizeLimit) {
+  std::istringstream in("QEL_LCD_Init();\n" + std::string(5000, ' ') + "QEL_LCD_Init();\n");
+  try {
+    CallReader reader(in, "big.qel", 1000);
+    while (reader.next()) {
+    }
+    FAIL() << "no error for a script over the limit";
+  } catch (const ScriptError& e) {
+    EXPECT_NE(std::string(e.what()).find("Script is larger than 1000 bytes"), std::string::npos) << e.what();
+  }
+}
 
 }  // namespace
 }  // namespace qel::script

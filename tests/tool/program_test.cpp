@@ -4,9 +4,11 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <iostream>
 #include <regex>
 #include <sstream>
 #include <string>
@@ -33,13 +35,19 @@ struct Result {
 class Program : public ::testing::Test {
  protected:
   void SetUp() override {
-    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    dir_ = fs::temp_directory_path() / ("qel_tool_" + std::to_string(getpid()) + "_" + info->name());
-    fs::remove_all(dir_);
-    fs::create_directories(dir_);
+    // One fresh folder per test; parameterised names hold '/', which would nest folders.
+    std::string name = (fs::temp_directory_path() / "qel_tool_XXXXXX").string();
+    ASSERT_NE(mkdtemp(name.data()), nullptr);
+    dir_ = name;
   }
+  // Always removed, so runs leave nothing behind; QEL_KEEP_TEST_FILES keeps a failing test's files.
   void TearDown() override {
-    if (!HasFailure()) fs::remove_all(dir_);
+    if (HasFailure() && std::getenv("QEL_KEEP_TEST_FILES") != nullptr) {
+      std::cerr << "Files of the failed test kept in " << dir_ << "\n";
+      return;
+    }
+    std::error_code ec;
+    fs::remove_all(dir_, ec);
   }
 
   fs::path file(const std::string& name, const std::string& text = "") {
@@ -47,12 +55,15 @@ class Program : public ::testing::Test {
     return dir_ / name;
   }
 
-  // Runs the program in the test's folder with `args` (already shell-quoted).
-  Result run(const std::string& args, const std::string& stdin_text = "") {
+  // Runs the program in the test's folder with `args` (already shell-quoted);
+  // `stdout_redirect` says where standard output goes.
+  Result run(const std::string& args, const std::string& stdin_text = "",
+             const std::string& stdout_redirect = ">stdout.txt") {
     const fs::path in = dir_ / "stdin.txt";
     std::ofstream(in, std::ios::binary) << stdin_text;
-    const std::string cmd = "cd '" + dir_.string() + "' && '" QEL_SIM_PROGRAM "' " + args + " <'" + in.string() +
-                            "' >stdout.txt 2>stderr.txt";
+    std::ofstream(dir_ / "stdout.txt", std::ios::binary | std::ios::trunc);
+    const std::string cmd = "cd '" + dir_.string() + "' && '" QEL_SIM_PROGRAM "' " + args + " <'" + in.string() + "' " +
+                            stdout_redirect + " 2>stderr.txt";
     Result r;
     const int raw = std::system(cmd.c_str());
     r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
@@ -114,6 +125,18 @@ const StatusCase kStatus[] = {
     {"-e 'QEL_LCD_Init()' -e 'QEL_LCD_WriteString(\"x\", 7)' --no-term --strict", 0, ""},
     {"--bus i2c -e 'QEL_LCD_Init()'", 2, "Option --bus 'i2c' needs --decode: scripts always drive the 4-wire"},
     {"--bus spi4 -e 'QEL_LCD_Init()' --no-term --strict", 0, ""},
+    // Calls the module leaves undone are noted by the runner, so --strict fails on them.
+    {"-e 'QEL_LCD_ClearLine(1)' --no-term --strict", 1, "-e#1:1:1: QEL_LCD_ClearLine before QEL_LCD_Init"},
+    {"-e 'QEL_LCD_Init()' -e 'QEL_LCD_ClearLine(16)' --no-term --strict", 1, "-e#2:1:1: Line 16 of"},
+    {"-e 'QEL_LCD_Init()' -e 'QEL_LCD_WriteValue(7, 2, 1)' --no-term --strict", 1, "Base 2 of QEL_LCD_WriteValue"},
+    // Inputs that name nothing readable, and an option decoding does not honour.
+    {"--script ''", 2, "--script: the name is empty; expected a file name or '-'."},
+    {"--decode ''", 2, "--decode: the name is empty"},
+    {"--png '' -e 'QEL_LCD_Init()'", 2, "--png: the name is empty"},
+    {"--script .", 2, "Cannot read script file '.': it is a folder; expected a file."},
+    {"--decode .", 2, "Cannot read capture '.': it is a folder"},
+    {"--decode bad.qel --vcd out.vcd", 2, "--vcd excludes --decode"},
+    {"--script bad.qel --png .", 2, "Cannot write PNG file '.': it is a folder."},
 };
 
 class ProgramStatus : public Program, public ::testing::WithParamInterface<StatusCase> {};
@@ -130,6 +153,126 @@ TEST_P(ProgramStatus, ExitStatusAndMessage) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Table, ProgramStatus, ::testing::ValuesIn(kStatus));
+
+struct ClashCase {
+  const char* args;
+  const char* err_contains;
+  friend void PrintTo(const ClashCase& c, std::ostream* os) { *os << c.args; }
+};
+
+const ClashCase kClashes[] = {
+    {"--script s.qel --bytes s.qel", "The byte log 's.qel' is the script file"},
+    {"--script s.qel --png ./s.qel", "The PNG file './s.qel' is the script file"},
+    {"--script s.qel --vcd link.qel", "The VCD file 'link.qel' is the script file"},  // a second name for it
+    {"--decode v.vcd --bytes v.vcd", "The byte log 'v.vcd' is the capture"},
+    {"--decode v.vcd --png sub/../v.vcd", "The PNG file 'sub/../v.vcd' is the capture"},
+    {"--script s.qel --bytes x --vcd x", "The VCD file and the byte log are the same file 'x'"},
+    {"--script s.qel --bytes x --png sub/../x", "The PNG file and the byte log are the same file"},
+    {"--script s.qel --bytes - --png -", "Cannot write both the byte log and the PNG file to standard output"},
+    {"--script s.qel --text s.qel", "The text file 's.qel' is the script file"},
+    {"--script s.qel --expect-png x --diff-png x", "The diff image 'x' is the golden PNG"},
+};
+
+class ProgramClash : public Program, public ::testing::WithParamInterface<ClashCase> {};
+
+// An output that would replace an input or another output is refused before
+// anything is written: the inputs keep their bytes and no output appears.
+TEST_P(ProgramClash, RefusedBeforeAnythingIsWritten) {
+  const std::string script = "QEL_LCD_Init();\n";
+  const std::string capture = "$timescale 1ns $end\n$enddefinitions $end\n";
+  file("s.qel", script);
+  file("v.vcd", capture);
+  fs::create_directory(dir_ / "sub");
+  fs::create_symlink("s.qel", dir_ / "link.qel");
+
+  const Result r = run(GetParam().args);
+  EXPECT_EQ(r.status, 2) << r.err;
+  EXPECT_NE(r.err.find(GetParam().err_contains), std::string::npos) << r.err;
+  EXPECT_EQ(slurp(dir_ / "s.qel"), script);
+  EXPECT_EQ(slurp(dir_ / "v.vcd"), capture);
+  EXPECT_FALSE(fs::exists(dir_ / "x"));
+  EXPECT_EQ(r.out, "");
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, ProgramClash, ::testing::ValuesIn(kClashes));
+
+// A run that fails part-way (a mistake on line 3, a frames folder that cannot
+// be made) leaves files it would have replaced as they were, and no temporary
+// files behind.
+TEST_F(Program, FailedRunLeavesExistingOutputsUntouched) {
+  file("s.qel", "QEL_LCD_Init();\nQEL_LCD_ClearLine(1);\nQEL_LCD_ClearLine(300);\n");
+  file("good.qel", "QEL_LCD_Init();\n");
+  file("blocker", "a file where the frames folder would go");
+  const struct {
+    const char* args;
+    const char* err_contains;
+  } cases[] = {
+      {"--script s.qel", "s.qel:3:19: Value '300' is out of range"},
+      {"--script good.qel --frames blocker", "Cannot create frames folder 'blocker'"},
+  };
+  for (const auto& c : cases) {
+    file("out.txt", "keep me");
+    file("out.vcd", "keep me too");
+    const Result r = run(std::string(c.args) + " --bytes out.txt --vcd out.vcd --png new.png --no-term");
+    EXPECT_EQ(r.status, 2) << c.args;
+    EXPECT_NE(r.err.find(c.err_contains), std::string::npos) << r.err;
+    EXPECT_EQ(slurp(dir_ / "out.txt"), "keep me") << c.args;
+    EXPECT_EQ(slurp(dir_ / "out.vcd"), "keep me too") << c.args;
+    std::vector<std::string> names;
+    for (const auto& e : fs::directory_iterator(dir_)) names.push_back(e.path().filename().string());
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, (std::vector<std::string>{"blocker", "good.qel", "out.txt", "out.vcd", "s.qel", "stderr.txt",
+                                               "stdin.txt", "stdout.txt"}))
+        << c.args;
+  }
+}
+
+// A successful run replaces an existing output whole, keeping its permissions.
+TEST_F(Program, SuccessfulRunReplacesAnOutputKeepingItsMode) {
+  file("out.txt", std::string(100000, 'x'));
+  fs::permissions(dir_ / "out.txt", fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+  const Result r = run("-e 'QEL_LCD_ClearLine(1)' -e 'QEL_LCD_Init()' --bytes out.txt --no-term");
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(slurp(dir_ / "out.txt").rfind("# QEL_LCD_ClearLine(1)\n# QEL_LCD_Init()\nC AE\n", 0), 0u);
+  EXPECT_EQ(fs::status(dir_ / "out.txt").permissions(),
+            fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+}
+
+// Whatever goes to standard output is checked: a full disk or a closed
+// standard output is an error, not a silent loss.
+TEST_F(Program, FailedWritesToStandardOutputExitTwo) {
+  const struct {
+    const char* args;
+    const char* redirect;
+    int status;
+  } cases[] = {
+      {"-e 'QEL_LCD_Init()'", ">/dev/full", 2},
+      {"-e 'QEL_LCD_Init()' --stats --no-term", ">/dev/full", 2},
+      {"-e 'QEL_LCD_Init()' --bytes -", ">/dev/full", 2},
+      {"-e 'QEL_LCD_Init()' --png -", ">&-", 2},
+      {"-e 'QEL_LCD_Init()'", ">&-", 2},
+      {"-e 'QEL_LCD_Init()' --no-term --bytes b.txt", ">&-", 0},  // nothing for standard output
+      {"-e 'QEL_LCD_Init()' --no-term", ">/dev/full", 0},
+  };
+  for (const auto& c : cases) {
+    const Result r = run(c.args, "", c.redirect);
+    EXPECT_EQ(r.status, c.status) << c.args << " " << c.redirect << ": " << r.err;
+    if (c.status == 2) {
+      EXPECT_NE(r.err.find("standard output"), std::string::npos) << r.err;
+    }
+  }
+  EXPECT_GT(slurp(dir_ / "b.txt").size(), 5000u) << "the byte log did not go to the closed standard output";
+}
+
+// --png - writes the same picture to standard output as --png FILE to a file.
+TEST_F(Program, PngOnStandardOutput) {
+  const Result to_file = run("-e 'QEL_LCD_Init()' -e 'QEL_LCD_WriteString(\"Hi\", 1)' --png p.png --no-term");
+  const Result to_stdout = run("-e 'QEL_LCD_Init()' -e 'QEL_LCD_WriteString(\"Hi\", 1)' --png -");
+  ASSERT_EQ(to_file.status, 0) << to_file.err;
+  ASSERT_EQ(to_stdout.status, 0) << to_stdout.err;
+  EXPECT_EQ(to_stdout.out, slurp(dir_ / "p.png"));  // the terminal view is off
+  EXPECT_FALSE(fs::exists(dir_ / "-"));
+}
 
 // --frames writes one picture per call, numbered from 1.
 TEST_F(Program, FramesGivesOnePicturePerCall) {

@@ -13,6 +13,9 @@ namespace qel::tool {
 
 void write_call_line(std::ostream& out, const std::string& call_source);
 
+// Appends the line of one byte to `text`.
+void append_byte_line(std::string& text, const emu::WireByte& byte);
+
 // Writes bytes[from, to).
 void write_byte_lines(std::ostream& out, const std::vector<emu::WireByte>& bytes, std::size_t from, std::size_t to);
 

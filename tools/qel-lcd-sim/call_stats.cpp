@@ -41,17 +41,29 @@ void count_bytes(const std::vector<emu::WireByte>& bytes, std::size_t from, std:
   }
 }
 
-void write_stats(std::ostream& out, const std::vector<CallCost>& calls, std::uint64_t pin_write_ns) {
+void StatsTable::header() {
   char head[200];
   std::snprintf(head, sizeof head, "%-*s %8s %8s %10s %9s %18s\n", static_cast<int>(kCallWidth), "call", "commands",
                 "data", "pin writes", "delay ms", "wire time");
-  out << head;
-  WireCounts total;
-  for (const CallCost& c : calls) {
-    write_row(out, c.call, c.counts, pin_write_ns);
-    total += c.counts;
-  }
-  write_row(out, "total (" + std::to_string(pin_write_ns) + " ns per pin write)", total, pin_write_ns);
+  out_ << head;
+  started_ = true;
+}
+
+void StatsTable::row(const std::string& call, const WireCounts& counts) {
+  if (!started_) header();
+  write_row(out_, call, counts, pin_write_ns_);
+  total_ += counts;
+}
+
+void StatsTable::total() {
+  if (!started_) header();
+  write_row(out_, "total (" + std::to_string(pin_write_ns_) + " ns per pin write)", total_, pin_write_ns_);
+}
+
+void write_stats(std::ostream& out, const std::vector<CallCost>& calls, std::uint64_t pin_write_ns) {
+  StatsTable table(out, pin_write_ns);
+  for (const CallCost& c : calls) table.row(c.call, c.counts);
+  table.total();
 }
 
 }  // namespace qel::tool

@@ -50,8 +50,24 @@ struct CallCost {
   WireCounts counts;
 };
 
-// A table with one row per call and a total row. Wire time is pin writes times
-// `pin_write_ns` plus the delays.
+// The costs table written as the calls go: a header, one row per call, and a
+// total row. Wire time is pin writes times `pin_write_ns` plus the delays.
+class StatsTable {
+ public:
+  StatsTable(std::ostream& out, std::uint64_t pin_write_ns) : out_(out), pin_write_ns_(pin_write_ns) {}
+  void row(const std::string& call, const WireCounts& counts);
+  void total();  // once, at the end
+
+ private:
+  void header();
+
+  std::ostream& out_;
+  std::uint64_t pin_write_ns_;
+  bool started_ = false;
+  WireCounts total_;
+};
+
+// The whole table at once.
 void write_stats(std::ostream& out, const std::vector<CallCost>& calls, std::uint64_t pin_write_ns);
 
 }  // namespace qel::tool

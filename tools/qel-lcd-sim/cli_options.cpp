@@ -38,7 +38,9 @@ CommandLine parse_command_line(int argc, char** argv) {
                      ->option_text("FILE");
   auto* calls =
       app.add_option("-e", o.calls, "A call to run, e.g. 'QEL_LCD_ClearLine(3);' (repeatable)")->option_text("CALL");
-  app.add_option("--png", o.png_path, "Write the final picture as PNG (demo default: panel.png)")->option_text("FILE");
+  auto* png =
+      app.add_option("--png", o.png_path, "Write the final picture as PNG (demo default: panel.png; '-': stdout)")
+          ->option_text("FILE");
   app.add_option("--scale", o.png.scale, "PNG pixels per panel pixel")
       ->check(CLI::Range(1, view::kMaxPngScale))
       ->option_text("N (1-32, default 4)")
@@ -55,10 +57,11 @@ CommandLine parse_command_line(int argc, char** argv) {
   term_opt->excludes(ascii_opt)->excludes(no_term_opt);
   ascii_opt->excludes(no_term_opt);
 
-  app.add_option("--vcd", o.vcd_path, "Write the pin waveform as a VCD file ('-': standard output)")
-      ->option_text("FILE");
-  app.add_option("--bytes", o.bytes_path, "Write the byte log: '# call' lines, then 'C AE' / 'D 00' ('-': stdout)")
-      ->option_text("FILE");
+  auto* vcd = app.add_option("--vcd", o.vcd_path, "Write the pin waveform as a VCD file ('-': standard output)")
+                  ->option_text("FILE");
+  auto* bytes =
+      app.add_option("--bytes", o.bytes_path, "Write the byte log: '# call' lines, then 'C AE' / 'D 00' ('-': stdout)")
+          ->option_text("FILE");
   app.add_flag("--stats", o.stats, "Print bytes, pin writes, delay and wire time per call and in total");
   auto* frames = app.add_option("--frames", o.frames_dir, "Write frame_NNNN.png into this folder after every call")
                      ->option_text("DIR");
@@ -68,7 +71,7 @@ CommandLine parse_command_line(int argc, char** argv) {
                  "Signal names in the capture, e.g. sclk=D0,sdin=D1,dc=D2,res_n=D3,cs=D4 (I2C: scl=D0,sda=D1)")
       ->option_text("ROLE=NAME,...")
       ->needs(decode);
-  decode->excludes(script)->excludes(calls)->excludes(frames);
+  decode->excludes(script)->excludes(calls)->excludes(frames)->excludes(vcd);
   std::string bus;
   app.add_option("--bus", bus, "The capture's bus: 4-wire or 3-wire serial, or I2C (roles scl, sda)")
       ->check(CLI::IsMember({"spi4", "spi3", "i2c"}))
@@ -103,6 +106,15 @@ CommandLine parse_command_line(int argc, char** argv) {
     std::cerr << e.what() << "\nRun with --help for the list of options.\n";
     cl.exit_now = 2;
     return cl;
+  }
+
+  for (const CLI::Option* path : {script, decode, png, vcd, bytes, frames}) {
+    if (path->count() > 0 && path->as<std::string>().empty()) {
+      std::cerr << path->get_name() << ": the name is empty; expected a file name" << (path == frames ? "" : " or '-'")
+                << ".\n";
+      cl.exit_now = 2;
+      return cl;
+    }
   }
 
   if (!bus.empty()) {

@@ -5,8 +5,10 @@
 
 #include "cli_options.h"
 #include "simulation.h"
+#include "standard_streams.h"
 
 int main(int argc, char** argv) {
+  qel::tool::guard_standard_streams();
   const qel::tool::CommandLine cl = qel::tool::parse_command_line(argc, argv);
   if (cl.exit_now) return *cl.exit_now;
   const int status = qel::tool::run_simulation(cl.run, std::cout, std::cerr);
