@@ -7,6 +7,7 @@
 
 #include "check_options.h"
 #include "demo_script.h"
+#include "empty_values.h"
 
 namespace qel::tool {
 namespace {
@@ -108,13 +109,10 @@ CommandLine parse_command_line(int argc, char** argv) {
     return cl;
   }
 
-  for (const CLI::Option* path : {script, decode, png, vcd, bytes, frames}) {
-    if (path->count() > 0 && path->as<std::string>().empty()) {
-      std::cerr << path->get_name() << ": the name is empty; expected a file name" << (path == frames ? "" : " or '-'")
-                << ".\n";
-      cl.exit_now = 2;
-      return cl;
-    }
+  if (const std::string empty = empty_value_message(app); !empty.empty()) {
+    std::cerr << empty << "\n";
+    cl.exit_now = 2;
+    return cl;
   }
 
   if (!bus.empty()) {
