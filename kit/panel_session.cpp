@@ -2,6 +2,8 @@
 // written on request, and bytes and notes kept in the kit's C layout as they come.
 #include "kit/panel_session.h"
 
+#include <stdexcept>
+
 #include "trace/vcd_writer.h"
 
 namespace qel::kit {
@@ -15,36 +17,56 @@ emu::ControllerOptions without_history(emu::ControllerOptions options) {
 
 }  // namespace
 
-PanelSession::PanelSession(const emu::ControllerOptions& options, std::vector<std::uint8_t> recycled)
-    : controller_(without_history(options)), pins_(controller_), events_(std::move(recycled)) {
-  events_.clear();
+PanelSession::PanelSession(const emu::ControllerOptions& options)
+    : controller_(without_history(options)), pins_(controller_) {
   controller_.set_listener(this);
 }
 
+void PanelSession::adopt_buffer(std::vector<std::uint8_t> recycled) noexcept {
+  if (!events_.empty() || recycled.capacity() <= events_.capacity()) return;
+  recycled.clear();
+  events_.swap(recycled);
+}
+
+template <typename Body>
+void PanelSession::recording(Body body) noexcept {
+  try {
+    body();
+  } catch (...) {
+    if (recording_failure_ == nullptr) recording_failure_ = "The panel kit ran out of memory recording the pins.";
+  }
+}
+
 void PanelSession::on_open(std::uint8_t pin) {
-  events_.push_back(static_cast<std::uint8_t>(kOpen | (pin & kPinMask)));
   picture_stale_ = true;
-  pins_.on_open(pin);
+  recording([&] {
+    events_.push_back(static_cast<std::uint8_t>(kOpen | (pin & kPinMask)));
+    pins_.on_open(pin);
+  });
 }
 
 void PanelSession::on_write(std::uint8_t pin, std::uint8_t level) {
-  events_.push_back(static_cast<std::uint8_t>(kWrite | (level != 0 ? kLevelBit : 0) | (pin & kPinMask)));
   picture_stale_ = true;
-  pins_.on_write(pin, level);
+  recording([&] {
+    events_.push_back(static_cast<std::uint8_t>(kWrite | (level != 0 ? kLevelBit : 0) | (pin & kPinMask)));
+    pins_.on_write(pin, level);
+  });
 }
 
 void PanelSession::on_delay(std::uint32_t ms) {
-  pins_.on_delay(ms);
-  events_.push_back(kDelay);
-  for (int i = 0; i < 4; ++i) events_.push_back(static_cast<std::uint8_t>(ms >> (8 * i)));
+  recording([&] {
+    pins_.on_delay(ms);
+    events_.push_back(kDelay);
+    for (int i = 0; i < 4; ++i) events_.push_back(static_cast<std::uint8_t>(ms >> (8 * i)));
+  });
 }
 
 void PanelSession::on_byte(const emu::WireByte& byte, std::uint64_t) {
-  bytes_.push_back(qel_panel_byte{byte.value, static_cast<unsigned char>(byte.is_data ? 1 : 0)});
+  recording([&] { bytes_.push_back(qel_panel_byte{byte.value, static_cast<unsigned char>(byte.is_data ? 1 : 0)}); });
 }
 
 void PanelSession::on_note(const emu::Diagnostic& note) {
-  notes_.push_back("byte " + std::to_string(note.byte_index) + ": " + note.message);
+  recording([&] { notes_.push_back("byte " + std::to_string(note.byte_index) + ": " + note.message); });
 }
 
 const emu::Picture& PanelSession::picture() {
@@ -56,6 +78,7 @@ const emu::Picture& PanelSession::picture() {
 }
 
 void PanelSession::write_vcd(std::ostream& out) const {
+  if (recording_failure_ != nullptr) throw std::runtime_error(recording_failure_);
   trace::VcdWriter vcd(out);
   for (std::size_t i = 0; i < events_.size(); ++i) {
     const std::uint8_t e = events_[i];

@@ -16,10 +16,17 @@ namespace qel::kit {
 class PanelSession : public PinObserver, public emu::ByteListener {
  public:
   // `recycled`: the previous session's recording buffer, reused for its capacity.
-  explicit PanelSession(const emu::ControllerOptions& options, std::vector<std::uint8_t> recycled = {});
+  explicit PanelSession(const emu::ControllerOptions& options);
 
-  // Hands the recording buffer on to the next session.
-  std::vector<std::uint8_t> take_buffer() { return std::move(events_); }
+  // Hands the recording buffer on to the next session, which adopts it for its
+  // capacity while its own recording is still empty.
+  std::vector<std::uint8_t> take_buffer() noexcept { return std::move(events_); }
+  void adopt_buffer(std::vector<std::uint8_t> recycled) noexcept;
+
+  // Set when recording a pin event, byte or note failed (out of memory): the
+  // recording is then incomplete. The pin calls come from the module's C code, so
+  // nothing may be thrown through them.
+  const char* recording_failure() const { return recording_failure_; }
 
   // Pin events from the host stand-in: recorded, then passed to the controller.
   void on_open(std::uint8_t pin) override;
@@ -53,6 +60,10 @@ class PanelSession : public PinObserver, public emu::ByteListener {
   std::vector<std::string> notes_;
   emu::Picture picture_;
   bool picture_stale_ = true;
+  const char* recording_failure_ = nullptr;
+
+  template <typename Body>
+  void recording(Body body) noexcept;
 };
 
 }  // namespace qel::kit

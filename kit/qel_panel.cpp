@@ -13,6 +13,7 @@
 
 #include "kit/panel_session.h"
 #include "qel/pin_observer.h"
+#include "view/file_identity.h"
 #include "view/png_compare.h"
 #include "view/png_writer.h"
 #include "view/terminal_view.h"
@@ -26,6 +27,7 @@ struct KitState {
   // The panel on the pins; before the first reset, one that is connected to nothing.
   std::unique_ptr<PanelSession> session = std::make_unique<PanelSession>(qel::emu::ControllerOptions{});
   std::string error;
+  const char* fixed_error = nullptr;  // when even the error sentence could not be stored
   ~KitState() {
     if (session) qel::host::set_pin_observer(nullptr);  // nothing may report to a destroyed session
   }
@@ -38,10 +40,19 @@ KitState& state() {
 
 PanelSession& session() { return *state().session; }
 
-int fail(const std::string& message) {
-  state().error = message;
+// Stores the error sentence; never throws, as it runs in the C entry points' handlers.
+int fail(const char* message) noexcept {
+  KitState& s = state();
+  try {
+    s.error = message;
+    s.fixed_error = nullptr;
+  } catch (...) {
+    s.fixed_error = "The panel test kit ran out of memory.";
+  }
   return -1;
 }
+
+int fail(const std::string& message) noexcept { return fail(message.c_str()); }
 
 // Runs `body`, which returns the call's result; an exception becomes -1 and the error.
 template <typename Body>
@@ -76,19 +87,28 @@ void qel_panel_reset(const qel_panel_options* options) {
     o.noise_ram = options->noise_ram != 0;
     o.column_wrap = options->column_wrap_zero != 0 ? qel::emu::ColumnWrap::Zero : qel::emu::ColumnWrap::Start;
   }
-  auto fresh = std::make_unique<PanelSession>(o, state().session->take_buffer());
-  qel::host::set_pin_observer(fresh.get());  // before the old session goes away
-  state().session = std::move(fresh);
+  // On failure the old session stays connected and qel_panel_error says why.
+  guarded([&] {
+    auto fresh = std::make_unique<PanelSession>(o);
+    fresh->adopt_buffer(state().session->take_buffer());
+    qel::host::set_pin_observer(fresh.get());  // before the old session goes away
+    state().session = std::move(fresh);
+    return 0;
+  });
 }
 
 size_t qel_panel_line_text(unsigned line, char* buf, size_t size) {
-  const std::string text = qel::view::line_text(session().controller(), line);
-  if (buf != nullptr && size != 0) {
-    const size_t n = text.size() < size - 1 ? text.size() : size - 1;
-    std::memcpy(buf, text.data(), n);
-    buf[n] = '\0';
-  }
-  return text.size();
+  if (buf != nullptr && size != 0) buf[0] = '\0';
+  const int length = guarded([&] {
+    const std::string text = qel::view::line_text(session().controller(), line);
+    if (buf != nullptr && size != 0) {
+      const size_t n = text.size() < size - 1 ? text.size() : size - 1;
+      std::memcpy(buf, text.data(), n);
+      buf[n] = '\0';
+    }
+    return static_cast<int>(text.size());
+  });
+  return length < 0 ? 0 : static_cast<size_t>(length);
 }
 
 int qel_panel_pixel(unsigned x, unsigned y) {
@@ -117,6 +137,10 @@ long qel_panel_compare_png(const char* golden_png, const char* diff_png) {
       }
       qel::view::write_file_replacing(qel::view::encode_png(now), golden_png, "golden PNG file");
       return 0;
+    }
+    if (diff_png != nullptr && qel::view::same_file(golden_png, diff_png)) {
+      return fail(std::string("The diff image '") + diff_png + "' is the golden PNG file '" + golden_png +
+                  "'; writing it would destroy the golden. Give the diff image another name.");
     }
     const qel::view::PanelPng golden = qel::view::read_panel_png(golden_png);
     const qel::view::LitMap lit = qel::view::lit_map(now);
@@ -153,11 +177,17 @@ int qel_panel_write_vcd(const char* path) {
 }
 
 void qel_panel_print(FILE* out) {
-  const std::string text = qel::view::render_text(session().picture());
-  std::fputs(text.c_str(), out != nullptr ? out : stdout);
-  std::fflush(out != nullptr ? out : stdout);
+  guarded([&] {
+    const std::string text = qel::view::render_text(session().picture());
+    std::fputs(text.c_str(), out != nullptr ? out : stdout);
+    std::fflush(out != nullptr ? out : stdout);
+    return 0;
+  });
 }
 
-const char* qel_panel_error(void) { return state().error.c_str(); }
+const char* qel_panel_error(void) {
+  const KitState& s = state();
+  return s.fixed_error != nullptr ? s.fixed_error : s.error.c_str();
+}
 
 }  // extern "C"

@@ -2,10 +2,12 @@
 // count, the diff image marks lost and new pixels, a missing golden is created
 // only on request, and bad files are reported with their names.
 #include <png.h>
+#include <unistd.h>
 
 #include <cstdlib>
 #include <fstream>
 #include <functional>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -145,6 +147,25 @@ void write_plain_png(const std::string& path, int width, int height) {
   image.height = static_cast<png_uint_32>(height);
   image.format = PNG_FORMAT_RGB;
   ASSERT_TRUE(png_image_write_to_file(&image, path.c_str(), 0, rgb.data(), 0, nullptr));
+}
+
+// A diff image aimed at the golden itself, under any of its names, is refused
+// and the golden keeps its bytes.
+TEST_F(GoldenPng, DiffOverTheGoldenIsRefused) {
+  const std::string golden = scratch("own.png"), link = scratch("own-link.png");
+  ASSERT_EQ(qel_panel_write_png(golden.c_str()), 0) << qel_panel_error();
+  ASSERT_EQ(::symlink(golden.c_str(), link.c_str()), 0);
+  std::ifstream in(golden, std::ios::binary);
+  const std::string before((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  QEL_LCD_WriteString(text("changed"), 0);
+  const std::string dir = QEL_KIT_TEST_DIR;
+  for (const std::string& diff : {golden, dir + "/./own.png", dir + "/../kit/own.png", link}) {
+    EXPECT_EQ(qel_panel_compare_png(golden.c_str(), diff.c_str()), -1) << diff;
+    EXPECT_NE(std::string(qel_panel_error()).find("'" + golden + "'"), std::string::npos) << qel_panel_error();
+    std::ifstream now(golden, std::ios::binary);
+    EXPECT_EQ(std::string((std::istreambuf_iterator<char>(now)), std::istreambuf_iterator<char>()), before) << diff;
+  }
+  std::remove(link.c_str());
 }
 
 // Every failure returns -1 and a sentence that names the file.
