@@ -397,3 +397,95 @@ TEST_F(Program, StatsCountBytesPinWritesAndDelay) {
 }
 
 }  // namespace
+
+namespace {
+
+// The files an output run writes through a symbolic link: the link stays a link
+// and its target gets the output, for the streamed outputs and the whole-file ones.
+TEST_F(Program, OutputsWriteThroughALink) {
+  const struct {
+    const char* option;
+    const char* starts_with;
+  } cases[] = {
+      {"--bytes", "# QEL_LCD_Init()\nC AE\n"},
+      {"--vcd", "$"},
+      {"--png", "\x89PNG"},
+      {"--text", "\n\nHi\n"},
+  };
+  fs::create_directory(dir_ / "real");
+  for (const auto& c : cases) {
+    file("real/target", "old");
+    fs::remove(dir_ / "link");
+    fs::create_symlink("real/target", dir_ / "link");
+    const Result r =
+        run("-e 'QEL_LCD_Init()' -e 'QEL_LCD_WriteString(\"Hi\", 2)' --no-term " + std::string(c.option) + " link");
+    ASSERT_EQ(r.status, 0) << c.option << ": " << r.err;
+    EXPECT_TRUE(fs::is_symlink(dir_ / "link")) << c.option;
+    EXPECT_EQ(slurp(dir_ / "real/target").rfind(c.starts_with, 0), 0u) << c.option;
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir_ / "real"), fs::directory_iterator{}), 1) << c.option;
+  }
+}
+
+// "-" is the file standard input or output actually is: an output redirected
+// onto another output or onto the script is refused before anything is written.
+TEST_F(Program, StandardStreamsAreComparedAsTheFilesTheyAre) {
+  const std::string script = "QEL_LCD_Init();\n";
+  file("s.qel", script);
+  const struct {
+    const char* args;
+    const char* redirect;
+    const char* err_contains;
+  } cases[] = {
+      {"--script s.qel --png /dev/stdout --bytes -", ">>out.txt", "Cannot write both the byte log and the PNG file"},
+      {"--script - --bytes s.qel", ">>out.txt <s.qel", "The byte log 's.qel' is the script file"},
+      {"--script s.qel --vcd out.txt --bytes -", ">>out.txt", "Cannot write both the byte log and the VCD file"},
+      {"--script - --text out.txt", ">/dev/null <out.txt", "The text file 'out.txt' is the script file"},
+  };
+  for (const auto& c : cases) {
+    file("out.txt", "keep");
+    const Result r = run(c.args, "", c.redirect);
+    EXPECT_EQ(r.status, 2) << c.args << ": " << r.err;
+    EXPECT_NE(r.err.find(c.err_contains), std::string::npos) << c.args << ": " << r.err;
+    EXPECT_EQ(slurp(dir_ / "s.qel"), script) << c.args;
+    EXPECT_EQ(slurp(dir_ / "out.txt"), "keep") << c.args;
+  }
+}
+
+// In a folder that takes no new files, a writable output is staged elsewhere:
+// a run that fails leaves it whole, one that succeeds fills it. Root writes
+// anywhere, so as root the program runs as nobody.
+TEST_F(Program, OutputInAReadOnlyFolderSurvivesAFailedRun) {
+  std::string as_user;
+  if (::geteuid() == 0) {
+    if (std::system("command -v setpriv >/dev/null") != 0) GTEST_SKIP() << "running as root without setpriv";
+    as_user = "setpriv --reuid=65534 --regid=65534 --clear-groups ";
+  }
+  fs::permissions(dir_, fs::perms::all);
+  fs::create_directory(dir_ / "ro");
+  fs::create_directory(dir_ / "tmp");
+  fs::permissions(dir_ / "tmp", fs::perms::all);
+  file("bad.qel", "QEL_LCD_Init();\nQEL_LCD_ClearLine(300);\n");
+  file("good.qel", "QEL_LCD_Init();\nQEL_LCD_WriteString(\"Hi\", 2);\n");
+  fs::permissions(dir_ / "bad.qel", fs::perms::all);
+  fs::permissions(dir_ / "good.qel", fs::perms::all);
+  const char* outputs[] = {"--bytes", "--vcd", "--png", "--text"};
+  for (const char* option : outputs) {
+    fs::permissions(dir_ / "ro", fs::perms::all);
+    file("ro/out", "keep me");
+    fs::permissions(dir_ / "ro/out", fs::perms::all);
+    fs::permissions(dir_ / "ro",
+                    fs::perms::owner_read | fs::perms::owner_exec | fs::perms::others_read | fs::perms::others_exec);
+    const std::string program = std::string(" ") + option + " ro/out --no-term";
+    const std::string cmd = "cd '" + dir_.string() + "' && TMPDIR='" + (dir_ / "tmp").string() + "' " + as_user +
+                            "'" QEL_SIM_PROGRAM "' --script ";
+    EXPECT_NE(std::system((cmd + "bad.qel" + program + " 2>/dev/null").c_str()), 0) << option;
+    EXPECT_EQ(slurp(dir_ / "ro/out"), "keep me") << option;
+    EXPECT_EQ(std::system((cmd + "good.qel" + program).c_str()), 0) << option;
+    EXPECT_NE(slurp(dir_ / "ro/out"), "keep me") << option;
+    EXPECT_GT(slurp(dir_ / "ro/out").size(), 8u) << option;
+    EXPECT_TRUE(fs::is_empty(dir_ / "tmp")) << option << ": the staged file is removed";
+  }
+  fs::permissions(dir_ / "ro", fs::perms::all);
+}
+
+}  // namespace

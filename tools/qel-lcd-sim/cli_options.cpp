@@ -39,9 +39,8 @@ CommandLine parse_command_line(int argc, char** argv) {
                      ->option_text("FILE");
   auto* calls =
       app.add_option("-e", o.calls, "A call to run, e.g. 'QEL_LCD_ClearLine(3);' (repeatable)")->option_text("CALL");
-  auto* png =
-      app.add_option("--png", o.png_path, "Write the final picture as PNG (demo default: panel.png; '-': stdout)")
-          ->option_text("FILE");
+  app.add_option("--png", o.png_path, "Write the final picture as PNG (demo default: panel.png; '-': stdout)")
+      ->option_text("FILE");
   app.add_option("--scale", o.png.scale, "PNG pixels per panel pixel")
       ->check(CLI::Range(1, view::kMaxPngScale))
       ->option_text("N (1-32, default 4)")
@@ -60,9 +59,8 @@ CommandLine parse_command_line(int argc, char** argv) {
 
   auto* vcd = app.add_option("--vcd", o.vcd_path, "Write the pin waveform as a VCD file ('-': standard output)")
                   ->option_text("FILE");
-  auto* bytes =
-      app.add_option("--bytes", o.bytes_path, "Write the byte log: '# call' lines, then 'C AE' / 'D 00' ('-': stdout)")
-          ->option_text("FILE");
+  app.add_option("--bytes", o.bytes_path, "Write the byte log: '# call' lines, then 'C AE' / 'D 00' ('-': stdout)")
+      ->option_text("FILE");
   app.add_flag("--stats", o.stats, "Print bytes, pin writes, delay and wire time per call and in total");
   auto* frames = app.add_option("--frames", o.frames_dir, "Write frame_NNNN.png into this folder after every call")
                      ->option_text("DIR");

@@ -1,9 +1,8 @@
-// The files a run writes. Each output file is written to a temporary file in
-// the same folder and renamed into place only when the whole run has
-// succeeded, so a run that fails leaves an existing file as it was. "-" is
-// standard output. A path naming something that is not a regular file (a
-// device such as /dev/null, a pipe) is written directly, and so is a writable
-// file in a folder where no temporary file can be made.
+// The files a run writes. Each output file is staged in a temporary file
+// (view::StagedFile) and put in place only when the whole run has succeeded, so
+// a run that fails leaves an existing file as it was. "-" is standard output. A
+// path naming something that is not a regular file (a device such as
+// /dev/null, a pipe) is written directly.
 //
 // Use: open every output first, write, then finish() all of them (flush and
 // check), then commit() all of them. An output never committed is removed.
@@ -14,6 +13,8 @@
 #include <ostream>
 #include <string>
 #include <vector>
+
+#include "view/file_replace.h"
 
 namespace qel::tool {
 
@@ -37,12 +38,11 @@ class OutputFile {
   void commit();
 
  private:
+  std::unique_ptr<view::StagedFile> staged_;
   std::unique_ptr<std::ofstream> file_;
   std::ostream* stream_ = nullptr;
-  std::string path_;       // as the user gave it
-  std::string temp_path_;  // empty when written directly
+  std::string path_;  // as the user gave it
   std::string what_;
-  bool committed_ = false;
 };
 
 // finish() on every output, then commit() on every output.

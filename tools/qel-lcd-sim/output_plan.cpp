@@ -8,25 +8,36 @@
 
 #include "emulator/message_text.h"
 #include "user_error.h"
+#include "view/file_identity.h"
 
 namespace qel::tool {
 namespace {
 
 namespace fs = std::filesystem;
 
-// Whether writing `b` would replace `a`. Two names of one device (/dev/null)
-// are no clash: nothing is replaced.
-bool same_file(const std::string& a, const std::string& b) {
-  if (a == "-" || b == "-") return a == b;
+// A name as a run uses it: "-" is the standard stream of that role.
+struct Use {
+  const std::string& path;
+  int standard_fd;  // 0 for an input, 1 for an output
+};
+
+// What `use` stands for when that can be told by identity: a regular file, a
+// pipe or a socket. Devices are left out: two names of /dev/null replace nothing.
+bool identity(const Use& use, struct stat& st) {
+  const int found = use.path == "-" ? ::fstat(use.standard_fd, &st) : ::stat(use.path.c_str(), &st);
+  return found == 0 && (S_ISREG(st.st_mode) || S_ISFIFO(st.st_mode) || S_ISSOCK(st.st_mode));
+}
+
+// Whether writing `b` would replace or mix into `a`. "-" is the file the
+// standard stream actually is, so "--png /dev/stdout --bytes -" or a script on
+// standard input redirected from the byte log's file are caught.
+bool same_file(const Use& a, const Use& b) {
+  if (a.path == "-" && b.path == "-" && a.standard_fd == b.standard_fd) return true;
   struct stat sa {
   }, sb{};
-  if (::stat(a.c_str(), &sa) == 0 && ::stat(b.c_str(), &sb) == 0) {
-    return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino && S_ISREG(sa.st_mode);
-  }
-  std::error_code ec;
-  const fs::path na = fs::weakly_canonical(fs::absolute(a, ec), ec).lexically_normal();
-  const fs::path nb = fs::weakly_canonical(fs::absolute(b, ec), ec).lexically_normal();
-  return na == nb;
+  if (identity(a, sa) && identity(b, sb)) return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
+  if (a.path == "-" || b.path == "-") return false;
+  return view::same_file(a.path, b.path);
 }
 
 }  // namespace
@@ -46,16 +57,16 @@ void check_output_paths(const std::vector<NamedPath>& inputs, const std::vector<
     const NamedPath& out = outputs[i];
     if (out.path.empty()) continue;
     for (const NamedPath& in : inputs) {
-      if (in.path.empty() || in.path == "-" || out.path == "-") continue;
-      if (same_file(in.path, out.path)) {
+      if (in.path.empty()) continue;
+      if (same_file({in.path, 0}, {out.path, 1})) {
         throw UserError("The " + out.what + " " + emu::quoted_excerpt(out.path) + " is the " + in.what +
                         "; writing it would destroy the input. Give the output another name.");
       }
     }
     for (std::size_t j = 0; j < i; ++j) {
       const NamedPath& other = outputs[j];
-      if (other.path.empty() || !same_file(other.path, out.path)) continue;
-      if (out.path == "-") {
+      if (other.path.empty() || !same_file({other.path, 1}, {out.path, 1})) continue;
+      if (out.path == "-" || other.path == "-") {
         throw UserError("Cannot write both the " + other.what + " and the " + out.what +
                         " to standard output ('-'); give one a file name.");
       }
