@@ -64,8 +64,17 @@ TEST_F(PanelChecks, OutcomeOfEachCheck) {
       {"golden text too long", same + " --expect-text nine.txt", 2, "nine.txt:9: expected at most 8 lines"},
       {"golden picture not a PNG", same + " --expect-png golden.txt", 2, "Cannot read PNG file 'golden.txt'"},
       {"diff without golden", same + " --diff-png diff.png", 2, "--expect-png"},
+      // Inputs of the checks that are no read-back file: refused with status 2, not compared.
+      {"golden text is a folder", same + " --expect-text sub", 2,
+       "Cannot read expected text file 'sub': it is a folder"},
+      {"golden picture is a folder", same + " --expect-png sub", 2, "Cannot read golden PNG 'sub': it is a folder"},
+      {"golden text without end", same + " --expect-text /dev/zero", 2,
+       "/dev/zero:1: line longer than 256 bytes; expected a text read-back file"},
+      {"golden text of long lines", same + " --expect-text long.txt", 2, "long.txt:2: line longer than 256 bytes"},
   };
   std::ofstream(dir_ / "nine.txt") << "1\n2\n3\n4\n5\n6\n7\n8\n9\n";
+  std::ofstream(dir_ / "long.txt") << "Menu\n" << std::string(300, 'x') << "\n";
+  fs::create_directory(dir_ / "sub");
   for (const auto& c : cases) {
     fs::remove(dir_ / "diff.png");
     EXPECT_EQ(run(c.args), c.status) << c.name << ": " << err_;

@@ -14,14 +14,45 @@
 namespace qel::tool {
 namespace {
 
+// A read-back file is 8 lines of at most 21 characters; anything far longer is
+// some other file, refused before it is read whole.
+constexpr std::size_t kMaxLineBytes = 256;
+constexpr std::size_t kMaxLines = 64;  // the 8 lines and some blank ones after them
+
+[[noreturn]] void not_read_back(const std::string& path, std::size_t line, const std::string& why) {
+  throw std::runtime_error(path + ":" + std::to_string(line) + ": " + why +
+                           "; expected a text read-back file of at most 8 lines.");
+}
+
 // The file's lines with trailing spaces and CRs dropped, as read-back lines are;
 // missing lines are empty, and more than 8 non-empty lines are a mistake.
 std::vector<std::string> read_expected_lines(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
-  if (!in) throw std::runtime_error("Cannot open expected text file '" + path + "': " + std::strerror(errno) + ".");
+  if (!in)
+    throw std::runtime_error("Cannot open expected text file " + emu::quoted_excerpt(path) + ": " +
+                             std::strerror(errno) + ".");
   std::vector<std::string> lines;
   std::string text;
-  while (std::getline(in, text)) {
+  bool open_line = false;
+  for (int c = in.get(); c != std::char_traits<char>::eof(); c = in.get()) {
+    if (!open_line && lines.size() == kMaxLines) not_read_back(path, kMaxLines + 1, "too many lines");
+    open_line = true;
+    if (c != '\n') {
+      if (text.size() == kMaxLineBytes) {
+        not_read_back(path, lines.size() + 1, "line longer than " + std::to_string(kMaxLineBytes) + " bytes");
+      }
+      text.push_back(static_cast<char>(c));
+      continue;
+    }
+    text.erase(text.find_last_not_of(" \r") + 1);
+    lines.push_back(text);
+    text.clear();
+    open_line = false;
+  }
+  if (in.bad())
+    throw std::runtime_error("Cannot read expected text file " + emu::quoted_excerpt(path) + ": " +
+                             std::strerror(errno) + ".");
+  if (open_line) {
     text.erase(text.find_last_not_of(" \r") + 1);
     lines.push_back(text);
   }

@@ -168,9 +168,9 @@ void check_paths(const RunOptions& o) {
   std::vector<NamedPath> inputs;
   if (!o.script_path.empty()) inputs.push_back({o.script_path, "script file"});
   if (!o.decode_path.empty()) inputs.push_back({o.decode_path, "capture"});
+  if (!o.checks.expect_text_path.empty()) inputs.push_back({o.checks.expect_text_path, "expected text file"});
+  if (!o.checks.expect_png_path.empty()) inputs.push_back({o.checks.expect_png_path, "golden PNG"});
   for (const NamedPath& in : inputs) check_input_path(in);
-  inputs.push_back({o.checks.expect_text_path, "expected text file"});
-  inputs.push_back({o.checks.expect_png_path, "golden PNG"});
   check_output_paths(inputs, {{o.bytes_path, "byte log"},
                               {o.vcd_path, "VCD file"},
                               {o.png_path, "PNG file"},
