@@ -6,14 +6,19 @@ then the emulator, then the trace, view and script layers (which may use the emu
 module, but not one another), then the kit, then the qel-lcd-sim program. A layer may include its own
 headers and those of the layers listed for it in ALLOWED, nothing else.
 
-A quoted include names its layer by its first path part ("emulator/controller.h"),
-or is one of the module's and the platform's own headers, or is a header in the
-including file's own folder. Anything else cannot be placed and fails too, so a
-new header cannot slip past the rule. Tests, benchmarks, fuzz harnesses, the
+A quoted include that names a file relative to the including file is placed by
+the folder that file lands in, ".." resolved ("../view/png_writer.h" from
+emulator/ is in the view layer). Otherwise it names its layer by its first path
+part ("emulator/controller.h") or is one of the module's and the platform's own
+headers. Anything else cannot be placed and fails too, so a new header cannot
+slip past the rule. An angle-bracket include is checked the same way when it is
+one of those own headers or its first path part is a layer folder
+(<trace/vcd_writer.h>); other angle includes are system headers. Tests, benchmarks, fuzz harnesses, the
 target build and the examples sit above everything and are not checked.
 
 Usage: scripts/check-layers.py [ROOT]
 """
+import os
 import pathlib
 import re
 import sys
@@ -51,19 +56,39 @@ NAMED_HEADERS = {
     "demo_script.h": "tool",  # generated into the build folder from examples/demo.qel
 }
 
-INCLUDE = re.compile(r'^\s*#\s*include\s+"([^"]+)"')
+INCLUDE = re.compile(r'^\s*#\s*include\s*(?:"([^"]+)"|<([^>]+)>)')
 SOURCES = {".h", ".hpp", ".c", ".cpp"}
 
 
-def layer_of_include(name, including_file, root):
+def layer_of_folder(path, root):
+    """The layer whose folder holds `path` (deepest folder first), or None."""
+    relative = os.path.relpath(path, root).replace(os.sep, "/")
+    for layer, folder in sorted(LAYERS.items(), key=lambda item: -len(item[1])):
+        if relative.startswith(folder + "/"):
+            return layer
+    return None
+
+
+def layer_by_name(name):
     if name in NAMED_HEADERS:
         return NAMED_HEADERS[name]
     first = name.split("/", 1)[0]
     if "/" in name and first in LAYERS and LAYERS[first] == first:
         return first
-    if (including_file.parent / name).exists():
-        return "own"
     return None
+
+
+def layer_of_include(name, including_file, root, quoted=True):
+    """The layer an include belongs to; None when it cannot be placed. An angle
+    include that is no project header gives "system"."""
+    if not quoted:
+        return layer_by_name(name) or "system"
+    if name in NAMED_HEADERS:
+        return NAMED_HEADERS[name]
+    beside = os.path.normpath(os.path.join(str(including_file.parent), name))
+    if os.path.isfile(beside):
+        return layer_of_folder(beside, str(root))
+    return layer_by_name(name)
 
 
 def check(root):
@@ -79,12 +104,15 @@ def check(root):
                 match = INCLUDE.match(text)
                 if not match:
                     continue
-                name = match.group(1)
-                target = layer_of_include(name, path, root)
+                quoted = match.group(1) is not None
+                name = match.group(1) if quoted else match.group(2)
+                target = layer_of_include(name, path, root, quoted)
+                if target == "system":
+                    continue
                 where = f"{path.relative_to(root)}:{number}"
                 if target is None:
                     problems.append(f"{where}: cannot tell which layer '{name}' belongs to.")
-                elif target not in ("own", layer) and target not in ALLOWED[layer]:
+                elif target != layer and target not in ALLOWED[layer]:
                     problems.append(f"{where}: the {layer} layer must not include '{name}' ({target} layer).")
     return problems
 

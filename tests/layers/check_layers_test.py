@@ -1,0 +1,57 @@
+"""The include-layer checker on small made-up trees: each include is placed by
+the folder it lands in, whether written with "..", from a subfolder or in angle
+brackets, and includes that cannot be placed fail."""
+
+import importlib.util
+import os
+import pathlib
+import tempfile
+import unittest
+
+_SCRIPT = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "scripts", "check-layers.py")
+_SPEC = importlib.util.spec_from_file_location("check_layers", _SCRIPT)
+check_layers = importlib.util.module_from_spec(_SPEC)
+_SPEC.loader.exec_module(check_layers)
+
+HEADERS = ["emulator/controller.h", "view/png_writer.h", "trace/vcd_writer.h", "script/parser.h", "tests/x.h"]
+
+# (including file, include line, expected problem text or None for a clean tree)
+CASES = [
+    ("emulator/a.cpp", '#include "../view/png_writer.h"', "the emulator layer must not include"),
+    ("emulator/sub/a.cpp", '#include "../../view/png_writer.h"', "(view layer)"),
+    ("trace/a.cpp", '#include "../script/parser.h"', "the trace layer must not include"),
+    ("emulator/a.cpp", "#include <trace/vcd_writer.h>", "(trace layer)"),
+    ("emulator/a.cpp", "#  include <view/png_writer.h>", "(view layer)"),
+    ("emulator/a.cpp", '#include "../tests/x.h"', "cannot tell which layer"),
+    ("emulator/a.cpp", '#include "nowhere.h"', "cannot tell which layer"),
+    ("emulator/a.cpp", '#include "controller.h"', None),
+    ("emulator/a.cpp", '#include "./../emulator/controller.h"', None),
+    ("view/a.cpp", '#include "emulator/controller.h"', None),
+    ("view/a.cpp", '#include "../emulator/controller.h"', None),
+    ("view/a.cpp", "#include <vector>", None),
+    ("trace/a.cpp", "#include <emulator/controller.h>", None),
+]
+
+
+class CheckLayers(unittest.TestCase):
+    def test_each_include_is_placed_by_where_it_lands(self):
+        for including, line, expected in CASES:
+            with self.subTest(file=including, include=line), tempfile.TemporaryDirectory() as tmp:
+                root = pathlib.Path(tmp)
+                for header in HEADERS:
+                    (root / header).parent.mkdir(parents=True, exist_ok=True)
+                    (root / header).write_text("#pragma once\n")
+                source = root / including
+                source.parent.mkdir(parents=True, exist_ok=True)
+                source.write_text(line + "\n")
+                problems = check_layers.check(root)
+                if expected is None:
+                    self.assertEqual(problems, [])
+                else:
+                    self.assertEqual(len(problems), 1, problems)
+                    self.assertIn(expected, problems[0])
+                    self.assertTrue(problems[0].startswith(including + ":1:"), problems[0])
+
+
+if __name__ == "__main__":
+    unittest.main()
