@@ -113,7 +113,7 @@ StagedFile::StagedFile(const std::string& path, std::string what)
     fd = make_temporary(tmp != nullptr && *tmp != '\0' ? tmp : "/tmp", target, write_path_);
     mode_ = Mode::CopyIn;
   }
-  if (fd < 0) fail("Cannot open", errno);
+  if (fd < 0) fail("Cannot write", errno);
   ::fchmod(fd, mode_for(target_));
   ::close(fd);
 }

@@ -18,7 +18,7 @@ namespace qel::view {
 class StagedFile {
  public:
   // `what` names the file in messages ("byte log file"). Throws
-  // std::runtime_error "Cannot open <what> '<path>': <reason>." when no place
+  // std::runtime_error "Cannot write <what> '<path>': <reason>." when no place
   // to write can be made; nothing is touched then.
   StagedFile(const std::string& path, std::string what);
   // A staged file never committed is removed; the user's file keeps its bytes.

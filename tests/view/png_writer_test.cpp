@@ -91,6 +91,14 @@ TEST(PngWriter, ReplacesOnlyThePictureAndKeepsItsMode) {
   namespace fs = std::filesystem;
   std::string dir = (fs::temp_directory_path() / "qel_view_XXXXXX").string();
   ASSERT_NE(mkdtemp(dir.data()), nullptr);
+  // Removed however the test ends, a failed assertion included.
+  const struct RemoveOnExit {
+    std::string path;
+    ~RemoveOnExit() {
+      std::error_code ec;
+      std::filesystem::remove_all(path, ec);
+    }
+  } guard{dir};
   const fs::path png = fs::path(dir) / "panel.png";
   const fs::path pipe = fs::path(dir) / "pipe";
   std::ofstream(png) << "old";
@@ -114,7 +122,6 @@ TEST(PngWriter, ReplacesOnlyThePictureAndKeepsItsMode) {
   EXPECT_TRUE(fs::is_fifo(pipe));
   EXPECT_EQ(fs::status(png).permissions(), fs::perms::owner_read | fs::perms::owner_write);
   EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator{}), 3);
-  fs::remove_all(dir);
 }
 
 }  // namespace
