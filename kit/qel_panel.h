@@ -53,7 +53,8 @@ int qel_panel_write_png(const char *path);
  * qel_panel_write_png or qel-lcd-sim --png, at any scale or colour): 0 when equal,
  * -1 on error. When they differ and diff_png is not NULL, writes there the golden
  * picture with pixels lit only in the golden in red and pixels lit only now in green.
- * A missing golden is an error, unless the environment variable
+ * A diff_png that names the golden itself (any name of the same file) is an error,
+ * so the golden is never overwritten by its diff. A missing golden is an error, unless the environment variable
  * QEL_PANEL_UPDATE_GOLDEN=1 is set: then the panel is saved as the golden and the
  * result is 0. To refresh a golden, delete it and run the test with the variable set. */
 long qel_panel_compare_png(const char *golden_png, const char *diff_png);

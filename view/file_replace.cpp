@@ -86,9 +86,9 @@ bool copy_into(const std::string& from, const std::string& to) {
 
 }  // namespace
 
-void StagedFile::fail(const char* verb, int error) const {
-  throw std::runtime_error(std::string(verb) + " " + what_ + " " + emu::quoted_excerpt(path_) + ": " +
-                           std::strerror(error) + ".");
+void StagedFile::fail(int error) const {
+  throw std::runtime_error("Cannot write " + what_ + " " + emu::quoted_excerpt(path_) + ": " + std::strerror(error) +
+                           ".");
 }
 
 StagedFile::StagedFile(const std::string& path, std::string what)
@@ -113,7 +113,7 @@ StagedFile::StagedFile(const std::string& path, std::string what)
     fd = make_temporary(tmp != nullptr && *tmp != '\0' ? tmp : "/tmp", target, write_path_);
     mode_ = Mode::CopyIn;
   }
-  if (fd < 0) fail("Cannot write", errno);
+  if (fd < 0) fail(errno);
   ::fchmod(fd, mode_for(target_));
   ::close(fd);
 }
@@ -125,9 +125,9 @@ StagedFile::~StagedFile() {
 void StagedFile::commit() {
   if (mode_ == Mode::Direct || committed_) return;
   if (mode_ == Mode::Rename) {
-    if (std::rename(write_path_.c_str(), target_.c_str()) != 0) fail("Cannot write", errno);
+    if (std::rename(write_path_.c_str(), target_.c_str()) != 0) fail(errno);
   } else {
-    if (!copy_into(write_path_, target_)) fail("Cannot write", errno);
+    if (!copy_into(write_path_, target_)) fail(errno);
     std::remove(write_path_.c_str());
   }
   committed_ = true;

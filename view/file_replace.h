@@ -34,7 +34,7 @@ class StagedFile {
 
  private:
   enum class Mode { Direct, Rename, CopyIn };
-  [[noreturn]] void fail(const char* verb, int error) const;
+  [[noreturn]] void fail(int error) const;
 
   std::string path_;    // as the caller gave it
   std::string target_;  // the file written, links followed
