@@ -9,9 +9,9 @@ import tempfile
 import unittest
 
 _SCRIPT = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "scripts", "check-layers.py")
-_SPEC = importlib.util.spec_from_file_location("check_layers", _SCRIPT)
-check_layers = importlib.util.module_from_spec(_SPEC)
-_SPEC.loader.exec_module(check_layers)
+_SOURCE = importlib.util.spec_from_file_location("check_layers", _SCRIPT)
+check_layers = importlib.util.module_from_spec(_SOURCE)
+_SOURCE.loader.exec_module(check_layers)
 
 HEADERS = ["emulator/controller.h", "view/png_writer.h", "trace/vcd_writer.h", "script/parser.h", "tests/x.h"]
 
