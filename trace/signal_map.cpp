@@ -2,7 +2,8 @@
 #include "trace/signal_map.h"
 
 #include <algorithm>
-#include <stdexcept>
+
+#include "emulator/message_text.h"
 
 namespace qel::trace {
 namespace {
@@ -46,20 +47,24 @@ SignalMap parse_signal_map(std::string_view text) {
   std::size_t start = 0;
   while (start <= text.size()) {
     const auto comma = std::min(text.find(',', start), text.size());
-    const std::string_view item = trim(text.substr(start, comma - start));
+    const std::string_view raw = text.substr(start, comma - start);
+    const std::string_view item = trim(raw);
+    const std::size_t column = start + 1 + std::min(raw.find_first_not_of(" \t"), raw.size());
+    const auto refuse = [&](const std::string& what) {
+      throw SignalMapError(column, "Bad signal mapping item " + emu::quoted_excerpt(item) + " at column " +
+                                       std::to_string(column) + ": " + what);
+    };
     start = comma + 1;
 
     const auto equals = item.find('=');
     const auto role = equals == std::string_view::npos ? std::nullopt : role_of_name(trim(item.substr(0, equals)));
     const auto name = equals == std::string_view::npos ? std::string_view{} : trim(item.substr(equals + 1));
     if (!role || name.empty()) {
-      throw std::runtime_error("Bad signal mapping item '" + std::string(item) +
-                               "': expected role=name with a role of sclk, sdin, dc, res_n, cs, scl or sda.");
+      refuse("expected role=name with a role of sclk, sdin, dc, res_n, cs, scl or sda.");
     }
     const auto index = static_cast<std::size_t>(*role);
     if (map.named[index]) {
-      throw std::runtime_error("Bad signal mapping item '" + std::string(item) + "': role '" +
-                               std::string(role_name(*role)) + "' is mapped twice.");
+      refuse("role '" + std::string(role_name(*role)) + "' is mapped twice.");
     }
     map.name[index] = std::string(name);
     map.named[index] = true;

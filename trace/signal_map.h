@@ -5,7 +5,9 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <optional>
+#include <stdexcept>
 #include <string>
 #include <string_view>
 
@@ -36,8 +38,18 @@ bool role_is_optional(emu::Line line, emu::Bus bus = emu::Bus::Spi4);
 // Every role mapped to the signal of the same name.
 SignalMap default_signal_map();
 
-// Parses "role=name,..." over the defaults. Throws std::runtime_error naming the
-// bad item for an unknown role, a missing name or a role given twice.
+// A bad item in a signal mapping, located by the column (from 1) where it starts.
+class SignalMapError : public std::runtime_error {
+ public:
+  SignalMapError(std::size_t column, const std::string& message) : std::runtime_error(message), column_(column) {}
+  std::size_t column() const { return column_; }
+
+ private:
+  std::size_t column_;
+};
+
+// Parses "role=name,..." over the defaults. Throws SignalMapError quoting the bad
+// item and its column for an unknown role, a missing name or a role given twice.
 SignalMap parse_signal_map(std::string_view text);
 
 }  // namespace qel::trace

@@ -36,7 +36,8 @@ class Tokenizer {
     }
   }
 
-  int line() const { return line_; }
+  // The line last read; an empty file is reported at line 1, where its end is.
+  int line() const { return line_ == 0 ? 1 : line_; }
 
  private:
   static bool is_space(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f'; }
