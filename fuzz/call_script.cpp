@@ -28,15 +28,21 @@ class Reader {
   std::size_t pos_ = 0;
 };
 
-// First operation code (modulo 16) of each kind, in CallKind order: 0 Init,
-// 1 Init with PIN_open failing, 2-5 WriteString, 6-8 ClearLine, 9-11 WriteValue,
-// 12-15 WriteStringValue. write_calls uses the first code of each kind.
-const std::uint8_t kFirstCode[] = {0, 1, 2, 6, 9, 12};
+constexpr unsigned kCodes = 64;
+constexpr std::uint8_t kInitCode = 58;
+constexpr std::uint8_t kFailingInitCode = 59;
+
+// The code write_calls uses for each kind, in CallKind order.
+const std::uint8_t kFirstCode[] = {kInitCode, kFailingInitCode, 0, 16, 32, 48};
 
 CallKind kind_of(std::uint8_t code) {
-  int kind = 5;
-  while (kFirstCode[kind] > code % 16) --kind;
-  return static_cast<CallKind>(kind);
+  const unsigned c = code % kCodes;
+  if (c == kInitCode) return CallKind::Init;
+  if (c == kFailingInitCode) return CallKind::InitOpenFails;
+  if (c < 16) return CallKind::WriteString;
+  if (c < 32) return CallKind::ClearLine;
+  if (c < 48) return CallKind::WriteValue;
+  return CallKind::WriteStringValue;
 }
 
 void put_u16(std::vector<std::uint8_t>& out, std::uint16_t v) {

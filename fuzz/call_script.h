@@ -2,11 +2,12 @@
 // written back: the seed corpus is made with the writer.
 //
 // Input format: a sequence of calls, at most kMaxCalls. Each call opens with an
-// operation byte, taken modulo 16: 0 Init, 1 Init with PIN_open failing,
-// 2-5 WriteString, 6-8 ClearLine, 9-11 WriteValue, 12-15 WriteStringValue (a
-// start-up is the slowest call and the least interesting to repeat, so it gets
-// the fewest codes). Its arguments follow, only those the operation takes, in
-// this order:
+// operation byte, taken modulo 64: 0-15 WriteString, 16-31 ClearLine, 32-47
+// WriteValue, 48-63 WriteStringValue, except 58 Init and 59 Init with PIN_open
+// failing. A start-up is the slowest call and the least interesting to repeat
+// (the harness checks the first in full and holds later ones to it), so it gets
+// one code each, away from 0x00 and 0xFF, the commonest bytes of mutated inputs.
+// Its arguments follow, only those the operation takes, in this order:
 //   line    1 byte
 //   value   4 bytes, little-endian
 //   base    1 byte

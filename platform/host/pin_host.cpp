@@ -93,4 +93,17 @@ void reset_pins() {
   ++s.generation;
 }
 
+PinsState save_pins() {
+  const StandIn& s = stand_in();
+  return PinsState{s.held, s.generation, s.opens, s.fail_next_open};
+}
+
+void restore_pins(const PinsState& state) {
+  StandIn& s = stand_in();
+  s.held = state.held;
+  s.generation = state.generation;
+  s.opens = state.opens;
+  s.fail_next_open = state.fail_next_open;
+}
+
 }  // namespace qel::host

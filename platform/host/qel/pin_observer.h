@@ -32,6 +32,19 @@ unsigned open_count();
 // before stay invalid: writes through them are refused.
 void reset_pins();
 
+// What the stand-in holds (pins, open count, a pending failure), without the
+// observer: saved once and restored, it lets a test start again from a point it
+// reached before, e.g. right after a start-up. Handles opened since the save are
+// invalid after the restore; those valid at the save are valid again.
+struct PinsState {
+  std::uint32_t held = 0;
+  std::uint32_t generation = 0;
+  unsigned opens = 0;
+  bool fail_next_open = false;
+};
+PinsState save_pins();
+void restore_pins(const PinsState& state);
+
 // Registers an observer for the lifetime of this object and restores the previous one.
 class ScopedPinObserver {
  public:
