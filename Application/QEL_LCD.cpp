@@ -190,7 +190,13 @@ static QEL_U8 *QEL_LCD_ltoa(QEL_U32 l, QEL_U8 *buf, QEL_U8 radix) {
 
 #if defined(QEL_LCD_SIMULATED_DELAY)
 /* Host builds: the pin stand-in takes the wait in simulated time instead of spinning. */
-extern "C" void qel_host_delay_ms(QEL_U32 ms);
+#ifdef __cplusplus
+extern "C" {
+#endif
+void qel_host_delay_ms(QEL_U32 ms);
+#ifdef __cplusplus
+}
+#endif
 #endif
 
 /* Blocks for ms nominal milliseconds. */
@@ -201,11 +207,15 @@ static void QEL_LCD_DLY_Ms(QEL_U32 ms) {
   }
 #else
   /* Busy-wait: 1800 empty iterations per millisecond. The counter is volatile so the
-   * compiler keeps the loop. */
+   * compiler keeps the loop; it is counted down by a plain read and write in a statement
+   * of its own, since C++20 deprecates -- on a volatile object and the use of an
+   * assignment's value. */
   volatile QEL_U32 n;
 
   while (ms != 0U) {
-    for (n = 1800U; n != 0U; n--) {
+    n = 1800U;
+    while (n != 0U) {
+      n = n - 1U;
     }
     ms--;
   }
