@@ -94,6 +94,7 @@ TEST(VcdReader, NamesFileLineAndProblem) {
       {"$comment never closed\n", "",
        "t.vcd:1: expected '$end' to close '$comment' from line 1, got the end of the file."},
       {"$var wire 1 ! sclk $end\n", "", "t.vcd:1: expected '$enddefinitions', got the end of the file."},
+      {"", "", "t.vcd:1: expected '$enddefinitions', got the end of the file."},
       {kThreeWires, "sclk",
        "Bad signal mapping item 'sclk' at column 1: expected role=name with a role of sclk, sdin, dc, res_n, cs, scl or sda."},
       {kThreeWires, "sclk=D0,clk=D1",
