@@ -6,6 +6,10 @@
 // - line operations sent only page and column addresses as commands (so the
 //   controller's configuration stays as set up), as many command and data bytes
 //   as the text calls for, and wrote no other page.
+// Start-ups are the slowest calls, so each kind is checked in full once per
+// process: a later start-up from power-on is restored from a snapshot of the
+// first, and a later start-up with the pins open is held to the first one's pin
+// events, write by write (see RepeatStartup in harness.cpp).
 #pragma once
 
 #include <optional>
