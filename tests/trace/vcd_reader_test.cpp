@@ -96,9 +96,11 @@ TEST(VcdReader, NamesFileLineAndProblem) {
       {"$var wire 1 ! sclk $end\n", "", "t.vcd:1: expected '$enddefinitions', got the end of the file."},
       {"", "", "t.vcd:1: expected '$enddefinitions', got the end of the file."},
       {kThreeWires, "sclk",
-       "Bad signal mapping item 'sclk' at column 1: expected role=name with a role of sclk, sdin, dc, res_n, cs, scl or sda."},
+       "Bad signal mapping item 'sclk' at column 1: expected role=name with a role of sclk, sdin, dc, res_n, cs, scl "
+       "or sda."},
       {kThreeWires, "sclk=D0,clk=D1",
-       "Bad signal mapping item 'clk=D1' at column 9: expected role=name with a role of sclk, sdin, dc, res_n, cs, scl or sda."},
+       "Bad signal mapping item 'clk=D1' at column 9: expected role=name with a role of sclk, sdin, dc, res_n, cs, scl "
+       "or sda."},
       {kThreeWires, "cs=A,cs=B", "Bad signal mapping item 'cs=B' at column 6: role 'cs' is mapped twice."},
   };
   for (const auto& c : cases) EXPECT_EQ(error_of([&] { read(c.text, c.map); }), c.message) << c.text;
