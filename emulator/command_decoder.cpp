@@ -15,8 +15,9 @@ std::string hex(std::uint8_t value) {
   return text;
 }
 
-// Parameter bytes that follow `opcode`, or nothing for a byte outside the command set.
-std::optional<int> parameter_count(std::uint8_t opcode) {
+}  // namespace
+
+std::optional<int> command_parameter_count(std::uint8_t opcode) {
   if (opcode <= 0x1F || (opcode >= 0x40 && opcode <= 0x7F) || (opcode >= 0xB0 && opcode <= 0xBF)) return 0;
   switch (opcode) {
     case 0x2E:
@@ -59,6 +60,8 @@ std::optional<int> parameter_count(std::uint8_t opcode) {
       return std::nullopt;
   }
 }
+
+namespace {
 
 // Commands without parameters.
 std::optional<std::string> apply_single(std::uint8_t op, Registers& r) {
@@ -208,7 +211,7 @@ std::optional<std::string> CommandDecoder::command(std::uint8_t byte, Registers&
     if (--needed_ > 0) return std::nullopt;
     return apply_with_parameters(opcode_, params_, regs);
   }
-  const auto count = parameter_count(byte);
+  const auto count = command_parameter_count(byte);
   if (!count) return "Unknown command byte " + hex(byte) + " ignored.";
   if (*count == 0) return apply_single(byte, regs);
   opcode_ = byte;

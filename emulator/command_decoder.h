@@ -11,6 +11,10 @@
 
 namespace qel::emu {
 
+// Parameter bytes that follow the command byte `opcode`, or nothing for a byte
+// outside the command set.
+std::optional<int> command_parameter_count(std::uint8_t opcode);
+
 class CommandDecoder {
  public:
   // Takes one byte sent with data/command low: either a new command or the next

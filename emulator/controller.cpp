@@ -92,6 +92,7 @@ void Controller::timed_change(Line line, bool level, std::uint64_t time_ns) {
   if (this->level(line) == level) return;
   timed_ = true;
   off_hot_path_ = true;
+  if (listener_ != nullptr) listener_->on_timed_change(line, level, time_ns);
   std::vector<std::string> notes;
   timing_.on_change(line, level, time_ns, listening(), notes);
   for (auto& text : notes) note(std::move(text));
@@ -215,6 +216,7 @@ void Controller::take_byte(const WireByte& byte) {
     if (decoder_.pending()) note(*decoder_.data());
     assert(registers_.page < kPages && registers_.column < kColumns);
     ram_[registers_.page][registers_.column] = byte.value;
+    last_written_ = RamAddress{registers_.page, registers_.column};
     advance_write_pointer(registers_, options_.column_wrap);
   }
   if (listener_ != nullptr) listener_->on_byte(byte, byte_count_);

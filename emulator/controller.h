@@ -85,6 +85,16 @@ class ByteListener {
   // `index` counts the bytes decoded before this one.
   virtual void on_byte(const WireByte& byte, std::uint64_t index) = 0;
   virtual void on_note(const Diagnostic& note) = 0;
+  // A timed line change (a capture), told before the controller takes it, so a
+  // listener can see where bytes start and how long the lines stay idle.
+  // Changes without a time are not told.
+  virtual void on_timed_change(Line /*line*/, bool /*level*/, std::uint64_t /*time_ns*/) {}
+};
+
+// Where a display data byte went in display RAM.
+struct RamAddress {
+  std::uint8_t page = 0;
+  std::uint8_t column = 0;
 };
 
 class Controller {
@@ -124,6 +134,9 @@ class Controller {
   Bus bus() const { return options_.bus; }
   bool in_reset() const;
   int pending_bits() const;  // of an unfinished byte (or 3-wire transfer)
+  bool level(Line line) const;  // the line's level as the front end last saw it
+  // Where the last display data byte was written (page 0, column 0 before any).
+  RamAddress last_written() const { return last_written_; }
 
  private:
   void note(std::string message);
@@ -132,7 +145,6 @@ class Controller {
   void timed_change(Line line, bool level, std::uint64_t time_ns);
   void hold_in_sample(Line line, bool level, std::uint64_t time_ns);
   void take_sample();
-  bool level(Line line) const;
   bool listening() const;
   void apply(Line line, bool level);
   void settle(SerialInterface::Outcome outcome);
@@ -156,6 +168,7 @@ class Controller {
   std::uint64_t byte_count_ = 0;
   std::uint64_t note_count_ = 0;
   ByteListener* listener_ = nullptr;
+  RamAddress last_written_;
   unsigned edges_in_reset_ = 0;  // rising clock edges during the current reset pulse
   struct Sample {                // I2C: the SCL and SDA changes of one time, held
     bool held = false;

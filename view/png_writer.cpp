@@ -42,6 +42,12 @@ Rgb lit_color(PanelColor color, int y) {
   return kWhite;
 }
 
+Rgb pixel_rgb(PanelColor color, int y, std::uint8_t level) {
+  const Rgb lit = lit_color(color, y);
+  return Rgb{blend(kDarkPixelRgb.r, lit.r, level), blend(kDarkPixelRgb.g, lit.g, level),
+             blend(kDarkPixelRgb.b, lit.b, level)};
+}
+
 std::vector<std::uint8_t> encode_png(const emu::Picture& picture, const PngOptions& options) {
   const int scale = options.scale;
   if (scale < 1 || scale > kMaxPngScale) {
@@ -58,10 +64,7 @@ std::vector<std::uint8_t> encode_png(const emu::Picture& picture, const PngOptio
       const int py = y / scale - kPngBezel;
       Rgb c = kBezelRgb;
       if (px >= 0 && px < emu::Picture::kWidth && py >= 0 && py < emu::Picture::kHeight) {
-        const Rgb lit = lit_color(options.color, py);
-        const std::uint8_t level = picture.at(px, py);
-        c = Rgb{blend(kDarkPixelRgb.r, lit.r, level), blend(kDarkPixelRgb.g, lit.g, level),
-                blend(kDarkPixelRgb.b, lit.b, level)};
+        c = pixel_rgb(options.color, py, picture.at(px, py));
       }
       std::uint8_t* out = &pixels[(static_cast<std::size_t>(y) * width + x) * 3];
       out[0] = c.r;

@@ -36,6 +36,10 @@ inline constexpr Rgb kDarkPixelRgb{8, 8, 10};
 // The colour of a fully lit pixel in panel row y.
 Rgb lit_color(PanelColor color, int y);
 
+// The colour a panel pixel of this brightness (0 dark, 255 fully lit) is drawn
+// in, in panel row y: between dark and lit in proportion.
+Rgb pixel_rgb(PanelColor color, int y, std::uint8_t level);
+
 // The encoded PNG file. Throws std::invalid_argument for a scale out of range.
 std::vector<std::uint8_t> encode_png(const emu::Picture& picture, const PngOptions& options = {});
 

@@ -19,6 +19,7 @@ constexpr const char* kExamples = R"help(Examples:
   qel-lcd-sim --script fw.qel --vcd fw.vcd --stats --pin-write-ns 62
   qel-lcd-sim --decode capture.vcd --map sclk=D0,sdin=D1,dc=D2,res_n=D3 --png capture.png
   qel-lcd-sim --decode board.vcd --bus i2c --map scl=SCL,sda=SDA --bytes -
+  qel-lcd-sim --script examples/build-up.qel --report run.html --gif run.gif --commands -
 
 Scripts hold the module's own calls in C syntax, one or more per line, e.g.
   QEL_LCD_WriteStringValue((const QEL_C *)"T=", 25U, 10, QEL_LCD_LINE2);
@@ -64,6 +65,12 @@ CommandLine parse_command_line(int argc, char** argv) {
   app.add_flag("--stats", o.stats, "Print bytes, pin writes, delay and wire time per call and in total");
   auto* frames = app.add_option("--frames", o.frames_dir, "Write frame_NNNN.png into this folder after every call")
                      ->option_text("DIR");
+  app.add_option("--commands", o.commands_path,
+                 "Write the command listing: one line per command, data runs condensed ('-': stdout)")
+      ->option_text("FILE");
+  app.add_option("--report", o.report_path, "Write a self-contained HTML report of the run, frame by frame")
+      ->option_text("FILE.html");
+  app.add_option("--gif", o.gif_path, "Write an animated GIF of the frames (scaled as --scale)")->option_text("FILE");
   auto* decode = app.add_option("--decode", o.decode_path, "Replay a captured VCD file instead of running calls")
                      ->option_text("FILE.vcd");
   app.add_option("--map", o.signal_map,

@@ -21,6 +21,7 @@
 #include "output_file.h"
 #include "output_plan.h"
 #include "qel/pin_observer.h"
+#include "run_outputs.h"
 #include "script/script_error.h"
 #include "script/script_parser.h"
 #include "script/script_runner.h"
@@ -86,7 +87,17 @@ void make_frames_dir(const std::string& dir) {
 }
 
 bool stdout_taken(const RunOptions& o) {
-  return o.bytes_path == "-" || o.vcd_path == "-" || o.png_path == "-" || o.checks.text_path == "-";
+  for (const std::string* path :
+       {&o.bytes_path, &o.vcd_path, &o.png_path, &o.checks.text_path, &o.commands_path, &o.report_path, &o.gif_path}) {
+    if (*path == "-") return true;
+  }
+  return false;
+}
+
+// The script's name in the report.
+std::string script_name(const RunOptions& o) {
+  if (!o.script_path.empty()) return o.script_path == "-" ? "<stdin>" : o.script_path;
+  return o.calls.empty() ? o.builtin_name : "-e calls";
 }
 
 // Prints notes as they come and counts them.
@@ -101,12 +112,14 @@ struct NotePrinter {
 
 // Runs the script, streaming the byte log, costs, frames and notes.
 void run_script(const RunOptions& o, emu::Controller& controller, OutputFile& bytes, OutputFile& vcd_out,
-                std::ostream& report, NotePrinter& notes) {
+                RunOutputs& outputs, std::ostream& report, NotePrinter& notes) {
   make_frames_dir(o.frames_dir);
 
+  outputs.start(controller, view::RunKind::Script, script_name(o));
   emu::ControllerPins pins(controller);
   PinTally tally;
   emu::PinFanout fanout;
+  if (outputs.active()) fanout.add(outputs.pins());  // hears each write before the controller decodes it
   fanout.add(pins);
   fanout.add(tally);
   std::optional<VcdWriter> vcd;
@@ -131,25 +144,36 @@ void run_script(const RunOptions& o, emu::Controller& controller, OutputFile& by
     emu::Controller& controller;
     ~Listening() { controller.set_listener(nullptr); }
   } listening{controller};
-  controller.set_listener(&recorder);
+  ByteFanout both(recorder, outputs.active() ? outputs.listener() : recorder);
+  controller.set_listener(outputs.active() ? static_cast<emu::ByteListener*>(&both) : &recorder);
+  CallFanout calls(recorder, outputs);
   {
     host::ScopedPinObserver scope(fanout);
-    script::Runner runner(recorder);
+    script::Runner runner(calls);
     for (const CallSource& source : call_sources(o)) run_source(source, runner);
   }
   controller.end_of_trace();
   recorder.flush();
+  outputs.finish();
   if (vcd) vcd->finish();
   if (stats) stats->total();
 }
 
 // Replays a captured trace.
-void run_decode(const RunOptions& o, emu::Controller& controller, OutputFile& bytes, std::ostream& report,
-                NotePrinter& notes) {
+void run_decode(const RunOptions& o, emu::Controller& controller, OutputFile& bytes, RunOutputs& outputs,
+                std::ostream& report, NotePrinter& notes) {
   trace::SignalMap map = o.signal_map.empty() ? trace::default_signal_map() : trace::parse_signal_map(o.signal_map);
   map.bus = controller.bus();
   const VcdTrace trace = trace::read_vcd_file(o.decode_path, map);
+  outputs.start(controller, view::RunKind::Capture, o.decode_path);
+  // The controller must not keep a listener that a failed run has destroyed.
+  struct Listening {
+    emu::Controller& controller;
+    ~Listening() { controller.set_listener(nullptr); }
+  } listening{controller};
+  if (outputs.active()) controller.set_listener(&outputs.listener());
   trace::replay(trace, controller);
+  outputs.finish();
   if (bytes) write_byte_lines(*bytes, controller.bytes(), 0, controller.bytes().size());
   if (o.stats) {
     CallCost cost{"trace '" + o.decode_path + "'", {}};
@@ -175,7 +199,10 @@ void check_paths(const RunOptions& o) {
                               {o.vcd_path, "VCD file"},
                               {o.png_path, "PNG file"},
                               {o.checks.text_path, "text file"},
-                              {o.checks.diff_png_path, "diff image"}});
+                              {o.checks.diff_png_path, "diff image"},
+                              {o.commands_path, "command listing"},
+                              {o.report_path, "report file"},
+                              {o.gif_path, "GIF file"}});
 }
 
 }  // namespace
@@ -187,15 +214,16 @@ int run_simulation(const RunOptions& o, std::ostream& out, std::ostream& err) {
     OutputFile bytes(o.bytes_path, "byte log file", out);
     OutputFile vcd(o.vcd_path, "VCD file", out);
     OutputFile png(o.png_path, "PNG file", out);
+    RunOutputs outputs(o, out);
     std::ostream& report = stdout_taken(o) ? err : out;
     emu::ControllerOptions controller_options = o.controller;
     std::optional<emu::Controller> controller;
     if (o.decode_path.empty()) {
       controller_options.keep_history = false;  // every byte and note is streamed to the recorder
-      run_script(o, controller.emplace(controller_options), bytes, vcd, report, notes);
+      run_script(o, controller.emplace(controller_options), bytes, vcd, outputs, report, notes);
     } else {
       controller_options.bus = o.bus.value_or(emu::Bus::Spi4);
-      run_decode(o, controller.emplace(controller_options), bytes, report, notes);
+      run_decode(o, controller.emplace(controller_options), bytes, outputs, report, notes);
     }
     const emu::Picture picture = shown(*controller, o);
     if (png) {
@@ -206,7 +234,9 @@ int run_simulation(const RunOptions& o, std::ostream& out, std::ostream& err) {
       out << view::render_text(picture, o.term == TermMode::Ascii ? TextStyle::Ascii : TextStyle::Unicode);
     }
     const int checks = run_panel_checks(o.checks, *controller, picture, out, err);
-    finish_and_commit({&bytes, &vcd, &png});
+    std::vector<OutputFile*> files = {&bytes, &vcd, &png};
+    for (OutputFile* f : outputs.files()) files.push_back(f);
+    finish_and_commit(files);  // the listing, report and GIF too appear only when the whole run succeeded
     out.flush();
     if (!out) throw UserError("Cannot write to standard output; the output is lost.");
     return (o.strict && notes.count > 0) || checks != 0 ? 1 : 0;

@@ -31,6 +31,9 @@ struct RunOptions {
   std::string bytes_path;  // "-" for standard output
   bool stats = false;
   std::string frames_dir;       // a PNG after every call
+  std::string commands_path;    // command listing, "-" for standard output
+  std::string report_path;      // self-contained HTML report
+  std::string gif_path;         // animated GIF of the frames
   std::string decode_path;      // replay this VCD file instead of running calls
   std::string signal_map;       // "role=name,..." for decode_path
   std::optional<emu::Bus> bus;  // the capture's bus when the user chose it (scripts are always 4-wire)

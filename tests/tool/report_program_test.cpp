@@ -1,0 +1,138 @@
+// --commands, --report and --gif as a user runs them: on a script and on a
+// capture, and what a failed run leaves behind.
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "program_fixture.h"
+
+namespace qel::tool::test {
+namespace {
+
+std::size_t count_of(const std::string& text, const std::string& part) {
+  std::size_t n = 0;
+  for (std::size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++n;
+  return n;
+}
+
+// A capture with chip select: each byte is eight 100 ns clock periods starting
+// at the given time (ns); "release" raises and lowers chip select.
+std::string capture_vcd(const std::vector<std::pair<std::uint64_t, std::string>>& steps) {
+  std::string vcd =
+      "$timescale 1ns $end\n$scope module cap $end\n$var wire 1 ! sclk $end\n$var wire 1 \" sdin $end\n"
+      "$var wire 1 # dc $end\n$var wire 1 $ cs $end\n$upscope $end\n$enddefinitions $end\n"
+      "#0\n$dumpvars\n1!\n0\"\n0#\n0$\n$end\n";
+  for (const auto& [t, what] : steps) {
+    if (what == "release") {
+      vcd += "#" + std::to_string(t) + "\n1$\n#" + std::to_string(t + 50) + "\n0$\n";
+      continue;
+    }
+    const bool data = what[0] == 'D';
+    const int value = std::stoi(what.substr(2), nullptr, 16);
+    vcd += "#" + std::to_string(t) + "\n" + (data ? "1#" : "0#") + "\n";
+    for (int i = 0; i < 8; ++i) {
+      const std::uint64_t bit = t + static_cast<std::uint64_t>(i) * 100;
+      vcd += "#" + std::to_string(bit + 10) + "\n0!\n" + (((value >> (7 - i)) & 1) ? "1\"" : "0\"") + "\n";
+      vcd += "#" + std::to_string(bit + 60) + "\n1!\n";
+    }
+  }
+  return vcd;
+}
+
+// The listing of a call: its heading, then one line per command and one per data run.
+TEST_F(ProgramRun, CommandListingOfAScript) {
+  const Result r = run("-e 'QEL_LCD_Init()' -e 'QEL_LCD_WriteValue(0xF, 16, 3)' --commands -");
+  ASSERT_EQ(r.status, 0) << r.err;
+  const std::vector<std::string> lines = lines_of(r.out);
+  auto call = std::find(lines.begin(), lines.end(), "-e#2:1:1  # QEL_LCD_WriteValue(0xF, 16, 3)");
+  ASSERT_NE(call, lines.end()) << r.out;
+  const std::vector<std::string> expected = {
+      "-e#2:1:1  # QEL_LCD_WriteValue(0xF, 16, 3)",
+      "-e#2:1:1  B3        page start 3",
+      "-e#2:1:1  01        lower column start nibble 0x01",
+      "-e#2:1:1  10        upper column start nibble 0x00",
+      "-e#2:1:1  128 data bytes, page 3, columns 1-127 then 1 (column wrapped)",
+      "-e#2:1:1  B3        page start 3",
+      "-e#2:1:1  10        upper column start nibble 0x00",
+      "-e#2:1:1  01        lower column start nibble 0x01",
+      "-e#2:1:1  6 data bytes, page 3, columns 1-6",
+  };
+  EXPECT_EQ(std::vector<std::string>(call, lines.end()), expected);
+  EXPECT_EQ(lines.front(), "-e#1:1:1  # QEL_LCD_Init()");
+  EXPECT_EQ(lines[1], "-e#1:1:1  AE        display off");
+}
+
+// A capture: lines carry the time of their first clock edge; frames end at a
+// 1 ms idle and at chip-select release.
+TEST_F(ProgramRun, CaptureListingReportAndGif) {
+  file("cap.vcd",
+       capture_vcd({{1000, "C AF"}, {3000000, "D FF"}, {3000800, "D 81"}, {3002000, "release"}, {3003000, "C A7"}}));
+  const Result r =
+      run("--decode cap.vcd --map sclk=sclk,sdin=sdin,dc=dc,cs=cs --commands - --report r.html --gif r.gif");
+  ASSERT_EQ(r.status, 0) << r.err;
+  const std::vector<std::string> expected = {
+      "     0.001060 ms  AF        display on",
+      "     3.000060 ms  2 data bytes, page 0, columns 0-1",
+      "     3.003060 ms  A7        inverse",
+  };
+  EXPECT_EQ(lines_of(r.out), expected);
+  const std::string html = slurp(dir_ / "r.html");
+  EXPECT_NE(html.find("3 bursts, 3 frames"), std::string::npos);
+  EXPECT_NE(html.find("id=\"frame-3\" data-subject=\"3.003060 ms - 3.003760 ms\""), std::string::npos);
+  EXPECT_EQ(slurp(dir_ / "r.gif").substr(0, 6), "GIF89a");
+}
+
+// The demo's report: one frame per call, frame 3 is the third call, nothing is
+// fetched from elsewhere, and it stays well under 1 MB.
+TEST_F(ProgramRun, ReportOfTheDemoIsSelfContained) {
+  const Result r = run("--report r.html --no-term");
+  ASSERT_EQ(r.status, 0) << r.err;
+  const std::string html = slurp(dir_ / "r.html");
+  EXPECT_LT(html.size(), 1000000u);
+  EXPECT_EQ(count_of(html, "<article class=\"frame\" id=\"frame-"), 10u);
+  EXPECT_NE(html.find("id=\"frame-3\" data-subject=\"QEL_LCD_WriteString(&quot;Sensor: ready (OK!)&quot;, "
+                      "QEL_LCD_LINE1);\""),
+            std::string::npos);
+  EXPECT_NE(html.find("content=\"default-src 'none'"), std::string::npos);
+  // Every src and href is inline data or a link within the page.
+  EXPECT_EQ(count_of(html, " src=\"data:image/png;base64,"), 11u);  // the final panel and one per frame
+  for (const char* attribute : {" src=\"", " href=\""}) {
+    for (std::size_t at = html.find(attribute); at != std::string::npos; at = html.find(attribute, at + 1)) {
+      const std::size_t from = at + std::strlen(attribute);
+      const std::string target = html.substr(from, html.find('"', from) - from);
+      EXPECT_TRUE(target.rfind("data:image/png;base64,", 0) == 0 || target.rfind("#frame-", 0) == 0) << target;
+    }
+  }
+  for (const char* fetch : {"http:", "https:", "url(", "@import"}) EXPECT_EQ(count_of(html, fetch), 0u) << fetch;
+  // Start-up: its waveform stops after 64 bytes, and the reset wait is a short break.
+  EXPECT_NE(html.find("Showing the first 64 bytes; 1015 later bytes"), std::string::npos);
+  EXPECT_NE(html.find(">250 ms</text>"), std::string::npos);
+}
+
+// The notes at the top link to the frame of the call they arose in.
+TEST_F(ProgramRun, ReportNotesLinkToTheirFrame) {
+  const Result r = run("-e 'QEL_LCD_Init()' -e 'QEL_LCD_WriteString(\"x\", 8)' --report r.html --no-term");
+  ASSERT_EQ(r.status, 0) << r.err;
+  const std::string html = slurp(dir_ / "r.html");
+  EXPECT_NE(html.find("<li><a href=\"#frame-2\">frame 2</a>: byte 1079: Page command 0xB8 names no page"),
+            std::string::npos);
+  EXPECT_NE(html.find("2 notes"), std::string::npos);
+}
+
+// A run that fails after the outputs were opened leaves the user's files as they
+// were and no temporary file behind.
+TEST_F(ProgramRun, FailedRunKeepsTheUsersFiles) {
+  file("r.html", "keep");
+  file("c.txt", "keep");
+  const Result r = run("-e 'QEL_LCD_Init()' --report r.html --commands c.txt --gif r.gif --png no/such/dir/p.png");
+  EXPECT_EQ(r.status, 2);
+  EXPECT_EQ(slurp(dir_ / "r.html"), "keep");
+  EXPECT_EQ(slurp(dir_ / "c.txt"), "keep");
+  EXPECT_FALSE(fs::exists(dir_ / "r.gif"));
+  std::size_t files = 0;
+  for (const auto& e : fs::directory_iterator(dir_)) files += e.path().filename().string()[0] == '.' ? 1000 : 1;
+  EXPECT_EQ(files, 4u);  // r.html, c.txt, stdout.txt, stderr.txt
+}
+
+}  // namespace
+}  // namespace qel::tool::test

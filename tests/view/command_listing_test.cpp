@@ -1,0 +1,120 @@
+// The command listing, fed by a real controller so that parameter counts and
+// write positions are the emulator's: one line per command, data runs condensed.
+#include "view/command_listing.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "../emulator/controller_feed.h"
+
+namespace qel::view {
+namespace {
+
+using emu::test::cmd;
+using emu::test::dat;
+
+struct Lines : ListingSink {
+  void on_line(const ListingLine& line) override { text.push_back(line.origin + "|" + line.text); }
+  std::vector<std::string> text;
+};
+
+// Sends `bytes` through a running controller and lists them, all from one call.
+struct Listed : emu::ByteListener {
+  explicit Listed(const std::vector<emu::WireByte>& bytes) : controller(emu::test::running_controller()) {
+    controller.set_listener(this);
+    emu::test::send(controller, bytes);
+    listing.finish();
+  }
+  void on_byte(const emu::WireByte& b, std::uint64_t) override {
+    listing.add(b, controller.last_written(), ByteOrigin{"s.qel:1:1", std::nullopt});
+  }
+  void on_note(const emu::Diagnostic&) override {}
+  emu::Controller controller;
+  Lines lines;
+  CommandListing listing{lines};
+};
+
+std::vector<emu::WireByte> data_run(int count) { return std::vector<emu::WireByte>(count, dat(0x55)); }
+
+std::vector<emu::WireByte> join(std::vector<std::vector<emu::WireByte>> parts) {
+  std::vector<emu::WireByte> out;
+  for (auto& p : parts) out.insert(out.end(), p.begin(), p.end());
+  return out;
+}
+
+struct Case {
+  const char* name;
+  std::vector<emu::WireByte> bytes;
+  std::vector<std::string> lines;
+  friend void PrintTo(const Case& c, std::ostream* os) { *os << c.name; }
+};
+
+const Case kCases[] = {
+    {"CommandsWithParametersAndNames",
+     {cmd(0x81), cmd(0xCF), cmd(0xAF), cmd(0x20), cmd(0x00), cmd(0x21), cmd(0x00), cmd(0x7F), cmd(0xB3)},
+     {"s.qel:1:1|81 CF     contrast 0xCF", "s.qel:1:1|AF        display on",
+      "s.qel:1:1|20 00     memory addressing mode 0x00 (horizontal)", "s.qel:1:1|21 00 7F  column range 0-127",
+      "s.qel:1:1|B3        page start 3"}},
+    {"PageModeRunWithinAPage",
+     join({{cmd(0xB2), cmd(0x0A), cmd(0x10)}, data_run(6)}),
+     {"s.qel:1:1|B2        page start 2", "s.qel:1:1|0A        lower column start nibble 0x0A",
+      "s.qel:1:1|10        upper column start nibble 0x00", "s.qel:1:1|6 data bytes, page 2, columns 10-15"}},
+    // Page mode returns to the column start address (4) after column 127.
+    {"PageModeRunThatWraps",
+     join({{cmd(0x04)}, data_run(126)}),
+     {"s.qel:1:1|04        lower column start nibble 0x04",
+      "s.qel:1:1|126 data bytes, page 0, columns 4-127 then 4-5 (column wrapped)"}},
+    {"HorizontalModeRunOverPages",
+     join({{cmd(0x20), cmd(0x00)}, data_run(300)}),
+     {"s.qel:1:1|20 00     memory addressing mode 0x00 (horizontal)",
+      "s.qel:1:1|300 data bytes, pages 0-2, columns 0-127"}},
+    {"ACommandSplitsTwoRuns",
+     join({data_run(2), {cmd(0xE3)}, data_run(1)}),
+     {"s.qel:1:1|2 data bytes, page 0, columns 0-1", "s.qel:1:1|E3        no operation",
+      "s.qel:1:1|1 data byte, page 0, column 2"}},
+    {"DataCutsACommandShort",
+     {cmd(0x21), cmd(0x05), dat(0xFF)},
+     {"s.qel:1:1|21 05     column range (cut short after 1 of 2 parameter bytes; dropped)",
+      "s.qel:1:1|1 data byte, page 0, column 0"}},
+    {"TheEndCutsACommandShort",
+     {cmd(0x81)},
+     {"s.qel:1:1|81        contrast (cut short after 0 of 1 parameter bytes; dropped)"}},
+    {"UnknownAndUndefinedBytes",
+     {cmd(0xFF), cmd(0xB9)},
+     {"s.qel:1:1|FF        unknown command", "s.qel:1:1|B9        page start, undefined (taken as page 1)"}},
+    {"ScrollSetUpTakesSixParameters",
+     {cmd(0x26), cmd(0), cmd(1), cmd(2), cmd(3), cmd(0), cmd(0xFF), cmd(0x2F)},
+     {"s.qel:1:1|26 00 01 02 03 00 FF  horizontal scroll set-up (right) 0x00 0x01 0x02 0x03 0x00 0xFF",
+      "s.qel:1:1|2F        scroll on"}},
+};
+
+class CommandListingCase : public ::testing::TestWithParam<Case> {};
+
+TEST_P(CommandListingCase, ListsWhatTheControllerTook) {
+  EXPECT_EQ(Listed(GetParam().bytes).lines.text, GetParam().lines);
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, CommandListingCase, ::testing::ValuesIn(kCases),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// A flush (the end of a call or burst) splits a run; a heading names the call;
+// capture lines carry the time of their first byte.
+TEST(CommandListing, FlushHeadingsAndCaptureTimes) {
+  Lines lines;
+  CommandListing listing(lines);
+  listing.heading("a.qel:2:1", "QEL_LCD_ClearLine(0);");
+  listing.add(dat(1), emu::RamAddress{0, 5}, ByteOrigin{{}, 1'500'000});
+  listing.add(dat(1), emu::RamAddress{0, 6}, ByteOrigin{{}, 1'600'000});
+  listing.flush();
+  listing.add(dat(1), emu::RamAddress{0, 7}, ByteOrigin{{}, 12'000'000'123});
+  listing.finish();
+  const std::vector<std::string> expected = {"a.qel:2:1|# QEL_LCD_ClearLine(0);",
+                                             "1.500000 ms|2 data bytes, page 0, columns 5-6",
+                                             "12000.000123 ms|1 data byte, page 0, column 7"};
+  EXPECT_EQ(lines.text, expected);
+}
+
+}  // namespace
+}  // namespace qel::view
