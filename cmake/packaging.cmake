@@ -39,5 +39,5 @@ set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_GENERATOR DEB)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION devel)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "libpng-dev, libstdc++6")
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "libpng-dev, libzip4, libstdc++6")  # libzip4: qel-lcd-sim reads and writes sigrok sessions
 include(CPack)

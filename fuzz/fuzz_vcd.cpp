@@ -15,8 +15,8 @@
 
 #include "emulator/controller.h"
 #include "input_text.h"
+#include "trace/capture_replay.h"
 #include "trace/vcd_reader.h"
-#include "trace/vcd_replay.h"
 
 namespace {
 
@@ -24,7 +24,7 @@ using qel::fuzz::rule_broken;
 
 constexpr const char* kFile = "fuzz.vcd";
 
-void expect_sound(const qel::trace::VcdTrace& trace) {
+void expect_sound(const qel::trace::CapturedTrace& trace) {
   std::uint64_t last = 0;
   for (const qel::trace::LineChange& change : trace.changes) {
     if (change.time_ns < last) rule_broken("changes out of time order");
@@ -37,7 +37,7 @@ void expect_sound(const qel::trace::VcdTrace& trace) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::string text(reinterpret_cast<const char*>(data), size);
-  qel::trace::VcdTrace trace;
+  qel::trace::CapturedTrace trace;
   try {
     std::istringstream in(text);
     trace = qel::trace::read_vcd(in, kFile);

@@ -10,7 +10,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-scripts/need-packages.sh clang libclang-rt-14-dev cmake make pkg-config libpng-dev libgif-dev
+scripts/need-packages.sh clang libclang-rt-14-dev cmake make pkg-config libpng-dev libgif-dev libzip-dev
 
 harnesses=(calls script vcd signal_map)
 seconds=${QEL_FUZZ_SECONDS:-20}

@@ -7,7 +7,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
 
-scripts/need-packages.sh cmake make g++ pkg-config libgtest-dev libpng-dev libgif-dev libcli11-dev dpkg
+scripts/need-packages.sh cmake make g++ pkg-config libgtest-dev libpng-dev libgif-dev libcli11-dev libzip-dev dpkg
 work=$(mktemp -d "${TMPDIR:-/tmp}/qel-package.XXXXXX")
 trap 'rm -rf "$work"' EXIT
 fail() { echo "test-package: $*" >&2; exit 1; }

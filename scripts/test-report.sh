@@ -12,7 +12,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-scripts/need-packages.sh chromium cmake make g++ pkg-config libpng-dev libgif-dev libcli11-dev libgtest-dev
+scripts/need-packages.sh chromium cmake make g++ pkg-config libpng-dev libgif-dev libcli11-dev libgtest-dev libzip-dev
 cmake --preset host >/dev/null
 cmake --build --preset host -j 2 --target qel-lcd-sim panel_probe >/dev/null
 

@@ -2,6 +2,7 @@
 #include "trace/signal_map.h"
 
 #include <algorithm>
+#include <stdexcept>
 
 #include "emulator/message_text.h"
 
@@ -19,7 +20,11 @@ std::string_view trim(std::string_view s) {
 
 }  // namespace
 
-std::string_view role_name(emu::Line line) { return kRoleNames[static_cast<std::size_t>(line)]; }
+std::string_view role_name(emu::Line line, bool i2c) {
+  if (i2c && line == emu::Line::Clock) return "scl";
+  if (i2c && line == emu::Line::Data) return "sda";
+  return kRoleNames[static_cast<std::size_t>(line)];
+}
 
 std::optional<emu::Line> role_of_name(std::string_view role) {
   if (role == "scl") return emu::Line::Clock;
@@ -30,20 +35,8 @@ std::optional<emu::Line> role_of_name(std::string_view role) {
   return std::nullopt;
 }
 
-// 3-wire serial carries D/C# in each transfer and I2C in its control bytes.
-bool role_is_optional(emu::Line line, emu::Bus bus) {
-  if (line == emu::Line::DataCommand) return bus != emu::Bus::Spi4;
-  return line == emu::Line::Reset || line == emu::Line::ChipSelect;
-}
-
-SignalMap default_signal_map() {
-  SignalMap map;
-  for (std::size_t i = 0; i < kRoleNames.size(); ++i) map.name[i] = std::string(kRoleNames[i]);
-  return map;
-}
-
 SignalMap parse_signal_map(std::string_view text) {
-  SignalMap map = default_signal_map();
+  SignalMap map;
   std::size_t start = 0;
   while (start <= text.size()) {
     const auto comma = std::min(text.find(',', start), text.size());
@@ -57,15 +50,19 @@ SignalMap parse_signal_map(std::string_view text) {
     start = comma + 1;
 
     const auto equals = item.find('=');
-    const auto role = equals == std::string_view::npos ? std::nullopt : role_of_name(trim(item.substr(0, equals)));
+    const std::string_view role_text = equals == std::string_view::npos ? item : trim(item.substr(0, equals));
+    const auto role = equals == std::string_view::npos ? std::nullopt : role_of_name(role_text);
     const auto name = equals == std::string_view::npos ? std::string_view{} : trim(item.substr(equals + 1));
-    if (!role || name.empty()) {
-      refuse("expected role=name with a role of sclk, sdin, dc, res_n, cs, scl or sda.");
-    }
+    if (!role || name.empty()) refuse("expected role=name with a role of sclk, sdin, dc, res_n, cs, scl or sda.");
     const auto index = static_cast<std::size_t>(*role);
-    if (map.named[index]) {
-      refuse("role '" + std::string(role_name(*role)) + "' is mapped twice.");
+    if (map.named[index]) refuse("the " + std::string(role_name(*role)) + " line is mapped twice.");
+    for (std::size_t other = 0; other < map.name.size(); ++other) {
+      if (map.named[other] && map.name[other] == name) {
+        refuse("signal " + emu::quoted_excerpt(name) + " is already mapped to " +
+               std::string(role_name(static_cast<emu::Line>(other))) + ".");
+      }
     }
+    if (role_text == "scl" || role_text == "sda") map.i2c_roles = true;
     map.name[index] = std::string(name);
     map.named[index] = true;
   }

@@ -1,7 +1,8 @@
 // Which signal of a captured trace plays which role on the controller's serial
-// input: sclk, sdin and dc are required (dc only on 4-wire serial), res_n and cs
-// optional; on I2C scl and sda name the clock and data lines. Parsed from a
-// "role=name,role=name" list such as "sclk=D0,sdin=D1,dc=D2".
+// input, as the user gives it: "role=name,role=name" such as
+// "sclk=D0,sdin=D1,dc=D2". Roles: sclk, sdin, dc, res_n and cs, and for I2C scl
+// (the clock line) and sda (the data line). Roles left out are found from the
+// capture's channel names (see channel_roles.h).
 #pragma once
 
 #include <array>
@@ -17,26 +18,23 @@
 namespace qel::trace {
 
 struct SignalMap {
-  // Signal name for each line, indexed by Line. Unnamed roles use the role name.
+  // Signal name for each line, indexed by Line; empty for a role the user left out.
   std::array<std::string, emu::kLineCount> name;
-  // Whether the user named the signal: a named signal must be in the trace even
-  // when its role is optional.
+  // Whether the user named the signal; a named signal must be in the trace.
   std::array<bool, emu::kLineCount> named{};
-  // The bus the trace is read for, which decides the roles it needs.
-  emu::Bus bus = emu::Bus::Spi4;
+  bool i2c_roles = false;  // scl or sda was given: the trace is I2C
+  // The bus the user chose; without it the bus follows from the roles (scl and
+  // sda mean I2C) and a missing dc line is an error.
+  std::optional<emu::Bus> bus;
 
   const std::string& name_of(emu::Line line) const { return name[static_cast<std::size_t>(line)]; }
   bool is_named(emu::Line line) const { return named[static_cast<std::size_t>(line)]; }
 };
 
-// The role's name in maps and traces: "sclk", "sdin", "dc", "res_n" or "cs".
-std::string_view role_name(emu::Line line);
+// The role's name in maps and messages: "sclk", "sdin", "dc", "res_n" or "cs";
+// with `i2c`, "scl" and "sda" for the clock and data lines.
+std::string_view role_name(emu::Line line, bool i2c = false);
 std::optional<emu::Line> role_of_name(std::string_view role);
-// A trace on `bus` can do without these lines; the others must be present.
-bool role_is_optional(emu::Line line, emu::Bus bus = emu::Bus::Spi4);
-
-// Every role mapped to the signal of the same name.
-SignalMap default_signal_map();
 
 // A bad item in a signal mapping, located by the column (from 1) where it starts.
 class SignalMapError : public std::runtime_error {
@@ -48,8 +46,9 @@ class SignalMapError : public std::runtime_error {
   std::size_t column_;
 };
 
-// Parses "role=name,..." over the defaults. Throws SignalMapError quoting the bad
-// item and its column for an unknown role, a missing name or a role given twice.
+// Parses "role=name,...". Throws SignalMapError quoting the bad item and its
+// column for an unknown role, a missing name, a role given twice or one signal
+// given two roles.
 SignalMap parse_signal_map(std::string_view text);
 
 }  // namespace qel::trace

@@ -1,26 +1,31 @@
 // IEEE 1364 value change dump reader: declarations, signal binding, value changes.
 #include "trace/vcd_reader.h"
 
-#include <cerrno>
-#include <cstring>
-#include <fstream>
+#include <array>
 #include <limits>
-#include <optional>
 #include <stdexcept>
+#include <string_view>
 #include <unordered_map>
+#include <vector>
+
+#include "emulator/message_text.h"
+#include "trace/channel_roles.h"
+#include "trace/line_reader.h"
 
 namespace qel::trace {
 namespace {
 
+// A word of the file. Its text points into the tokenizer's line buffer and
+// stays valid only until the next token is taken.
 struct Token {
-  std::string text;
-  int line = 0;
+  std::string_view text;
+  std::uint64_t line = 0;
 };
 
 // Whitespace-separated words with the line each one is on.
 class Tokenizer {
  public:
-  explicit Tokenizer(std::istream& in) : in_(in) {}
+  Tokenizer(std::istream& in, const std::string& file) : lines_(in, file) {}
 
   std::optional<Token> next() {
     while (true) {
@@ -28,24 +33,37 @@ class Tokenizer {
       if (pos_ < text_.size()) {
         const std::size_t start = pos_;
         while (pos_ < text_.size() && !is_space(text_[pos_])) ++pos_;
-        return Token{text_.substr(start, pos_ - start), line_};
+        if (drop_cut_word && lines_.last_line_open() && pos_ == text_.size()) {
+          // The file stops in this word: it may be cut, so it is left out.
+          cut_word_ = std::string(text_.substr(start));
+          continue;
+        }
+        return Token{text_.substr(start, pos_ - start), lines_.line_number()};
       }
-      if (!std::getline(in_, text_)) return std::nullopt;
-      ++line_;
+      const auto line = lines_.next();
+      if (!line) return std::nullopt;
+      text_ = *line;
       pos_ = 0;
     }
   }
 
   // The line last read; an empty file is reported at line 1, where its end is.
-  int line() const { return line_ == 0 ? 1 : line_; }
+  std::uint64_t line() const { return lines_.line_number() == 0 ? 1 : lines_.line_number(); }
+  // Leave out the word the file stops in (set for value changes, where a cut
+  // word would read as a wrong value or time).
+  bool drop_cut_word = false;
+  // The file's last line has no line end: the file stops mid-line.
+  bool last_line_open() const { return lines_.last_line_open() && !text_.empty(); }
+  // The word the file stops in, left out.
+  const std::string& cut_word() const { return cut_word_; }
 
  private:
   static bool is_space(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f'; }
 
-  std::istream& in_;
-  std::string text_;
+  LineReader lines_;
+  std::string_view text_;
   std::size_t pos_ = 0;
-  int line_ = 0;
+  std::string cut_word_;
 };
 
 // Converts file time units to nanoseconds: multiply, or divide for sub-ns units.
@@ -74,6 +92,8 @@ std::optional<Timescale> timescale_of(const std::string& number, const std::stri
 
 bool is_keyword(const Token& t) { return !t.text.empty() && t.text[0] == '$'; }
 
+std::string quoted(std::string_view s) { return emu::quoted_excerpt(s); }
+
 struct Var {
   std::string name;  // reference as declared
   std::string path;  // scopes and name joined with '.'
@@ -83,20 +103,28 @@ struct Var {
 
 class Parser {
  public:
-  Parser(std::istream& in, const std::string& file, const SignalMap& map) : tokens_(in), file_(file), map_(map) {}
+  Parser(std::istream& in, const std::string& file, const std::optional<SignalMap>& map, LineSink& sink)
+      : tokens_(in, file), file_(file), map_(map), sink_(sink) {}
 
-  VcdTrace run() {
+  void run() {
     parse_declarations();
     parse_changes();
-    return std::move(trace_);
+    if (!begun_) begin();
+    if (tokens_.last_line_open()) {
+      sink_.note(file_ + ":" + std::to_string(tokens_.line()) +
+                 ": the file is cut short: its last line stops without a line end" +
+                 (tokens_.cut_word().empty() ? std::string(".")
+                                             : ", and its last word " + quoted(tokens_.cut_word()) + " is left out."));
+    }
+    sink_.end();
   }
 
  private:
-  [[noreturn]] void fail(int line, const std::string& what) const {
+  using RoleList = std::vector<emu::Line>;
+
+  [[noreturn]] void fail(std::uint64_t line, const std::string& what) const {
     throw std::runtime_error(file_ + ":" + std::to_string(line) + ": " + what + ".");
   }
-
-  static std::string quoted(const std::string& s) { return "'" + s + "'"; }
 
   // The next token; the end of the file is an error saying what was wanted.
   Token need(const std::string& expected) {
@@ -124,10 +152,10 @@ class Parser {
       if (!t) fail(tokens_.line(), "expected '$enddefinitions', got the end of the file");
       if (!is_keyword(*t)) fail(t->line, "expected a declaration keyword, got " + quoted(t->text));
       if (t->text == "$timescale") {
-        parse_timescale();
+        parse_timescale(t->line);
       } else if (t->text == "$scope") {
-        const std::string kind = need("a scope type").text;
-        const std::string name = need("a scope name").text;
+        const std::string kind(need("a scope type").text);
+        const std::string name(need("a scope name").text);
         need_end("'$scope " + kind + ' ' + name + '\'');
         scopes_.push_back(name);
       } else if (t->text == "$upscope") {
@@ -137,8 +165,9 @@ class Parser {
       } else if (t->text == "$var") {
         parse_var();
       } else if (t->text == "$enddefinitions") {
+        const std::uint64_t line = t->line;
         need_end("'$enddefinitions'");
-        bind_signals(t->line);
+        bind_signals(line);
         return;
       } else if (t->text == "$end") {
         fail(t->line, "got '$end' without an open declaration");
@@ -148,38 +177,45 @@ class Parser {
     }
   }
 
-  void parse_timescale() {
+  void parse_timescale(std::uint64_t keyword_line) {
+    if (timescale_line_ != 0) {
+      fail(keyword_line, "got a second '$timescale'; the first is on line " + std::to_string(timescale_line_));
+    }
+    timescale_line_ = keyword_line;
     const Token first = need("a timescale");
-    std::string number = first.text;
+    const std::uint64_t line = first.line;
+    std::string number(first.text);
     std::string unit;
-    const auto digits = first.text.find_first_not_of("0123456789");
+    const auto digits = number.find_first_not_of("0123456789");
     if (digits != std::string::npos && digits > 0) {
-      number = first.text.substr(0, digits);
-      unit = first.text.substr(digits);
+      unit = number.substr(digits);
+      number.resize(digits);
     } else {
-      unit = need("a time unit after " + quoted(first.text)).text;
+      unit = std::string(need("a time unit after " + quoted(number)).text);
     }
     const auto scale = timescale_of(number, unit);
     if (!scale) {
-      fail(first.line, "expected a timescale of 1, 10 or 100 and a unit of s, ms, us, ns, ps or fs, got " +
-                           quoted(number + " " + unit));
+      fail(line, "expected a timescale of 1, 10 or 100 and a unit of s, ms, us, ns, ps or fs, got " +
+                     quoted(number + " " + unit));
     }
     scale_ = *scale;
     need_end("'$timescale'");
   }
 
   void parse_var() {
-    const std::string kind = need("a variable type").text;
-    const Token size = need("a variable size");
-    const std::string code = need("an identifier code").text;
-    if (size.text.empty() || size.text.size() > 9 || size.text.find_first_not_of("0123456789") != std::string::npos ||
-        std::stoul(size.text) == 0) {
-      fail(size.line, "expected a variable size of 1 or more, got " + quoted(size.text));
+    const std::string kind(need("a variable type").text);
+    const Token size_token = need("a variable size");
+    const std::string size(size_token.text);
+    const std::uint64_t size_line = size_token.line;
+    const std::string code(need("an identifier code").text);
+    if (size.empty() || size.size() > 9 || size.find_first_not_of("0123456789") != std::string::npos ||
+        std::stoul(size) == 0) {
+      fail(size_line, "expected a variable size of 1 or more, got " + quoted(size));
     }
     // The reference runs to $end; a trailing bit select such as [3] is dropped.
     std::vector<std::string> words;
     for (Token t = need("a variable name"); t.text != "$end"; t = need("'$end' after '$var'")) {
-      words.push_back(t.text);
+      words.emplace_back(t.text);
     }
     if (words.size() > 1 && words.back().front() == '[') words.pop_back();
     if (words.empty()) fail(tokens_.line(), "expected a variable name after " + quoted(code) + ", got '$end'");
@@ -188,57 +224,62 @@ class Parser {
     for (const auto& s : scopes_) v.path += s + ".";
     v.path += v.name;
     v.code = code;
-    v.width = static_cast<unsigned>(std::stoul(size.text));
-    roles_of_code_.try_emplace(code);
+    v.width = static_cast<unsigned>(std::stoul(size));
+    roles_slot(code);
     vars_.push_back(std::move(v));
   }
 
-  // The variable the map names for `role`, by name or full path; nullptr if none.
-  const Var* find_var(emu::Line role, int line) const {
-    const std::string& wanted = map_.name_of(role);
-    const Var* found = nullptr;
-    for (const Var& v : vars_) {
-      if (v.name != wanted && v.path != wanted) continue;
-      if (found != nullptr && found->code != v.code) {
-        fail(line, "signal " + quoted(wanted) + " for " + std::string(role_name(role)) +
-                       " is ambiguous: " + quoted(found->path) + " or " + quoted(v.path));
-      }
-      found = &v;
+  // The role list of an identifier code, made on first use. One-character codes
+  // (the common case) sit in a table; longer ones in a map.
+  RoleList& roles_slot(std::string_view code) {
+    if (code.size() == 1) {
+      auto& slot = short_codes_[static_cast<unsigned char>(code[0])];
+      if (!slot) slot.emplace();
+      return *slot;
     }
-    return found;
+    return long_codes_[std::string(code)];
+  }
+
+  const RoleList* roles_of(std::string_view code) const {
+    if (code.size() == 1) {
+      const auto& slot = short_codes_[static_cast<unsigned char>(code[0])];
+      return slot ? &*slot : nullptr;
+    }
+    const auto it = long_codes_.find(std::string(code));
+    return it == long_codes_.end() ? nullptr : &it->second;
   }
 
   // Finds the signal of each role; reports missing and unusable ones.
-  void bind_signals(int line) {
-    std::string missing;
+  void bind_signals(std::uint64_t line) {
+    std::vector<Channel> channels;
+    for (const Var& v : vars_) channels.push_back(Channel{v.name, v.path, v.code});
+    RoleBinding binding;
+    try {
+      binding = bind_roles(channels, map_);
+    } catch (const std::runtime_error& e) {
+      fail(line, e.what());
+    }
     for (int i = 0; i < emu::kLineCount; ++i) {
-      const auto role = static_cast<emu::Line>(i);
-      const std::string& wanted = map_.name_of(role);
-      const Var* found = find_var(role, line);
-      if (found == nullptr) {
-        if (!role_is_optional(role, map_.bus) || map_.is_named(role)) {
-          missing += (missing.empty() ? "" : ", ") + quoted(wanted) + " (" + std::string(role_name(role)) + ")";
-        }
-        continue;
+      const auto& index = binding.channel[static_cast<std::size_t>(i)];
+      if (!index) continue;
+      const Var& v = vars_[*index];
+      if (v.width != 1) {
+        fail(line, "signal " + quoted(v.path) + " for " + std::string(role_name(static_cast<emu::Line>(i))) + " is " +
+                       std::to_string(v.width) + " bits wide; expected a 1-bit signal");
       }
-      if (found->width != 1) {
-        fail(line, "signal " + quoted(found->path) + " for " + std::string(role_name(role)) + " is " +
-                       std::to_string(found->width) + " bits wide; expected a 1-bit signal");
-      }
-      roles_of_code_[found->code].push_back(role);
-      trace_.present[static_cast<std::size_t>(i)] = true;
+      roles_slot(v.code).push_back(static_cast<emu::Line>(i));
+      start_.present[static_cast<std::size_t>(i)] = true;
     }
-    if (!missing.empty()) {
-      std::string declared;
-      for (const Var& v : vars_) declared += (declared.empty() ? "" : ", ") + quoted(v.path);
-      fail(line, "no signal " + missing + " in the file; it declares " + (declared.empty() ? "none" : declared));
-    }
+    start_.bus = binding.bus;
+    start_.mapping = binding.mapping;
+    start_.mapped_automatically = binding.automatic;
   }
 
   // ---- value changes ----
 
   void parse_changes() {
-    std::optional<Token> block;  // open $dumpvars, $dumpall, $dumpon or $dumpoff
+    tokens_.drop_cut_word = true;
+    std::optional<std::pair<std::string, std::uint64_t>> block;  // open $dumpvars, $dumpall, $dumpon or $dumpoff
     while (const auto t = tokens_.next()) {
       const char c = t->text[0];
       if (c == '#') {
@@ -246,89 +287,120 @@ class Parser {
       } else if (c == '0' || c == '1' || c == 'x' || c == 'X' || c == 'z' || c == 'Z') {
         change(*t, t->text.substr(1), c);
       } else if (c == 'b' || c == 'B' || c == 'r' || c == 'R') {
-        const Token code = need("an identifier code after " + quoted(t->text));
         const bool one_digit = (c == 'b' || c == 'B') && t->text.size() == 2;
-        change(code, code.text, one_digit ? t->text[1] : 'x');
+        const char v = one_digit ? t->text[1] : 'x';
+        const std::string value(t->text);
+        const auto code = tokens_.next();
+        if (!code) {
+          cut_short("after the value " + quoted(value));
+          return;
+        }
+        change(*code, code->text, v);
       } else if (t->text == "$dumpvars" || t->text == "$dumpall" || t->text == "$dumpon" || t->text == "$dumpoff") {
-        if (block) fail(t->line, "expected '$end' to close " + quoted(block->text) + ", got " + quoted(t->text));
-        block = t;
+        if (block) fail(t->line, "expected '$end' to close " + quoted(block->first) + ", got " + quoted(t->text));
+        block.emplace(std::string(t->text), t->line);
       } else if (t->text == "$end" && block) {
         block.reset();
       } else if (t->text == "$comment") {
-        skip_block(*t);
+        const std::uint64_t from = t->line;
+        while (true) {
+          const auto w = tokens_.next();
+          if (!w) {
+            cut_short("inside '$comment' from line " + std::to_string(from));
+            return;
+          }
+          if (w->text == "$end") break;
+        }
       } else if (is_keyword(*t)) {
         fail(t->line, "got " + quoted(t->text) + " after '$enddefinitions'");
       } else {
         fail(t->line, "expected a time or a value change, got " + quoted(t->text));
       }
     }
-    if (block) {
-      fail(tokens_.line(), "expected '$end' to close " + quoted(block->text) + " from line " +
-                               std::to_string(block->line) + ", got the end of the file");
-    }
+    if (block) cut_short("inside " + quoted(block->first) + " from line " + std::to_string(block->second));
+  }
+
+  void cut_short(const std::string& where) {
+    if (!begun_) begin();
+    sink_.note(file_ + ":" + std::to_string(tokens_.line()) + ": the file is cut short " + where + ".");
   }
 
   void set_time(const Token& t) {
-    const std::string digits = t.text.substr(1);
-    if (digits.empty() || digits.size() > 19 || digits.find_first_not_of("0123456789") != std::string::npos) {
+    const std::string_view digits = t.text.substr(1);
+    if (digits.empty() || digits.find_first_not_of("0123456789") != std::string_view::npos) {
       fail(t.line, "expected a time after '#', got " + quoted(t.text));
     }
-    const std::uint64_t raw = std::stoull(digits);
-    if (raw < raw_time_)
-      fail(t.line, "time " + quoted(t.text) + " is before the previous time '#" + std::to_string(raw_time_) + "'");
-    if (raw > std::numeric_limits<std::uint64_t>::max() / scale_.multiply) {
-      fail(t.line, "time " + quoted(t.text) + " is too large to count in nanoseconds");
+    const std::uint64_t max = std::numeric_limits<std::uint64_t>::max();
+    std::uint64_t raw = 0;
+    for (const char d : digits) {
+      const auto digit = static_cast<std::uint64_t>(d - '0');
+      if (raw > (max - digit) / 10)
+        fail(t.line, "time " + quoted(t.text) + " is too large; times up to 64 bits are read");
+      raw = raw * 10 + digit;
     }
-    if (seen_time_ && raw > raw_time_) at_start_ = false;
+    if (raw < raw_time_) {
+      fail(t.line, "time " + quoted(t.text) + " is before the previous time '#" + std::to_string(raw_time_) + "'");
+    }
+    if (raw > max / scale_.multiply) fail(t.line, "time " + quoted(t.text) + " is too large to count in nanoseconds");
+    if (seen_time_ && raw > raw_time_ && !begun_) begin();
+    if (!seen_time_) start_.time_ns = raw * scale_.multiply / scale_.divide;
     seen_time_ = true;
     raw_time_ = raw;
     time_ns_ = raw * scale_.multiply / scale_.divide;
   }
 
+  void begin() {
+    begun_ = true;
+    sink_.begin(start_);
+  }
+
   // Applies value v ('0', '1'; anything else leaves the level) to the code's roles.
-  void change(const Token& at, const std::string& code, char v) {
+  void change(const Token& at, std::string_view code, char v) {
     if (code.empty()) fail(at.line, "expected an identifier code after " + quoted(at.text));
-    const auto it = roles_of_code_.find(code);
-    if (it == roles_of_code_.end()) fail(at.line, "got undeclared identifier code " + quoted(code));
+    const RoleList* roles = roles_of(code);
+    if (roles == nullptr) fail(at.line, "got undeclared identifier code " + quoted(code));
     if (v != '0' && v != '1') return;
     const bool level = v == '1';
-    for (const emu::Line role : it->second) {
+    for (const emu::Line role : *roles) {
       auto& known = level_[static_cast<std::size_t>(role)];
       if (known == level) continue;
       known = level;
-      if (at_start_) {
-        trace_.initial[static_cast<std::size_t>(role)] = level;
+      if (!begun_) {
+        start_.initial[static_cast<std::size_t>(role)] = level;
       } else {
-        trace_.changes.push_back(LineChange{time_ns_, role, level});
+        sink_.change(LineChange{time_ns_, role, level});
       }
     }
   }
 
   Tokenizer tokens_;
   const std::string& file_;
-  const SignalMap& map_;
+  const std::optional<SignalMap>& map_;
+  LineSink& sink_;
   Timescale scale_;
+  std::uint64_t timescale_line_ = 0;
   std::vector<std::string> scopes_;
   std::vector<Var> vars_;
-  std::unordered_map<std::string, std::vector<emu::Line>> roles_of_code_;  // every declared code
+  std::array<std::optional<RoleList>, 256> short_codes_;
+  std::unordered_map<std::string, RoleList> long_codes_;
   std::array<std::optional<bool>, emu::kLineCount> level_;
   std::uint64_t raw_time_ = 0;
   std::uint64_t time_ns_ = 0;
   bool seen_time_ = false;
-  bool at_start_ = true;  // still at the trace's first time
-  VcdTrace trace_;
+  bool begun_ = false;  // past the trace's first time: the sink has the start
+  CaptureStart start_;
 };
 
 }  // namespace
 
-VcdTrace read_vcd(std::istream& in, const std::string& file_name, const SignalMap& map) {
-  return Parser(in, file_name, map).run();
+void read_vcd(std::istream& in, const std::string& file_name, const std::optional<SignalMap>& map, LineSink& sink) {
+  Parser(in, file_name, map, sink).run();
 }
 
-VcdTrace read_vcd_file(const std::string& path, const SignalMap& map) {
-  std::ifstream in(path);
-  if (!in) throw std::runtime_error("Cannot open VCD file '" + path + "': " + std::strerror(errno) + ".");
-  return read_vcd(in, path, map);
+CapturedTrace read_vcd(std::istream& in, const std::string& file_name, const std::optional<SignalMap>& map) {
+  TraceCollector collector;
+  read_vcd(in, file_name, map, collector);
+  return std::move(collector.trace);
 }
 
 }  // namespace qel::trace

@@ -7,8 +7,8 @@
 
 #include "emulator/controller.h"
 #include "kit_fixture.h"
+#include "trace/capture_replay.h"
 #include "trace/vcd_reader.h"
-#include "trace/vcd_replay.h"
 #include "view/text_readback.h"
 
 namespace qel::kit_test {
@@ -87,7 +87,8 @@ TEST_F(Recording, WaveformReplaysToTheSamePanel) {
   const std::string path = scratch("run.vcd");
   ASSERT_EQ(qel_panel_write_vcd(path.c_str()), 0) << qel_panel_error();
   emu::Controller replayed;
-  trace::replay(trace::read_vcd_file(path), replayed);
+  std::ifstream in(path, std::ios::binary);
+  trace::replay(trace::read_vcd(in, path), replayed);
   EXPECT_EQ(view::line_text(replayed, 2), "T= 25");
   EXPECT_EQ(view::line_text(replayed, 2), line(2));
 }

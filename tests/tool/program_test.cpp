@@ -114,7 +114,7 @@ struct StatusCase {
 const StatusCase kStatus[] = {
     {"--script bad.qel", 2, "bad.qel:2:19: Value '256' is out of range for the line of QEL_LCD_ClearLine; expected"},
     {"--script missing.qel", 2, "Cannot open script file 'missing.qel': No such file or directory."},
-    {"--decode missing.vcd", 2, "Cannot open VCD file 'missing.vcd': No such file or directory."},
+    {"--decode missing.vcd", 2, "Cannot open capture file 'missing.vcd': No such file or directory."},
     {"-e 'QEL_LCD_Init(' --no-term", 2, "-e#1:1:14: Unexpected end of script"},
     {"--rotate 90", 2, "--rotate"},
     {"--bytes - --vcd -", 2, "Cannot write both the byte log and the VCD file to standard output"},
@@ -145,7 +145,7 @@ const StatusCase kStatus[] = {
     {"--decode v.vcd --map ''", 2, "--map: the value is empty"},
     {"--script .", 2, "Cannot read script file '.': it is a folder; expected a file."},
     {"--decode .", 2, "Cannot read capture '.': it is a folder"},
-    {"--decode bad.qel --vcd out.vcd", 2, "--vcd excludes --decode"},
+    {"--decode bad.qel", 2, "Cannot read capture 'bad.qel': expected a VCD file"},
     {"--script bad.qel --png .", 2, "Cannot write PNG file '.': it is a folder."},
 };
 
@@ -361,8 +361,12 @@ TEST_F(Program, ThreeWireAndI2cCapturesDecodeToTheSameBytes) {
   EXPECT_EQ(two.status, 0) << two.err;
   EXPECT_EQ(two.out, four.out);
   EXPECT_EQ(two.err, "note: i2c.vcd: byte 5: 1 transfer to another address (0x50) was ignored.\n");
-  // Without --bus the 3-wire capture lacks its data/command line.
+  // Without --bus the 3-wire capture lacks its data/command line; SCL and SDA
+  // channels make the I2C capture I2C without --bus or --map.
   EXPECT_EQ(run("--decode spi3.vcd --bytes -").status, 2);
+  const Result found = run("--decode i2c.vcd --bytes -");
+  EXPECT_EQ(found.out, four.out);
+  EXPECT_EQ(found.err.rfind("Signal map found from the channel names: scl=SCL,sda=SDA (I2C).\n", 0), 0u) << found.err;
 }
 
 // Without a script the demo runs, panel.png appears and the panel is drawn.

@@ -10,7 +10,8 @@
 #include "emulator/controller.h"
 #include "emulator/pin_fanout.h"
 #include "module_fixture.h"
-#include "trace/vcd_replay.h"
+#include "trace/capture_replay.h"
+#include "trace/vcd_reader.h"
 #include "trace/vcd_writer.h"
 
 namespace qel::test {
@@ -38,7 +39,7 @@ class VcdRoundTripTest : public ModuleTest {
     return vcd.str();
   }
 
-  static trace::VcdTrace read(const std::string& vcd, const trace::SignalMap& map = trace::default_signal_map()) {
+  static trace::CapturedTrace read(const std::string& vcd, const std::optional<trace::SignalMap>& map = {}) {
     std::istringstream in(vcd);
     return trace::read_vcd(in, "capture.vcd", map);
   }
@@ -58,12 +59,11 @@ TEST_F(VcdRoundTripTest, ReplayGivesTheSameBytesAndPicture) {
   }
   const struct {
     const std::string& vcd;
-    trace::SignalMap map;
+    std::optional<trace::SignalMap> map;
     bool has_reset;
-  } cases[] = {{written, trace::default_signal_map(), true},
-               {renamed, trace::parse_signal_map("sclk=D0,sdin=D1,dc=D2"), false}};
+  } cases[] = {{written, std::nullopt, true}, {renamed, trace::parse_signal_map("sclk=D0,sdin=D1,dc=D2"), false}};
   for (const auto& c : cases) {
-    const trace::VcdTrace trace = read(c.vcd, c.map);
+    const trace::CapturedTrace trace = read(c.vcd, c.map);
     EXPECT_EQ(trace.has(Line::Reset), c.has_reset);
     for (const bool reset_released : {false, true}) {
       emu::Controller replayed(emu::ControllerOptions{false, emu::ColumnWrap::Start, reset_released});
@@ -88,7 +88,7 @@ TEST_F(VcdRoundTripTest, StartLevelsAndResetPulseInNominalTime) {
     SCOPED_TRACE(c.ns_per_write);
     fresh_module();
     const auto trace = read(record(c.ns_per_write));
-    EXPECT_TRUE((trace.initial == std::array<std::optional<bool>, emu::kLineCount>{high, low, low, low, {}}));
+    EXPECT_TRUE((trace.start.initial == std::array<std::optional<bool>, emu::kLineCount>{high, low, low, low, {}}));
     ASSERT_GE(trace.changes.size(), 2u);
     EXPECT_TRUE((trace.changes[0] == LineChange{c.reset_release_ns, Line::Reset, true}));
     EXPECT_TRUE((trace.changes[1] == LineChange{c.first_clock_low_ns, Line::Clock, false}));

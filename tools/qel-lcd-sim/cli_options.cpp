@@ -19,6 +19,7 @@ constexpr const char* kExamples = R"help(Examples:
   qel-lcd-sim --script fw.qel --vcd fw.vcd --stats --pin-write-ns 62
   qel-lcd-sim --decode capture.vcd --map sclk=D0,sdin=D1,dc=D2,res_n=D3 --png capture.png
   qel-lcd-sim --decode board.vcd --bus i2c --map scl=SCL,sda=SDA --bytes -
+  qel-lcd-sim --decode pulseview.sr --stats --bytes bytes.txt     channels named CLK, MOSI, DC...
   qel-lcd-sim --script examples/build-up.qel --report run.html --gif run.gif --commands -
 
 Scripts hold the module's own calls in C syntax, one or more per line, e.g.
@@ -58,11 +59,16 @@ CommandLine parse_command_line(int argc, char** argv) {
   term_opt->excludes(ascii_opt)->excludes(no_term_opt);
   ascii_opt->excludes(no_term_opt);
 
-  auto* vcd = app.add_option("--vcd", o.vcd_path, "Write the pin waveform as a VCD file ('-': standard output)")
-                  ->option_text("FILE");
+  app.add_option("--vcd", o.vcd_path,
+                 "Write the pin waveform as a VCD file (decode: the mapped lines; '-': standard output)")
+      ->option_text("FILE");
+  auto* sr = app.add_option("--sr", o.sr_path, "Write the pin waveform as a sigrok session (PulseView, sigrok-cli)")
+                 ->option_text("FILE");
   app.add_option("--bytes", o.bytes_path, "Write the byte log: '# call' lines, then 'C AE' / 'D 00' ('-': stdout)")
       ->option_text("FILE");
-  app.add_flag("--stats", o.stats, "Print bytes, pin writes, delay and wire time per call and in total");
+  app.add_flag("--stats", o.stats,
+               "Print bytes, pin writes, delay and wire time per call and in total (decoding: the capture's span, "
+               "bytes, clock rate and longest gap)");
   auto* frames = app.add_option("--frames", o.frames_dir, "Write frame_NNNN.png into this folder after every call")
                      ->option_text("DIR");
   app.add_option("--commands", o.commands_path,
@@ -71,13 +77,15 @@ CommandLine parse_command_line(int argc, char** argv) {
   app.add_option("--report", o.report_path, "Write a self-contained HTML report of the run, frame by frame")
       ->option_text("FILE.html");
   app.add_option("--gif", o.gif_path, "Write an animated GIF of the frames (scaled as --scale)")->option_text("FILE");
-  auto* decode = app.add_option("--decode", o.decode_path, "Replay a captured VCD file instead of running calls")
-                     ->option_text("FILE.vcd");
+  auto* decode = app.add_option("--decode", o.decode_path,
+                                "Decode a capture (VCD, sigrok .sr, Saleae CSV) instead of running calls")
+                     ->option_text("FILE");
   app.add_option("--map", o.signal_map,
-                 "Signal names in the capture, e.g. sclk=D0,sdin=D1,dc=D2,res_n=D3,cs=D4 (I2C: scl=D0,sda=D1)")
+                 "Signal names in the capture, e.g. sclk=D0,sdin=D1,dc=D2,res_n=D3,cs=D4 (I2C: scl=D0,sda=D1); "
+                 "default: found from the names")
       ->option_text("ROLE=NAME,...")
       ->needs(decode);
-  decode->excludes(script)->excludes(calls)->excludes(frames)->excludes(vcd);
+  decode->excludes(script)->excludes(calls)->excludes(frames)->excludes(sr);
   std::string bus;
   app.add_option("--bus", bus, "The capture's bus: 4-wire or 3-wire serial, or I2C (roles scl, sda)")
       ->check(CLI::IsMember({"spi4", "spi3", "i2c"}))

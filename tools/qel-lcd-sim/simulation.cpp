@@ -16,6 +16,7 @@
 #include "byte_log.h"
 #include "call_recorder.h"
 #include "call_stats.h"
+#include "decode_run.h"
 #include "emulator/message_text.h"
 #include "emulator/pin_fanout.h"
 #include "output_file.h"
@@ -25,9 +26,7 @@
 #include "script/script_error.h"
 #include "script/script_parser.h"
 #include "script/script_runner.h"
-#include "trace/signal_map.h"
-#include "trace/vcd_reader.h"
-#include "trace/vcd_replay.h"
+#include "trace/sr_writer.h"
 #include "trace/vcd_writer.h"
 #include "user_error.h"
 #include "view/file_replace.h"
@@ -36,7 +35,6 @@ namespace qel::tool {
 namespace {
 
 using script::Call;
-using trace::VcdTrace;
 using trace::VcdWriter;
 using view::TextStyle;
 
@@ -127,6 +125,11 @@ void run_script(const RunOptions& o, emu::Controller& controller, OutputFile& by
     vcd.emplace(*vcd_out, o.pin_write_ns);
     fanout.add(*vcd);
   }
+  std::optional<trace::SrWriter> sr;
+  if (!o.sr_path.empty()) {
+    sr.emplace(o.sr_path, o.pin_write_ns);
+    fanout.add(*sr);
+  }
   std::optional<StatsTable> stats;
   if (o.stats) stats.emplace(report, o.pin_write_ns);
   CallRecorder::FrameSink frames;
@@ -156,34 +159,16 @@ void run_script(const RunOptions& o, emu::Controller& controller, OutputFile& by
   recorder.flush();
   outputs.finish();
   if (vcd) vcd->finish();
+  if (sr) sr->finish();
   if (stats) stats->total();
 }
 
-// Replays a captured trace.
-void run_decode(const RunOptions& o, emu::Controller& controller, OutputFile& bytes, RunOutputs& outputs,
-                std::ostream& report, NotePrinter& notes) {
-  trace::SignalMap map = o.signal_map.empty() ? trace::default_signal_map() : trace::parse_signal_map(o.signal_map);
-  map.bus = controller.bus();
-  const VcdTrace trace = trace::read_vcd_file(o.decode_path, map);
-  outputs.start(controller, view::RunKind::Capture, o.decode_path);
-  // The controller must not keep a listener that a failed run has destroyed.
-  struct Listening {
-    emu::Controller& controller;
-    ~Listening() { controller.set_listener(nullptr); }
-  } listening{controller};
-  if (outputs.active()) controller.set_listener(&outputs.listener());
-  trace::replay(trace, controller);
-  outputs.finish();
-  if (bytes) write_byte_lines(*bytes, controller.bytes(), 0, controller.bytes().size());
-  if (o.stats) {
-    CallCost cost{"trace '" + o.decode_path + "'", {}};
-    count_bytes(controller.bytes(), 0, controller.bytes().size(), cost.counts);
-    cost.counts.pin_writes = trace.changes.size();  // a trace holds only the writes that changed a level
-    write_stats(report, {cost}, o.pin_write_ns);
-  }
-  for (const emu::Diagnostic& d : controller.diagnostics()) {
-    notes(o.decode_path + ": byte " + std::to_string(d.byte_index) + ": " + d.message);
-  }
+// Streams a capture into the controller, which is made once the capture's bus is known.
+void run_decode(const RunOptions& o, std::optional<emu::Controller>& slot, OutputFile& bytes, OutputFile& vcd,
+                RunOutputs& run_outputs, std::ostream& report, std::ostream& err, NotePrinter& notes) {
+  const DecodeOutputs outputs{bytes ? &*bytes : nullptr, vcd ? &*vcd : nullptr, report, err, &run_outputs};
+  for (const std::string& note : decode_capture(o, slot, outputs)) notes(note);
+  if (!slot) slot.emplace(o.controller);  // a reader always starts the capture; this keeps the picture defined
 }
 
 // Refuses, before anything is written, inputs that cannot be read and outputs
@@ -197,6 +182,7 @@ void check_paths(const RunOptions& o) {
   for (const NamedPath& in : inputs) check_input_path(in);
   check_output_paths(inputs, {{o.bytes_path, "byte log"},
                               {o.vcd_path, "VCD file"},
+                              {o.sr_path, "sigrok session"},
                               {o.png_path, "PNG file"},
                               {o.checks.text_path, "text file"},
                               {o.checks.diff_png_path, "diff image"},
@@ -222,8 +208,7 @@ int run_simulation(const RunOptions& o, std::ostream& out, std::ostream& err) {
       controller_options.keep_history = false;  // every byte and note is streamed to the recorder
       run_script(o, controller.emplace(controller_options), bytes, vcd, outputs, report, notes);
     } else {
-      controller_options.bus = o.bus.value_or(emu::Bus::Spi4);
-      run_decode(o, controller.emplace(controller_options), bytes, outputs, report, notes);
+      run_decode(o, controller, bytes, vcd, outputs, report, err, notes);
     }
     const emu::Picture picture = shown(*controller, o);
     if (png) {

@@ -1,6 +1,6 @@
 // One run of qel-lcd-sim: either a script of module calls executed against the
-// real module and the controller emulator, or a captured VCD trace replayed into
-// the emulator; then the requested outputs (byte log, call costs, VCD, PNG,
+// real module and the controller emulator, or a logic-analyzer capture streamed
+// into the emulator; then the requested outputs (byte log, call costs, VCD, PNG,
 // frames, terminal view) and the controller's notes.
 #pragma once
 
@@ -29,12 +29,13 @@ struct RunOptions {
   TermMode term = TermMode::Unicode;
   std::string vcd_path;    // "-" for standard output
   std::string bytes_path;  // "-" for standard output
+  std::string sr_path;     // sigrok session of the run's pins; empty for none
   bool stats = false;
   std::string frames_dir;       // a PNG after every call
   std::string commands_path;    // command listing, "-" for standard output
   std::string report_path;      // self-contained HTML report
   std::string gif_path;         // animated GIF of the frames
-  std::string decode_path;      // replay this VCD file instead of running calls
+  std::string decode_path;      // decode this capture (VCD, sigrok session, Saleae CSV) instead of running calls
   std::string signal_map;       // "role=name,..." for decode_path
   std::optional<emu::Bus> bus;  // the capture's bus when the user chose it (scripts are always 4-wire)
   emu::ControllerOptions controller;

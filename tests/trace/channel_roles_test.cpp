@@ -1,0 +1,102 @@
+// Channel binding: typical logic-analyzer names found without a map, the user's
+// map over them, and refusals that list the channels and candidates.
+#include "trace/channel_roles.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace qel::trace {
+namespace {
+
+std::vector<Channel> channels_named(const std::string& names) {
+  std::vector<Channel> out;
+  std::istringstream in(names);
+  for (std::string n; std::getline(in, n, ',');) out.push_back(Channel{n, n, std::to_string(out.size())});
+  return out;
+}
+
+// The mapping, or the error message.
+std::string bound(const std::string& names, const std::string& map = "", std::optional<emu::Bus> bus = {}) {
+  try {
+    std::optional<SignalMap> m;
+    if (!map.empty()) m = parse_signal_map(map);
+    if (bus) {
+      if (!m) m.emplace();
+      m->bus = bus;
+    }
+    const RoleBinding b = bind_roles(channels_named(names), m);
+    const char* kBus[] = {"spi ", "spi3 ", "i2c "};
+    return std::string(kBus[static_cast<int>(b.bus)]) + (b.automatic ? "auto " : "") + b.mapping;
+  } catch (const std::runtime_error& e) {
+    return e.what();
+  }
+}
+
+TEST(ChannelRoles, FindsTypicalNamesCaseInsensitively) {
+  const struct {
+    const char *names, *map, *expected;
+  } cases[] = {
+      {"CLK,MOSI,DC,RST,CS", "", "spi auto sclk=CLK,sdin=MOSI,dc=DC,res_n=RST,cs=CS"},
+      {"sck,din,a0,reset", "", "spi auto sclk=sck,sdin=din,dc=a0,res_n=reset"},
+      {"/CS,SCLK,SDIN,D/C,RES#", "", "spi auto sclk=SCLK,sdin=SDIN,dc=D/C,res_n=RES#,cs=/CS"},
+      {"sclk,sdin,dc,res_n", "", "spi auto sclk=sclk,sdin=sdin,dc=dc,res_n=res_n"},  // our own writer's names
+      {"D0,D1,RS,D3", "", "spi auto sclk=D0,sdin=D1,dc=RS"},
+      // an analyzer's default names give way to a renamed channel
+      {"D0,D1,D2,CLK,MOSI,DC", "", "spi auto sclk=CLK,sdin=MOSI,dc=DC"},
+      {"SCL,SDA", "", "i2c auto scl=SCL,sda=SDA"},
+      {"SCL,SDA,RST", "", "i2c auto scl=SCL,sda=SDA,res_n=RST"},
+      // a 4-wire board labelled like I2C: its DC line tells
+      {"SCL,SDA,RES,DC,CS", "", "spi auto sclk=SCL,sdin=SDA,dc=DC,res_n=RES,cs=CS"},
+      // a full map finds nothing itself; a partial one leaves the rest to the names
+      {"D0,D1,D2,D3", "sclk=D0,sdin=D1,dc=D2,res_n=D3", "spi sclk=D0,sdin=D1,dc=D2,res_n=D3"},
+      {"D4,D5,DC", "sclk=D5,sdin=D4", "spi auto sclk=D5,sdin=D4,dc=DC"},
+      // a mapped clock is not taken for a named one, and scl in a map means I2C
+      {"CLK,D1,DC,X", "sclk=X", "spi auto sclk=X,sdin=D1,dc=DC"},
+      {"A,B", "scl=A,sda=B", "i2c scl=A,sda=B"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(bound(c.names, c.map), c.expected) << c.names << " / " << c.map;
+}
+
+// A chosen bus wins over the names: 3-wire serial needs no dc line and ignores
+// one, and SCL/SDA channels on a 4-wire board keep needing dc.
+TEST(ChannelRoles, ChosenBusDecidesWhatIsNeeded) {
+  EXPECT_EQ(bound("CLK,MOSI,CS", "", emu::Bus::Spi3), "spi3 auto sclk=CLK,sdin=MOSI,cs=CS");
+  EXPECT_EQ(bound("CLK,MOSI,DC", "", emu::Bus::Spi3), "spi3 auto sclk=CLK,sdin=MOSI");
+  EXPECT_EQ(bound("SCL,SDA,DC,RES", "", emu::Bus::Spi4), "spi auto sclk=SCL,sdin=SDA,dc=DC,res_n=RES");
+  EXPECT_NE(bound("CLK,MOSI,CS").find("no channel fits dc"), std::string::npos);
+}
+
+TEST(ChannelRoles, RefusesAmbiguousOrIncompleteSetsListingCandidates) {
+  const struct {
+    const char* names;
+    std::vector<std::string> parts;
+  } cases[] = {
+      {"CLK,SCK,MOSI,DC",
+       {"cannot tell which channel is which line: 2 channels fit sclk.", "Channels: 'CLK', 'SCK', 'MOSI', 'DC'.",
+        "\n  sclk (CLK, SCK, SCLK, D0): 'CLK', 'SCK'", "\n  sdin (MOSI, SDA, SDIN, DIN, D1): 'MOSI'", "--map sclk="}},
+      {"D0,D1,D2", {"no channel fits dc.", "\n  dc (DC, D/C, A0, RS): none", "\n  res_n (RES, RST, RESET): none"}},
+      {"CLK,MOSI,DC,CS,NSS", {"2 channels fit cs.", "'CS', 'NSS'"}},
+      {"SCL", {"no channel fits sda.", "\n  scl (SCL): 'SCL'"}},
+  };
+  for (const auto& c : cases) {
+    const std::string message = bound(c.names);
+    for (const auto& part : c.parts) EXPECT_NE(message.find(part), std::string::npos) << part << "\n" << message;
+  }
+  EXPECT_EQ(bound("CLK,MOSI", "dc=DC"), "no signal 'DC' (dc) in the file; it declares 'CLK', 'MOSI'");
+}
+
+// Channels sharing a signal (a VCD identifier code) are one candidate, not two.
+TEST(ChannelRoles, OneSignalUnderTwoNamesIsNoAmbiguity) {
+  std::vector<Channel> channels = {
+      {"CLK", "a.CLK", "!"}, {"CLK", "b.CLK", "!"}, {"MOSI", "MOSI", "\""}, {"DC", "DC", "#"}};
+  EXPECT_EQ(bind_roles(channels, std::nullopt).mapping, "sclk=a.CLK,sdin=MOSI,dc=DC");
+  channels[1].id = "%";
+  EXPECT_THROW(bind_roles(channels, std::nullopt), std::runtime_error);
+}
+
+}  // namespace
+}  // namespace qel::trace

@@ -1,0 +1,40 @@
+// Lines of a text capture, read in large chunks with bounded memory: a line
+// longer than the limit is refused rather than held. Line ends are LF or CRLF;
+// a UTF-8 byte order mark before the first line is skipped. Line numbers count
+// in 64 bits.
+#pragma once
+
+#include <cstdint>
+#include <istream>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace qel::trace {
+
+class LineReader {
+ public:
+  static constexpr std::size_t kMaxLineBytes = 1 << 20;
+
+  LineReader(std::istream& in, const std::string& file_name) : in_(in), file_(file_name), buffer_(2 * kMaxLineBytes) {}
+
+  // The next line without its line end; valid until the next call. Throws
+  // std::runtime_error "<file>:<line>: ..." for a line over kMaxLineBytes.
+  std::optional<std::string_view> next();
+
+  std::uint64_t line_number() const { return line_; }
+  // The last line read is the file's last and has no line end: the file may be cut short.
+  bool last_line_open() const { return open_; }
+
+ private:
+  std::istream& in_;
+  const std::string& file_;
+  std::vector<char> buffer_;
+  std::size_t begin_ = 0, end_ = 0;  // unread bytes
+  bool at_eof_ = false;
+  bool open_ = false;
+  std::uint64_t line_ = 0;
+};
+
+}  // namespace qel::trace
