@@ -1,9 +1,13 @@
 // sigrok session writer: samples to a temporary file, then the ZIP archive.
 #include "trace/sr_writer.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <zip.h>
 
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <numeric>
 #include <optional>
@@ -36,6 +40,24 @@ std::optional<std::size_t> probe_of_dio(std::uint8_t dio) {
   return std::nullopt;
 }
 
+// The folder of `path`, "." for a bare name.
+std::string folder_of(const std::string& path) {
+  const std::size_t slash = path.rfind('/');
+  if (slash == std::string::npos) return ".";
+  return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+std::string scratch_folder() {
+  const char* tmp = std::getenv("TMPDIR");
+  return tmp != nullptr && *tmp != '\0' ? tmp : "/tmp";
+}
+
+// A fresh file of a unique name in `folder`; -1 with errno on failure.
+int make_temporary(const std::string& folder, const char* stem, std::string& name) {
+  name = folder + "/" + stem + "XXXXXX";
+  return ::mkstemp(name.data());
+}
+
 std::string rate_text(std::uint64_t hz) {
   if (hz % 1'000'000'000 == 0) return std::to_string(hz / 1'000'000'000) + " GHz";
   if (hz % 1'000'000 == 0) return std::to_string(hz / 1'000'000) + " MHz";
@@ -45,25 +67,79 @@ std::string rate_text(std::uint64_t hz) {
 
 }  // namespace
 
-SrWriter::SrWriter(std::string path, std::uint64_t ns_per_write) : path_(std::move(path)) {
+SrWriter::SrWriter(std::string path, std::uint64_t ns_per_write) : SrWriter(path, path, ns_per_write) {}
+
+SrWriter::SrWriter(std::string path, std::string shown_path, std::uint64_t ns_per_write)
+    : path_(std::move(path)), shown_path_(std::move(shown_path)) {
   if (ns_per_write == 0) throw std::invalid_argument("Time per pin write must be at least 1 ns, got '0'.");
   if (path_ == "-") fail("a session is a ZIP archive and cannot go to standard output; give a file name");
   const std::uint64_t step = std::gcd(ns_per_write, kNsPerMs);
   samples_per_write_ = ns_per_write / step;
   rate_hz_ = 1'000'000'000 / step;
-  temp_path_ = path_ + ".samples.tmp";
-  temp_ = std::fopen(temp_path_.c_str(), "w+b");
-  if (temp_ == nullptr) fail(std::strerror(errno));
+
+  struct stat st {};
+  const bool exists = ::stat(path_.c_str(), &st) == 0;
+  if (exists && S_ISDIR(st.st_mode)) fail("it is a folder");
+  // libzip replaces the file it writes by renaming a new one over it, which must
+  // never happen to a device or a pipe: the archive is made in a scratch file
+  // and copied into those.
+  const bool special = exists && !S_ISREG(st.st_mode);
+  const std::string folder = special ? scratch_folder() : folder_of(path_);
+  const int fd = make_temporary(folder, ".qel-sr-samples-", temp_path_);
+  if (fd < 0) {
+    temp_path_.clear();
+    fail(std::strerror(errno));
+  }
+  temp_ = ::fdopen(fd, "w+b");
+  if (temp_ == nullptr) {
+    const int error = errno;
+    ::close(fd);
+    std::remove(temp_path_.c_str());  // no destructor runs for a throwing constructor
+    fail(std::strerror(error));
+  }
+  if (special) {
+    const int archive = make_temporary(scratch_folder(), ".qel-sr-archive-", archive_path_);
+    if (archive < 0) {
+      const int error = errno;
+      std::fclose(temp_);
+      std::remove(temp_path_.c_str());
+      fail(std::strerror(error));
+    }
+    ::close(archive);
+  }
   buffer_.reserve(kBufferBytes);
 }
 
 SrWriter::~SrWriter() {
   if (temp_ != nullptr) std::fclose(temp_);
-  std::remove(temp_path_.c_str());
+  if (!temp_path_.empty()) std::remove(temp_path_.c_str());
+  if (!archive_path_.empty()) std::remove(archive_path_.c_str());
 }
 
 void SrWriter::fail(const std::string& reason) const {
-  throw std::runtime_error("Cannot write sigrok session '" + path_ + "': " + reason + ".");
+  throw std::runtime_error("Cannot write sigrok session '" + shown_path_ + "': " + reason + ".");
+}
+
+void SrWriter::copy_archive_in() const {
+  std::FILE* in = std::fopen(archive_path_.c_str(), "rb");
+  if (in == nullptr) fail(std::strerror(errno));
+  std::FILE* out = std::fopen(path_.c_str(), "wb");
+  if (out == nullptr) {
+    const int error = errno;
+    std::fclose(in);
+    fail(std::strerror(error));
+  }
+  char block[kBufferBytes];
+  bool ok = true;
+  for (std::size_t n; ok && (n = std::fread(block, 1, sizeof block, in)) > 0;) ok = std::fwrite(block, 1, n, out) == n;
+  ok = ok && !std::ferror(in);
+  int error = errno;
+  if (std::fclose(out) != 0 && ok) {
+    ok = false;
+    error = errno;
+  }
+  std::fclose(in);
+  if (!ok) fail(std::strerror(error));
 }
 
 void SrWriter::on_open(std::uint8_t pin) {
@@ -114,7 +190,8 @@ void SrWriter::finish() {
   static const char kVersion[] = "2";
 
   int code = 0;
-  zip_t* z = zip_open(path_.c_str(), ZIP_CREATE | ZIP_TRUNCATE, &code);
+  const std::string& archive = archive_path_.empty() ? path_ : archive_path_;
+  zip_t* z = zip_open(archive.c_str(), ZIP_CREATE | ZIP_TRUNCATE, &code);
   if (z == nullptr) {
     zip_error_t error;
     zip_error_init_with_code(&error, code);
@@ -143,6 +220,7 @@ void SrWriter::finish() {
     zip_discard(z);
     fail(reason);
   }
+  if (!archive_path_.empty()) copy_archive_in();
 }
 
 }  // namespace qel::trace

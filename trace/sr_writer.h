@@ -5,9 +5,10 @@
 // Time is nominal, as in VcdWriter: each pin write takes `ns_per_write` and a
 // module delay of ms milliseconds takes exactly that long. The sample rate is
 // the coarsest that holds both exactly (10 MHz for 100 ns per write). Samples
-// are streamed to a temporary file beside the output while the run goes on;
-// finish() packs them into the archive, which replaces the output only once it
-// is complete.
+// are streamed to a temporary file of a fresh name beside the output while the
+// run goes on; finish() packs them into the archive, which replaces the output
+// only once it is complete. A device or a pipe (/dev/null) is not replaced: the
+// archive is made in a scratch file under TMPDIR (else /tmp) and copied in.
 #pragma once
 
 #include <array>
@@ -29,6 +30,9 @@ class SrWriter : public PinObserver {
   // "Cannot write sigrok session '<path>': <reason>." if the temporary file
   // cannot be made.
   explicit SrWriter(std::string path, std::uint64_t ns_per_write = kDefaultNsPerWrite);
+  // Writes the archive at `path` but names `shown_path` in messages: for a
+  // caller that stages the output under another name and puts it in place.
+  SrWriter(std::string path, std::string shown_path, std::uint64_t ns_per_write);
   ~SrWriter() override;
   SrWriter(const SrWriter&) = delete;
   SrWriter& operator=(const SrWriter&) = delete;
@@ -46,10 +50,13 @@ class SrWriter : public PinObserver {
  private:
   void put(std::uint64_t count);
   void flush_buffer();
+  void copy_archive_in() const;
   [[noreturn]] void fail(const std::string& reason) const;
 
   std::string path_;
-  std::string temp_path_;
+  std::string shown_path_;
+  std::string temp_path_;     // the samples
+  std::string archive_path_;  // scratch archive for a device or a pipe; empty when written in place
   std::FILE* temp_ = nullptr;
   std::uint64_t samples_per_write_ = 1;
   std::uint64_t rate_hz_ = 0;

@@ -29,6 +29,19 @@ OutputFile::OutputFile(const std::string& path, std::string what, std::ostream& 
   stream_ = file_.get();
 }
 
+OutputFile::OutputFile(const std::string& path, std::string what, ByName by_name)
+    : path_(path), what_(std::move(what)) {
+  if (path.empty()) return;
+  if (path == "-") {
+    throw UserError("Cannot write " + what_ + " '-': " + by_name.no_standard_output + "; give a file name.");
+  }
+  try {
+    staged_ = std::make_unique<view::StagedFile>(path, what_);
+  } catch (const std::runtime_error& e) {
+    throw UserError(e.what());
+  }
+}
+
 OutputFile::~OutputFile() {
   file_.reset();  // closed before the staged file is removed
 }

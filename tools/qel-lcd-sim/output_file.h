@@ -24,13 +24,22 @@ class OutputFile {
   // `what` names it in messages ("byte log file"). An empty path is no output.
   // Throws UserError when the file cannot be created.
   OutputFile(const std::string& path, std::string what, std::ostream& standard_output);
+  // An output that a library writes by its name (the sigrok session, made by
+  // libzip): staged like the others, but not opened; write it at write_path().
+  // `no_standard_output` says why "-" is refused (UserError).
+  struct ByName {
+    const char* no_standard_output;
+  };
+  OutputFile(const std::string& path, std::string what, ByName by_name);
   ~OutputFile();
   OutputFile(const OutputFile&) = delete;
   OutputFile& operator=(const OutputFile&) = delete;
 
-  explicit operator bool() const { return stream_ != nullptr; }
+  explicit operator bool() const { return stream_ != nullptr || staged_ != nullptr; }
   std::ostream& operator*() const { return *stream_; }
   bool is_standard_output() const { return stream_ != nullptr && !file_; }
+  // Where a by-name output is to be written.
+  const std::string& write_path() const { return staged_->write_path(); }
 
   // Flushes and reports a failed write (UserError). Call before commit().
   void finish();

@@ -110,7 +110,7 @@ struct NotePrinter {
 
 // Runs the script, streaming the byte log, costs, frames and notes.
 void run_script(const RunOptions& o, emu::Controller& controller, OutputFile& bytes, OutputFile& vcd_out,
-                RunOutputs& outputs, std::ostream& report, NotePrinter& notes) {
+                OutputFile& session, RunOutputs& outputs, std::ostream& report, NotePrinter& notes) {
   make_frames_dir(o.frames_dir);
 
   outputs.start(controller, view::RunKind::Script, script_name(o));
@@ -126,8 +126,8 @@ void run_script(const RunOptions& o, emu::Controller& controller, OutputFile& by
     fanout.add(*vcd);
   }
   std::optional<trace::SrWriter> sr;
-  if (!o.sr_path.empty()) {
-    sr.emplace(o.sr_path, o.pin_write_ns);
+  if (session) {
+    sr.emplace(session.write_path(), o.sr_path, o.pin_write_ns);
     fanout.add(*sr);
   }
   std::optional<StatsTable> stats;
@@ -200,13 +200,15 @@ int run_simulation(const RunOptions& o, std::ostream& out, std::ostream& err) {
     OutputFile bytes(o.bytes_path, "byte log file", out);
     OutputFile vcd(o.vcd_path, "VCD file", out);
     OutputFile png(o.png_path, "PNG file", out);
+    OutputFile session(o.sr_path, "sigrok session",
+                       OutputFile::ByName{"a session is a ZIP archive and cannot go to standard output"});
     RunOutputs outputs(o, out);
     std::ostream& report = stdout_taken(o) ? err : out;
     emu::ControllerOptions controller_options = o.controller;
     std::optional<emu::Controller> controller;
     if (o.decode_path.empty()) {
       controller_options.keep_history = false;  // every byte and note is streamed to the recorder
-      run_script(o, controller.emplace(controller_options), bytes, vcd, outputs, report, notes);
+      run_script(o, controller.emplace(controller_options), bytes, vcd, session, outputs, report, notes);
     } else {
       run_decode(o, controller, bytes, vcd, outputs, report, err, notes);
     }
@@ -219,7 +221,7 @@ int run_simulation(const RunOptions& o, std::ostream& out, std::ostream& err) {
       out << view::render_text(picture, o.term == TermMode::Ascii ? TextStyle::Ascii : TextStyle::Unicode);
     }
     const int checks = run_panel_checks(o.checks, *controller, picture, out, err);
-    std::vector<OutputFile*> files = {&bytes, &vcd, &png};
+    std::vector<OutputFile*> files = {&bytes, &vcd, &png, &session};
     for (OutputFile* f : outputs.files()) files.push_back(f);
     finish_and_commit(files);  // the listing, report and GIF too appear only when the whole run succeeded
     out.flush();
