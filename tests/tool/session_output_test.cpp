@@ -52,9 +52,13 @@ TEST_F(SessionOutput, FailedRunLeavesTheFileAsItWas) {
 }
 
 // The session of a good run decodes to the bytes the run itself logged, and
-// comes through a symbolic link to its target, leaving the link a link.
+// comes through a symbolic link to its target, leaving the link a link. A file
+// replaced keeps its permissions; files beside it of related names are not
+// touched by the writer's scratch files.
 TEST_F(SessionOutput, GoodRunReadsBackToTheSameBytes) {
   file("old.sr", "to be replaced");
+  fs::permissions(dir_ / "old.sr", fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+  file("new.sr.samples.tmp", "mine\n");
   ASSERT_EQ(::symlink("old.sr", (dir_ / "link.sr").c_str()), 0);
   for (const char* target : {"new.sr", "old.sr", "link.sr"}) {
     const Result r = run(std::string(kValues) + " --sr " + target + " --bytes run.txt --no-term");
@@ -71,7 +75,11 @@ TEST_F(SessionOutput, GoodRunReadsBackToTheSameBytes) {
     EXPECT_EQ(decoded, ran) << target;
   }
   EXPECT_TRUE(fs::is_symlink(dir_ / "link.sr"));
-  EXPECT_EQ(leftovers({"new.sr", "old.sr", "link.sr", "run.txt", "decoded.txt"}), std::vector<std::string>{});
+  EXPECT_EQ(fs::status(dir_ / "old.sr").permissions() & fs::perms::all,
+            fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+  EXPECT_EQ(slurp(dir_ / "new.sr.samples.tmp"), "mine\n");
+  EXPECT_EQ(leftovers({"new.sr", "old.sr", "link.sr", "run.txt", "decoded.txt", "new.sr.samples.tmp"}),
+            std::vector<std::string>{});
 }
 
 // A device is written into, never replaced by a regular file.
