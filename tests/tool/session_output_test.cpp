@@ -30,8 +30,9 @@ class SessionOutput : public ProgramRun {
 
 const char* const kValues = "--script '" QEL_EXAMPLES_DIR "/values.qel'";
 
-// Failures after the session's samples were all taken: the file at the --sr
-// path keeps its bytes, and no temporary is left beside it.
+// A run that fails, after the session was packed or while its samples were
+// being taken: the file at the --sr path keeps its bytes, and no temporary is
+// left beside it.
 TEST_F(SessionOutput, FailedRunLeavesTheFileAsItWas) {
   const struct {
     const char* name;
@@ -40,6 +41,7 @@ TEST_F(SessionOutput, FailedRunLeavesTheFileAsItWas) {
       {"PNG write fails", std::string(kValues) + " --png /dev/full"},
       {"golden PNG missing", std::string(kValues) + " --expect-png missing.png"},
       {"text file write fails", std::string(kValues) + " --text /dev/full"},
+      {"script stops at a bad call", "-e 'QEL_LCD_Init()' -e 'QEL_LCD_Nope()'"},
   };
   const std::string before = "user's own session, not to be lost\n";
   for (const auto& c : cases) {
