@@ -1,7 +1,6 @@
 // sigrok session writer: samples to a temporary file, then the ZIP archive.
 #include "trace/sr_writer.h"
 
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <zip.h>
@@ -14,6 +13,7 @@
 #include <stdexcept>
 
 #include "emulator/board.h"
+#include "emulator/message_text.h"
 
 namespace qel::trace {
 namespace {
@@ -117,7 +117,7 @@ SrWriter::~SrWriter() {
 }
 
 void SrWriter::fail(const std::string& reason) const {
-  throw std::runtime_error("Cannot write sigrok session '" + shown_path_ + "': " + reason + ".");
+  throw std::runtime_error("Cannot write sigrok session " + emu::quoted_excerpt(shown_path_) + ": " + reason + ".");
 }
 
 void SrWriter::copy_archive_in() const {
