@@ -11,47 +11,13 @@
 #include <sstream>
 #include <string>
 
+#include "program_fixture.h"
+
+namespace qel::tool::test {
 namespace {
 
-namespace fs = std::filesystem;
-
-std::string slurp(const fs::path& p) {
-  std::ifstream in(p, std::ios::binary);
-  std::ostringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
-
-struct Result {
-  int status = -1;
-  std::string out, err;
-};
-
-class Decode : public ::testing::Test {
+class Decode : public ProgramRun {
  protected:
-  void SetUp() override {
-    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    dir_ = fs::temp_directory_path() / ("qel_decode_" + std::to_string(getpid()) + "_" + info->name());
-    fs::remove_all(dir_);
-    fs::create_directories(dir_);
-  }
-  void TearDown() override {
-    if (!HasFailure()) fs::remove_all(dir_);
-  }
-
-  void file(const std::string& name, const std::string& text) { std::ofstream(dir_ / name, std::ios::binary) << text; }
-
-  Result run(const std::string& args) {
-    const std::string cmd =
-        "cd '" + dir_.string() + "' && '" QEL_SIM_PROGRAM "' " + args + " </dev/null >stdout.txt 2>stderr.txt";
-    Result r;
-    const int raw = std::system(cmd.c_str());
-    r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-    r.out = slurp(dir_ / "stdout.txt");
-    r.err = slurp(dir_ / "stderr.txt");
-    return r;
-  }
-
   // A script's run written as a sigrok session and a VCD; returns its byte log without the call lines.
   std::string record() {
     const Result r = run("--script '" QEL_EXAMPLES_DIR
@@ -65,8 +31,6 @@ class Decode : public ::testing::Test {
     }
     return bytes;
   }
-
-  fs::path dir_;
 };
 
 // Without --map the channel names are recognised and the choice is printed; with
@@ -174,3 +138,4 @@ TEST_F(Decode, NotesAreCappedWithACount) {
 }
 
 }  // namespace
+}  // namespace qel::tool::test

@@ -1,5 +1,5 @@
-// Test helper: runs the built qel-lcd-sim in a fresh folder per test, with
-// standard input, output and error kept in files and read back.
+// Test helper: runs the built qel-lcd-sim in a fresh folder per test (always
+// removed), with standard input, output and error kept in files and read back.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <iostream>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -39,24 +40,40 @@ struct Result {
 class ProgramRun : public ::testing::Test {
  protected:
   void SetUp() override {
-    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    dir_ = fs::temp_directory_path() / ("qel_run_" + std::to_string(getpid()) + "_" + info->name());
-    fs::remove_all(dir_);
-    fs::create_directories(dir_);
+    // One fresh folder per test; parameterised names hold '/', which would nest folders.
+    std::string name = (fs::temp_directory_path() / "qel_tool_XXXXXX").string();
+    ASSERT_NE(mkdtemp(name.data()), nullptr);
+    dir_ = name;
   }
+  // Always removed, so runs leave nothing behind; QEL_KEEP_TEST_FILES keeps a failing test's files.
   void TearDown() override {
-    if (!HasFailure()) fs::remove_all(dir_);
+    if (HasFailure() && std::getenv("QEL_KEEP_TEST_FILES") != nullptr) {
+      std::cerr << "Files of the failed test kept in " << dir_ << "\n";
+      return;
+    }
+    std::error_code ec;
+    fs::remove_all(dir_, ec);
   }
 
-  fs::path file(const std::string& name, const std::string& text) {
-    std::ofstream(dir_ / name, std::ios::binary) << text;
+  // The file `name` in the test's folder, written with `text` unless that is empty.
+  fs::path file(const std::string& name, const std::string& text = "") {
+    if (!text.empty()) std::ofstream(dir_ / name, std::ios::binary) << text;
     return dir_ / name;
   }
 
-  // Runs the program in the test's folder with `args` (already shell-quoted).
-  Result run(const std::string& args) {
-    const std::string cmd =
-        "cd '" + dir_.string() + "' && '" QEL_SIM_PROGRAM "' " + args + " </dev/null >stdout.txt 2>stderr.txt";
+  // Runs the program in the test's folder with `args` (already shell-quoted);
+  // `stdout_redirect` says where standard output goes.
+  Result run(const std::string& args, const std::string& stdin_text = "",
+             const std::string& stdout_redirect = ">stdout.txt") {
+    // Standard input from a file only when there is something to read.
+    fs::path in = "/dev/null";
+    if (!stdin_text.empty()) {
+      in = dir_ / "stdin.txt";
+      std::ofstream(in, std::ios::binary) << stdin_text;
+    }
+    std::ofstream(dir_ / "stdout.txt", std::ios::binary | std::ios::trunc);
+    const std::string cmd = "cd '" + dir_.string() + "' && '" QEL_SIM_PROGRAM "' " + args + " <'" + in.string() + "' " +
+                            stdout_redirect + " 2>stderr.txt";
     Result r;
     const int raw = std::system(cmd.c_str());
     r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;

@@ -15,72 +15,12 @@
 #include <vector>
 
 #include "bus_waveform.h"
+#include "program_fixture.h"
 
+namespace qel::tool::test {
 namespace {
 
-namespace fs = std::filesystem;
-
-std::string slurp(const fs::path& p) {
-  std::ifstream in(p, std::ios::binary);
-  std::ostringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
-
-struct Result {
-  int status = -1;
-  std::string out, err;
-};
-
-class Program : public ::testing::Test {
- protected:
-  void SetUp() override {
-    // One fresh folder per test; parameterised names hold '/', which would nest folders.
-    std::string name = (fs::temp_directory_path() / "qel_tool_XXXXXX").string();
-    ASSERT_NE(mkdtemp(name.data()), nullptr);
-    dir_ = name;
-  }
-  // Always removed, so runs leave nothing behind; QEL_KEEP_TEST_FILES keeps a failing test's files.
-  void TearDown() override {
-    if (HasFailure() && std::getenv("QEL_KEEP_TEST_FILES") != nullptr) {
-      std::cerr << "Files of the failed test kept in " << dir_ << "\n";
-      return;
-    }
-    std::error_code ec;
-    fs::remove_all(dir_, ec);
-  }
-
-  fs::path file(const std::string& name, const std::string& text = "") {
-    if (!text.empty()) std::ofstream(dir_ / name, std::ios::binary) << text;
-    return dir_ / name;
-  }
-
-  // Runs the program in the test's folder with `args` (already shell-quoted);
-  // `stdout_redirect` says where standard output goes.
-  Result run(const std::string& args, const std::string& stdin_text = "",
-             const std::string& stdout_redirect = ">stdout.txt") {
-    const fs::path in = dir_ / "stdin.txt";
-    std::ofstream(in, std::ios::binary) << stdin_text;
-    std::ofstream(dir_ / "stdout.txt", std::ios::binary | std::ios::trunc);
-    const std::string cmd = "cd '" + dir_.string() + "' && '" QEL_SIM_PROGRAM "' " + args + " <'" + in.string() + "' " +
-                            stdout_redirect + " 2>stderr.txt";
-    Result r;
-    const int raw = std::system(cmd.c_str());
-    r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-    r.out = slurp(dir_ / "stdout.txt");
-    r.err = slurp(dir_ / "stderr.txt");
-    return r;
-  }
-
-  fs::path dir_;
-};
-
-std::vector<std::string> lines_of(const std::string& text) {
-  std::vector<std::string> out;
-  std::istringstream in(text);
-  for (std::string l; std::getline(in, l);) out.push_back(l);
-  return out;
-}
+class Program : public ProgramRun {};
 
 // --bytes - prints "# call" and one "C XX"/"D XX" line per byte, and nothing else.
 TEST_F(Program, ByteLogOnStandardOutputIsExact) {
@@ -232,7 +172,7 @@ TEST_F(Program, FailedRunLeavesExistingOutputsUntouched) {
     for (const auto& e : fs::directory_iterator(dir_)) names.push_back(e.path().filename().string());
     std::sort(names.begin(), names.end());
     EXPECT_EQ(names, (std::vector<std::string>{"blocker", "good.qel", "out.txt", "out.vcd", "s.qel", "stderr.txt",
-                                               "stdin.txt", "stdout.txt"}))
+                                               "stdout.txt"}))
         << c.args;
   }
 }
@@ -498,3 +438,4 @@ TEST_F(Program, OutputInAReadOnlyFolderSurvivesAFailedRun) {
 }
 
 }  // namespace
+}  // namespace qel::tool::test
