@@ -1,6 +1,7 @@
 // Chunked line reading; see line_reader.h.
 #include "trace/line_reader.h"
 
+#include <algorithm>
 #include <cstring>
 #include <stdexcept>
 
@@ -26,6 +27,7 @@ std::optional<std::string_view> LineReader::next() {
       std::memmove(buffer_.data(), buffer_.data() + begin_, end_ - begin_);
       end_ -= begin_;
       begin_ = 0;
+      if (end_ == buffer_.size()) buffer_.resize(std::min(2 * buffer_.size(), 2 * kMaxLineBytes));
       in_.read(buffer_.data() + end_, static_cast<std::streamsize>(buffer_.size() - end_));
       const auto got = static_cast<std::size_t>(in_.gcount());
       end_ += got;

@@ -17,7 +17,11 @@ class LineReader {
  public:
   static constexpr std::size_t kMaxLineBytes = 1 << 20;
 
-  LineReader(std::istream& in, const std::string& file_name) : in_(in), file_(file_name), buffer_(2 * kMaxLineBytes) {}
+  // The buffer starts small and doubles while a line does not fit, up to twice
+  // the longest line, so that a small file costs no large allocation.
+  static constexpr std::size_t kFirstBufferBytes = 1 << 16;
+
+  LineReader(std::istream& in, const std::string& file_name) : in_(in), file_(file_name), buffer_(kFirstBufferBytes) {}
 
   // The next line without its line end; valid until the next call. Throws
   // std::runtime_error "<file>:<line>: ..." for a line over kMaxLineBytes.
