@@ -74,7 +74,10 @@ class CsvParser {
       : lines_(in, file), file_(file), map_(map), sink_(sink) {}
 
   void run() {
-    if (!next_line()) fail("expected the header 'Time [s],<channel>,...', got an empty file");
+    if (!next_line()) {
+      line_ = 1;  // an empty file is reported at line 1, where its end is
+      fail("expected the header 'Time [s],<channel>,...', got an empty file");
+    }
     parse_header();
     while (next_line()) {
       if (line_text_.empty()) continue;
