@@ -46,8 +46,8 @@ std::optional<std::int64_t> nanoseconds(std::string_view text) {
       } else if (c >= '0' && c <= '9') {
         digits = true;
         if (!point) {
-          if (whole > 9'000'000'000LL) return std::nullopt;  // about 285 years
           whole = whole * 10 + (c - '0');
+          if (whole > 9'000'000'000LL) return std::nullopt;  // about 285 years; the nanoseconds fit 64 bits
         } else if (fraction_digits < 9) {
           fraction = fraction * 10 + (c - '0');
           ++fraction_digits;
@@ -173,7 +173,9 @@ class CsvParser {
     }
     if (*ns < last_ns_) fail("time " + emu::quoted_excerpt(trim(f[0])) + " is before the previous row's");
     last_ns_ = *ns;
-    const auto t = static_cast<std::uint64_t>(*ns - first_ns_);
+    // Both lie within about +-9e18 ns, so their distance may not fit a signed
+    // 64-bit value; it always fits an unsigned one.
+    const std::uint64_t t = static_cast<std::uint64_t>(*ns) - static_cast<std::uint64_t>(first_ns_);
     for (const auto& [line, column] : column_of_) {
       const bool level = trim(f[column]) == "1";
       bool& known = level_[static_cast<std::size_t>(line)];
