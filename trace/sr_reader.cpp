@@ -19,7 +19,7 @@ namespace {
 __extension__ typedef unsigned __int128 Wide;  // sample times: samples x 1e9 overflow 64 bits
 
 constexpr std::size_t kMaxMetadataBytes = 1 << 20;
-constexpr std::size_t kReadBytes = 1 << 20;
+constexpr std::size_t kReadBytes = 1 << 16;  // per zip_fread: small captures cost no large buffer
 
 struct ZipCloser {
   void operator()(zip_t* z) const { zip_discard(z); }
@@ -31,9 +31,9 @@ using Archive = std::unique_ptr<zip_t, ZipCloser>;
 using ArchiveFile = std::unique_ptr<zip_file_t, ZipFileCloser>;
 
 std::string trim(const std::string& s) {
-  const auto first = s.find_first_not_of(" \t\r");
+  const auto first = s.find_first_not_of(" \t\r\n");
   if (first == std::string::npos) return {};
-  return s.substr(first, s.find_last_not_of(" \t\r") - first + 1);
+  return s.substr(first, s.find_last_not_of(" \t\r\n") - first + 1);
 }
 
 struct Device {
