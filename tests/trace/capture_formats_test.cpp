@@ -22,6 +22,7 @@
 #include "module_fixture.h"
 #include "trace/capture_file.h"
 #include "trace/capture_replay.h"
+#include "trace/csv_reader.h"
 #include "trace/sr_writer.h"
 #include "trace/vcd_reader.h"
 #include "trace/vcd_writer.h"
@@ -274,6 +275,39 @@ TEST(CaptureFile, RefusesGarbageNamingTheFileAndWhatWasExpected) {
     EXPECT_NE(message.find(c.message), std::string::npos) << message;
   }
   fs::remove_all(dir);
+}
+
+// Line ends where a hand-made or edited file has them: a version entry ended
+// by a newline is still version 2, and an empty CSV is refused at its line 1.
+TEST(CaptureFile, LineEndsOfEditedFiles) {
+  const fs::path dir = temp_dir();
+  write_zip(dir / "nl.sr", {{"version", "2\n"},
+                            {"metadata",
+                             "[device 1]\ncapturefile=logic-1\ntotal probes=3\nsamplerate=1 MHz\n"
+                             "probe1=CLK\nprobe2=MOSI\nprobe3=DC\n"},
+                            {"logic-1-1", std::string("\x01\x00\x01", 3)}});
+  EXPECT_EQ(read_capture(dir / "nl.sr").changes.size(), 2u);
+
+  std::istringstream empty;
+  trace::TraceCollector sink;
+  EXPECT_EQ(error_of([&] { trace::read_csv(empty, "empty.csv", std::nullopt, sink); }),
+            "empty.csv:1: expected the header 'Time [s],<channel>,...', got an empty file.");
+  fs::remove_all(dir);
+}
+
+// Times as far apart as the reader takes them (about 285 years either side of
+// zero) are counted exactly from the first row; one more digit is no time.
+TEST(CaptureFile, CsvTimesAtTheEdgesOfTheirRange) {
+  const std::string header = "Time [s],CLK,MOSI,DC\n";
+  std::istringstream widest(header + "-8999999999.999999999,0,0,1\n8999999999.999999999,1,0,1\n");
+  trace::TraceCollector sink;
+  trace::read_csv(widest, "wide.csv", std::nullopt, sink);
+  ASSERT_EQ(sink.trace.changes.size(), 1u);
+  EXPECT_EQ(sink.trace.changes[0].time_ns, 17'999'999'999'999'999'998u);
+
+  std::istringstream too_far(header + "0.0,0,0,1\n19000000000,1,0,1\n");
+  EXPECT_EQ(error_of([&] { trace::read_csv(too_far, "far.csv", std::nullopt, sink); }),
+            "far.csv:3: expected a time in seconds, got '19000000000'.");
 }
 
 // A capture that stops mid-sample or mid-row is decoded up to there and noted.
