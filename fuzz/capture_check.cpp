@@ -1,0 +1,78 @@
+#include "capture_check.h"
+
+#include <utility>
+
+#include "input_text.h"
+
+namespace qel::fuzz {
+namespace {
+
+emu::ControllerOptions quiet_controller() {
+  emu::ControllerOptions options;
+  options.keep_history = false;  // the listener keeps the bytes
+  return options;
+}
+
+}  // namespace
+
+CheckedCapture::CheckedCapture(std::string file)
+    : file_(std::move(file)), controller_(quiet_controller()), feed_(controller_) {
+  controller_.set_listener(this);
+}
+
+void CheckedCapture::begin(const trace::CaptureStart& start) {
+  if (begun_) rule_broken("begin told twice");
+  if (ended_) rule_broken("begin told after end");
+  begun_ = true;
+  start_ = start;
+  last_ns_ = start.time_ns;
+  for (int i = 0; i < emu::kLineCount; ++i) {
+    const auto index = static_cast<std::size_t>(i);
+    if (start.initial[index] && !start.present[index]) rule_broken("an initial level of a line the capture lacks");
+    level_[index] = start.initial[index];
+  }
+  feed_.begin(start);
+}
+
+void CheckedCapture::change(const trace::LineChange& c) {
+  if (!begun_ || ended_) rule_broken("a change outside begin and end");
+  if (c.time_ns < last_ns_) rule_broken("changes out of time order");
+  if (!start_.has(c.line)) rule_broken("a change of a line the capture does not carry");
+  auto& level = level_[static_cast<std::size_t>(c.line)];
+  if (level && *level == c.level) rule_broken("a change to the level the line already has");
+  level = c.level;
+  last_ns_ = c.time_ns;
+  outcome_.changes.push_back(c);
+  feed_.change(c);
+}
+
+void CheckedCapture::note(const std::string& message) {
+  if (ended_) rule_broken("a note after end");
+  if (message.find(file_) == std::string::npos) rule_broken("a note that does not name the file: " + message);
+  outcome_.notes.push_back(message);
+}
+
+void CheckedCapture::end() {
+  if (!begun_) rule_broken("end told before begin");
+  if (ended_) rule_broken("end told twice");
+  ended_ = true;
+  feed_.end();
+}
+
+void CheckedCapture::on_byte(const emu::WireByte& byte, std::uint64_t index) {
+  if (index != outcome_.bytes.size()) rule_broken("the emulator skipped a byte index");
+  outcome_.bytes.push_back(byte);
+}
+
+void expect_finished(const CheckedCapture& capture) {
+  if (!capture.begun() || !capture.ended()) rule_broken("an accepted capture that did not begin and end");
+}
+
+void expect_same(const CaptureOutcome& first, const CaptureOutcome& second) {
+  if (first.refusal != second.refusal) {
+    rule_broken("two readings refused differently: '" + first.refusal + "' then '" + second.refusal + "'");
+  }
+  if (!(first == second)) rule_broken("two readings of one input gave different changes, notes or bytes");
+}
+
+}  // namespace qel::fuzz
