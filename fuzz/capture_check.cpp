@@ -1,5 +1,8 @@
 #include "capture_check.h"
 
+#include <exception>
+#include <sstream>
+#include <stdexcept>
 #include <utility>
 
 #include "input_text.h"
@@ -73,6 +76,32 @@ void expect_same(const CaptureOutcome& first, const CaptureOutcome& second) {
     rule_broken("two readings refused differently: '" + first.refusal + "' then '" + second.refusal + "'");
   }
   if (!(first == second)) rule_broken("two readings of one input gave different changes, notes or bytes");
+}
+
+namespace {
+
+void expect_line_of(const std::string& text, const std::string& file, const std::string& message, const char* what) {
+  const std::uint64_t line = number_after(message, file + ":");
+  if (line == 0 || line > line_count(text)) rule_broken(std::string(what) + " without a line of the file: " + message);
+}
+
+}  // namespace
+
+CaptureOutcome read_text_capture(const std::string& text, const std::string& file, TextReader read) {
+  CheckedCapture capture(file);
+  try {
+    std::istringstream in(text);
+    read(in, file, std::nullopt, capture);
+    expect_finished(capture);
+    for (const std::string& note : capture.outcome().notes) expect_line_of(text, file, note, "a note");
+  } catch (const std::runtime_error& e) {
+    expect_line_of(text, file, e.what(), "a refusal");
+    if (capture.ended()) rule_broken(std::string("refused after end was told: ") + e.what());
+    capture.outcome().refusal = e.what();
+  } catch (const std::exception& e) {
+    rule_broken(std::string("refused with an exception that is not a user error: ") + e.what());
+  }
+  return std::move(capture.outcome());
 }
 
 }  // namespace qel::fuzz

@@ -6,6 +6,7 @@
 
 #include <array>
 #include <cstdint>
+#include <istream>
 #include <optional>
 #include <string>
 #include <vector>
@@ -13,6 +14,7 @@
 #include "emulator/controller.h"
 #include "trace/capture_replay.h"
 #include "trace/line_sink.h"
+#include "trace/signal_map.h"
 
 namespace qel::fuzz {
 
@@ -65,5 +67,14 @@ void expect_finished(const CheckedCapture& capture);
 
 // Two readings of one input must give the same changes, notes, bytes and refusal.
 void expect_same(const CaptureOutcome& first, const CaptureOutcome& second);
+
+// A reader of a text capture (VCD, CSV), whose refusals and notes start "<file>:<line>:".
+using TextReader = void (*)(std::istream&, const std::string&, const std::optional<trace::SignalMap>&,
+                            trace::LineSink&);
+
+// Reads `text` as the file `file` through a CheckedCapture, its channels bound
+// from their names. Breaks a rule when a refusal or a note names no line of the
+// text, when the refusal is no std::runtime_error, or comes after end.
+CaptureOutcome read_text_capture(const std::string& text, const std::string& file, TextReader read);
 
 }  // namespace qel::fuzz
