@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Fuzzing stage: builds the libFuzzer harnesses (fuzz preset: clang, ASan and
-# UBSan) of the module's calls, the call-script language, the VCD reader and the
-# signal map; replays each one's seeds, then fuzzes each for a bounded time
-# (QEL_FUZZ_SECONDS per harness, default 20) starting from them.
+# UBSan) of the module's calls, the call-script language, the VCD, CSV and
+# sigrok session readers and the signal map; replays each one's seeds, then
+# fuzzes each for a bounded time (QEL_FUZZ_SECONDS per harness, default 15)
+# starting from them.
 #
 # New inputs go to build/fuzz/corpus-work/<harness>, never into the repository. A
 # crash or a broken rule leaves its input in build/fuzz/crashes/<harness>-*; once
@@ -12,8 +13,8 @@ cd "$(dirname "$0")/.."
 
 scripts/need-packages.sh clang libclang-rt-14-dev cmake make pkg-config libpng-dev libgif-dev libzip-dev
 
-harnesses=(calls script vcd signal_map)
-seconds=${QEL_FUZZ_SECONDS:-20}
+harnesses=(calls script vcd signal_map csv sr)
+seconds=${QEL_FUZZ_SECONDS:-15}
 
 cmake --preset fuzz >/dev/null
 cmake --build --preset fuzz -j 2 --target "${harnesses[@]/#/fuzz_}"
