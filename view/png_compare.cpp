@@ -108,22 +108,7 @@ std::vector<std::uint8_t> diff_rgb(const PanelPng& golden, const LitMap& now) {
 }
 
 void write_rgb_png(const std::vector<std::uint8_t>& rgb, int width, int height, const std::string& path) {
-  png_image image{};
-  image.version = PNG_IMAGE_VERSION;
-  image.width = static_cast<png_uint_32>(width);
-  image.height = static_cast<png_uint_32>(height);
-  image.format = PNG_FORMAT_RGB;
-  const std::unique_ptr<png_image, ImageFree> cleanup(&image);
-  png_alloc_size_t size = 0;
-  if (png_image_write_to_memory(&image, nullptr, &size, 0, rgb.data(), 0, nullptr) == 0) {
-    throw std::runtime_error("Cannot write PNG file '" + path + "': " + image.message + ".");
-  }
-  std::vector<std::uint8_t> encoded(size);
-  if (png_image_write_to_memory(&image, encoded.data(), &size, 0, rgb.data(), 0, nullptr) == 0) {
-    throw std::runtime_error("Cannot write PNG file '" + path + "': " + image.message + ".");
-  }
-  encoded.resize(size);
-  write_file_replacing(encoded, path, "PNG file");
+  write_file_replacing(encode_rgb_png(rgb, width, height), path, "PNG file");
 }
 
 }  // namespace qel::view

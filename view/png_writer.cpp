@@ -73,6 +73,10 @@ std::vector<std::uint8_t> encode_png(const emu::Picture& picture, const PngOptio
     }
   }
 
+  return encode_rgb_png(pixels, width, height);
+}
+
+std::vector<std::uint8_t> encode_rgb_png(const std::vector<std::uint8_t>& rgb, int width, int height) {
   png_image image{};
   image.version = PNG_IMAGE_VERSION;
   image.width = static_cast<png_uint_32>(width);
@@ -81,11 +85,11 @@ std::vector<std::uint8_t> encode_png(const emu::Picture& picture, const PngOptio
   const std::unique_ptr<png_image, ImageFree> cleanup(&image);
 
   png_alloc_size_t size = 0;
-  if (png_image_write_to_memory(&image, nullptr, &size, 0, pixels.data(), 0, nullptr) == 0) {
+  if (png_image_write_to_memory(&image, nullptr, &size, 0, rgb.data(), 0, nullptr) == 0) {
     throw std::runtime_error(std::string("PNG encoding failed: ") + image.message + ".");
   }
   std::vector<std::uint8_t> encoded(size);
-  if (png_image_write_to_memory(&image, encoded.data(), &size, 0, pixels.data(), 0, nullptr) == 0) {
+  if (png_image_write_to_memory(&image, encoded.data(), &size, 0, rgb.data(), 0, nullptr) == 0) {
     throw std::runtime_error(std::string("PNG encoding failed: ") + image.message + ".");
   }
   encoded.resize(size);

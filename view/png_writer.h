@@ -43,6 +43,10 @@ Rgb pixel_rgb(PanelColor color, int y, std::uint8_t level);
 // The encoded PNG file. Throws std::invalid_argument for a scale out of range.
 std::vector<std::uint8_t> encode_png(const emu::Picture& picture, const PngOptions& options = {});
 
+// Any RGB image (3 bytes a pixel, row-major) as a PNG file's bytes; throws
+// std::runtime_error "PNG encoding failed: <reason>." if libpng refuses it.
+std::vector<std::uint8_t> encode_rgb_png(const std::vector<std::uint8_t>& rgb, int width, int height);
+
 // Writes the PNG file; throws std::runtime_error "Cannot write PNG file '<path>': <reason>."
 void write_png(const emu::Picture& picture, const std::string& path, const PngOptions& options = {});
 
