@@ -1,18 +1,13 @@
 // The I2C input; see i2c_interface.h.
 #include "emulator/i2c_interface.h"
 
-#include <cstdio>
+
+#include "emulator/message_text.h"
 
 namespace qel::emu {
 namespace {
 
 constexpr std::size_t kListedAddresses = 10;
-
-std::string hex(std::size_t value) {
-  char text[8];
-  std::snprintf(text, sizeof text, "0x%02zX", value);
-  return text;
-}
 
 // "0x50, 0x68", at most kListedAddresses of them and then "and N more".
 std::string address_list(const std::bitset<128>& addresses) {
@@ -24,7 +19,7 @@ std::string address_list(const std::bitset<128>& addresses) {
       list += " and " + std::to_string(addresses.count() - kListedAddresses) + " more";
       break;
     }
-    list += (list.empty() ? "" : ", ") + hex(a);
+    list += (list.empty() ? "" : ", ") + hex_byte(static_cast<unsigned>(a));
   }
   return list;
 }

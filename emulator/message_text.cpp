@@ -52,6 +52,12 @@ std::string quoted_excerpt(std::string_view text, std::size_t max_chars) {
   return out;
 }
 
+std::string hex_byte(unsigned value) {
+  char text[16];
+  std::snprintf(text, sizeof text, "0x%02X", value);
+  return text;
+}
+
 std::string quoted_list(const std::vector<std::string>& names, std::size_t max_names) {
   std::string out;
   const std::size_t shown = names.size() <= max_names ? names.size() : max_names;
