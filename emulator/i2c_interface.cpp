@@ -2,7 +2,7 @@
 #include "emulator/i2c_interface.h"
 
 
-#include "emulator/message_text.h"
+#include "common/message_text.h"
 
 namespace qel::emu {
 namespace {
@@ -19,7 +19,7 @@ std::string address_list(const std::bitset<128>& addresses) {
       list += " and " + std::to_string(addresses.count() - kListedAddresses) + " more";
       break;
     }
-    list += (list.empty() ? "" : ", ") + hex_byte(static_cast<unsigned>(a));
+    list += (list.empty() ? "" : ", ") + common::hex_byte(static_cast<unsigned>(a));
   }
   return list;
 }

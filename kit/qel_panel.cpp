@@ -13,7 +13,7 @@
 
 #include "kit/panel_session.h"
 #include "qel/pin_observer.h"
-#include "view/file_identity.h"
+#include "common/file_identity.h"
 #include "view/png_compare.h"
 #include "view/png_writer.h"
 #include "view/terminal_view.h"
@@ -121,7 +121,7 @@ int qel_panel_pixel(unsigned x, unsigned y) {
 int qel_panel_write_png(const char* path) {
   if (path == nullptr) return fail("No PNG file name given (NULL).");
   return guarded([&] {
-    qel::view::write_file_replacing(qel::view::encode_png(session().picture()), path, "PNG file");
+    qel::common::write_file_replacing(qel::view::encode_png(session().picture()), path, "PNG file");
     return 0;
   });
 }
@@ -135,10 +135,10 @@ long qel_panel_compare_png(const char* golden_png, const char* diff_png) {
         return fail(std::string("Golden PNG file '") + golden_png +
                     "' does not exist; run the test with QEL_PANEL_UPDATE_GOLDEN=1 to create it.");
       }
-      qel::view::write_file_replacing(qel::view::encode_png(now), golden_png, "golden PNG file");
+      qel::common::write_file_replacing(qel::view::encode_png(now), golden_png, "golden PNG file");
       return 0;
     }
-    if (diff_png != nullptr && qel::view::same_file(golden_png, diff_png)) {
+    if (diff_png != nullptr && qel::common::same_file(golden_png, diff_png)) {
       return fail(std::string("The diff image '") + diff_png + "' is the golden PNG file '" + golden_png +
                   "'; writing it would destroy the golden. Give the diff image another name.");
     }
@@ -171,7 +171,7 @@ int qel_panel_write_vcd(const char* path) {
     std::ostringstream text;
     session().write_vcd(text);
     const std::string s = text.str();
-    qel::view::write_file_replacing(std::vector<std::uint8_t>(s.begin(), s.end()), path, "VCD file");
+    qel::common::write_file_replacing(std::vector<std::uint8_t>(s.begin(), s.end()), path, "VCD file");
     return 0;
   });
 }

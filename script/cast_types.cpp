@@ -5,7 +5,7 @@
 #include <array>
 #include <string_view>
 
-#include "emulator/message_text.h"
+#include "common/message_text.h"
 
 namespace qel::script {
 namespace {
@@ -61,7 +61,7 @@ CastType classify_cast(const std::vector<std::string>& words, int pointers) {
       continue;
     }
     if (!is_keyword(w)) {
-      out.error = "names " + emu::quoted_excerpt(w) + ", which is no type here" + kExpected;
+      out.error = "names " + common::quoted_excerpt(w) + ", which is no type here" + kExpected;
       return out;
     }
     chars += w == "char";

@@ -6,7 +6,7 @@
 #include <limits>
 #include <sstream>
 
-#include "emulator/message_text.h"
+#include "common/message_text.h"
 #include "script/script_error.h"
 
 namespace qel::script {
@@ -206,7 +206,7 @@ void Lexer::lex_number(Token& t) {
   while (!at_end() && is_ident_char(peek())) advance();
   if (!valid_suffix(source(suffix_begin, pos_))) {
     fail(t.line, t.column,
-         "Bad integer literal " + emu::quoted_excerpt(written(t)) +
+         "Bad integer literal " + common::quoted_excerpt(written(t)) +
              "; expected decimal, octal or 0x hexadecimal digits with an optional U, L or LL suffix.");
   }
   t.text = written(t);
@@ -314,7 +314,7 @@ void Lexer::lex_one_string(std::string& out) {
           fail(esc_line, esc_column,
                "Unknown escape " +
                    (std::isprint(static_cast<unsigned char>(e)) != 0 ? "'\\" + std::string(1, e) + "'"
-                                                                     : "'\\' before " + emu::quoted_excerpt({&e, 1})) +
+                                                                     : "'\\' before " + common::quoted_excerpt({&e, 1})) +
                    "; expected one of \\n \\t \\r \\\\ \\\" \\' \\0 \\xHH.");
         }
     }
@@ -336,15 +336,15 @@ std::string describe(const Token& token) {
     case Token::Kind::End:
       return "end of script";
     case Token::Kind::String:
-      return "string " + emu::quoted_excerpt(token.text, 20);
+      return "string " + common::quoted_excerpt(token.text, 20);
     case Token::Kind::Stray:
-      return "character " + emu::quoted_excerpt(token.text);
+      return "character " + common::quoted_excerpt(token.text);
     case Token::Kind::Number:
-      return "literal " + emu::quoted_excerpt(token.text);
+      return "literal " + common::quoted_excerpt(token.text);
     case Token::Kind::Integer:
     case Token::Kind::Identifier:
     case Token::Kind::Punct:
-      return emu::quoted_excerpt(token.text);
+      return common::quoted_excerpt(token.text);
   }
   return "?";
 }

@@ -7,7 +7,7 @@
 #include <limits>
 #include <sstream>
 
-#include "emulator/message_text.h"
+#include "common/message_text.h"
 #include "script/cast_types.h"
 #include "script/script_error.h"
 
@@ -153,7 +153,7 @@ class CallReader::Parser {
     }
     const Signature* sig = find_signature(name.text);
     if (sig == nullptr) {
-      fail(name, "Unknown function " + emu::quoted_excerpt(name.text) +
+      fail(name, "Unknown function " + common::quoted_excerpt(name.text) +
                      "; expected QEL_LCD_Init, QEL_LCD_WriteString, QEL_LCD_ClearLine, QEL_LCD_WriteValue or "
                      "QEL_LCD_WriteStringValue.");
     }
@@ -212,13 +212,13 @@ class CallReader::Parser {
     take();
     const std::string written = one_line(lexer_.source(open.begin, previous_.end));
     const CastType type = classify_cast(words, pointers);
-    if (!type.error.empty()) fail(open, "Cast " + emu::quoted_excerpt(written) + " " + type.error);
+    if (!type.error.empty()) fail(open, "Cast " + common::quoted_excerpt(written) + " " + type.error);
     if (kind == ParamKind::Text && !type.text_pointer) {
-      fail(open, "Cast " + emu::quoted_excerpt(written) + " before " + what +
+      fail(open, "Cast " + common::quoted_excerpt(written) + " before " + what +
                      "; expected a pointer to a character type such as '(const QEL_C *)'.");
     }
     if (kind != ParamKind::Text && !type.integer) {
-      fail(open, "Cast " + emu::quoted_excerpt(written) + " before " + what +
+      fail(open, "Cast " + common::quoted_excerpt(written) + " before " + what +
                      "; expected an integer type such as '(QEL_U8)'.");
     }
   }
@@ -262,7 +262,7 @@ class CallReader::Parser {
     const std::uint64_t limit = p.kind == ParamKind::Byte ? std::numeric_limits<std::uint8_t>::max()
                                                           : std::numeric_limits<std::uint32_t>::max();
     if (overflow || value > limit) {
-      fail(t, "Value " + emu::quoted_excerpt(t.text) + " is out of range for " + what + "; expected " +
+      fail(t, "Value " + common::quoted_excerpt(t.text) + " is out of range for " + what + "; expected " +
                   expected_for(p.kind) + ".");
     }
     arg.number = static_cast<std::uint32_t>(value);

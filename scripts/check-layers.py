@@ -26,7 +26,8 @@ import sys
 # Folder of each layer, relative to the root.
 LAYERS = {
     "module": "Application",
-    "platform": "platform/host",
+    "platform": "platform",
+    "common": "common",
     "emulator": "emulator",
     "trace": "trace",
     "view": "view",
@@ -39,12 +40,13 @@ LAYERS = {
 ALLOWED = {
     "module": {"pin-interface"},
     "platform": {"pin-interface"},
-    "emulator": {"platform"},
-    "trace": {"emulator", "platform"},
-    "view": {"emulator", "module", "platform"},
-    "script": {"module", "emulator", "platform"},
-    "kit": {"view", "trace", "emulator", "module", "platform", "pin-interface"},
-    "tool": {"kit", "script", "view", "trace", "emulator", "module", "platform", "pin-interface"},
+    "common": set(),
+    "emulator": {"platform", "common"},
+    "trace": {"emulator", "platform", "common"},
+    "view": {"emulator", "module", "platform", "common"},
+    "script": {"module", "platform", "common"},
+    "kit": {"view", "trace", "emulator", "module", "platform", "pin-interface", "common"},
+    "tool": {"kit", "script", "view", "trace", "emulator", "module", "platform", "pin-interface", "common"},
 }
 
 # Headers whose layer their path does not name.
@@ -53,6 +55,7 @@ NAMED_HEADERS = {
     "QEL_LCD_host_font.h": "module",  # host builds only: the module's font, for text read-back
     "ti/drivers/PIN.h": "pin-interface",
     "qel/pin_observer.h": "platform",
+    "qel/pin_fanout.h": "platform",
     "demo_script.h": "tool",  # generated into the build folder from examples/demo.qel
 }
 

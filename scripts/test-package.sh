@@ -66,7 +66,7 @@ target_link_libraries(hello PRIVATE QEL_LCD::panel)
 add_library(firmware_display STATIC "$root/examples/firmware-on-pc/display_app.c")
 target_link_libraries(firmware_display PRIVATE QEL_LCD::module)
 # A firmware brings its platform's PIN header; here the repository's host stand-in plays that part.
-target_include_directories(firmware_display PRIVATE "$root/platform/host")
+target_include_directories(firmware_display PRIVATE "$root/platform")
 CMAKE
 cmake -S "$work/fetch" -B "$work/fetch/build" >/dev/null
 cmake --build "$work/fetch/build" -j2 --target hello firmware_display >/dev/null

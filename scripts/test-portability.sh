@@ -19,7 +19,7 @@ cd "$(dirname "$0")/.."
 scripts/need-packages.sh gcc g++ clang gcc-arm-none-eabi libnewlib-arm-none-eabi
 
 warnings=(-Wall -Wextra -Wpedantic -Werror)
-includes=(-IApplication -Iplatform/host)
+includes=(-IApplication -Iplatform)
 cortex_m3=(-mcpu=cortex-m3 -mthumb -Os)
 newlib=/usr/lib/arm-none-eabi/include
 no_cxx_library=(-nostdinc++ -fno-exceptions -fno-rtti)

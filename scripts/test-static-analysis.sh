@@ -18,7 +18,7 @@ cppcheck --quiet --error-exitcode=1 --inconclusive --std=c++17 \
   --enable=warning,style,performance,portability \
   --inline-suppr --suppressions-list=scripts/cppcheck-suppressions.txt \
   --template='{file}:{line}: {severity} ({id}): {message}' \
-  -I Application -I platform/host \
+  -I Application -I platform -I platform/host \
   Application platform
 
 # clang-tidy reads the compile commands of the sanitizer build (configured here if

@@ -7,7 +7,7 @@
 #include <fstream>
 #include <stdexcept>
 
-#include "emulator/message_text.h"
+#include "common/message_text.h"
 #include "trace/csv_reader.h"
 #include "trace/sr_reader.h"
 #include "trace/vcd_reader.h"
@@ -51,7 +51,7 @@ CaptureFormat read_capture_file(const std::string& path, const std::optional<Sig
         "Cannot read capture '" + path +
         "': expected a VCD file (starting with a '$' keyword), a sigrok session (a ZIP "
         "archive) or a Saleae Logic 2 CSV export (header 'Time [s],...'); it starts with " +
-        (head.empty() ? std::string("nothing (the file is empty)") : emu::quoted_excerpt(head, 24)) + ".");
+        (head.empty() ? std::string("nothing (the file is empty)") : common::quoted_excerpt(head, 24)) + ".");
   }
   in.clear();
   in.seekg(0);

@@ -5,7 +5,7 @@
 #include <cctype>
 #include <stdexcept>
 
-#include "emulator/message_text.h"
+#include "common/message_text.h"
 
 namespace qel::trace {
 namespace {
@@ -69,9 +69,9 @@ std::optional<std::size_t> find_named(const std::vector<Channel>& channels, cons
     const Channel& c = channels[i];
     if (c.name != wanted && c.path != wanted) continue;
     if (found && channels[*found].id != c.id) {
-      throw std::runtime_error("signal " + emu::quoted_excerpt(wanted) + " for " + std::string(role_name(line, i2c)) +
-                               " is ambiguous: " + emu::quoted_excerpt(channels[*found].path) + " or " +
-                               emu::quoted_excerpt(c.path));
+      throw std::runtime_error("signal " + common::quoted_excerpt(wanted) + " for " + std::string(role_name(line, i2c)) +
+                               " is ambiguous: " + common::quoted_excerpt(channels[*found].path) + " or " +
+                               common::quoted_excerpt(c.path));
     }
     if (!found) found = i;
   }
@@ -111,7 +111,7 @@ RoleBinding bind_roles(const std::vector<Channel>& channels, const std::optional
     if (!map || !map->is_named(line)) continue;
     const auto found = find_named(channels, map->name_of(line), line, i2c);
     if (!found) {
-      missing.push_back(emu::quoted_excerpt(map->name_of(line)) + " (" + std::string(role_name(line, i2c)) + ")");
+      missing.push_back(common::quoted_excerpt(map->name_of(line)) + " (" + std::string(role_name(line, i2c)) + ")");
       continue;
     }
     b.channel[static_cast<std::size_t>(i)] = found;
@@ -122,7 +122,7 @@ RoleBinding bind_roles(const std::vector<Channel>& channels, const std::optional
     for (std::size_t i = 0; i < missing.size(); ++i) list += (i ? ", " : "") + missing[i];
     const std::vector<std::string> paths = paths_of(channels);
     throw std::runtime_error("no signal " + list + " in the file; it declares " +
-                             (paths.empty() ? std::string("none") : emu::quoted_list(paths)));
+                             (paths.empty() ? std::string("none") : common::quoted_list(paths)));
   }
 
   // The rest from the channels' names.
@@ -149,7 +149,7 @@ RoleBinding bind_roles(const std::vector<Channel>& channels, const std::optional
     for (const std::size_t f : fits) fit_names.push_back(channels[f].path);
     const std::string role_text(role_name(role.line, i2c));
     candidates +=
-        "\n  " + role_text + " (" + role.shown + "): " + (fits.empty() ? "none" : emu::quoted_list(fit_names));
+        "\n  " + role_text + " (" + role.shown + "): " + (fits.empty() ? "none" : common::quoted_list(fit_names));
     if (fits.size() > 1) {
       problems += (problems.empty() ? "" : "; ") + std::to_string(fits.size()) + " channels fit " + role_text;
     } else if (fits.empty() && required(role.line, b.bus)) {
@@ -162,7 +162,7 @@ RoleBinding bind_roles(const std::vector<Channel>& channels, const std::optional
   if (!problems.empty()) {
     const std::vector<std::string> paths = paths_of(channels);
     throw std::runtime_error("cannot tell which channel is which line: " + problems +
-                             ". Channels: " + (paths.empty() ? std::string("none") : emu::quoted_list(paths)) +
+                             ". Channels: " + (paths.empty() ? std::string("none") : common::quoted_list(paths)) +
                              ". Candidates for each line:" + candidates +
                              "\nGive the signals with --map, e.g. --map sclk=D0,sdin=D1,dc=D2");
   }

@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-#include "emulator/message_text.h"
+#include "common/message_text.h"
 #include "trace/channel_roles.h"
 #include "trace/line_reader.h"
 
@@ -115,7 +115,7 @@ class CsvParser {
   void parse_header() {
     const std::vector<std::string_view> names = fields(line_text_);
     if (unquoted(names[0]) != kTimeHeader || names.size() < 2) {
-      fail("expected the header 'Time [s],<channel>,...', got " + emu::quoted_excerpt(line_text_));
+      fail("expected the header 'Time [s],<channel>,...', got " + common::quoted_excerpt(line_text_));
     }
     std::vector<Channel> channels;
     for (std::size_t i = 1; i < names.size(); ++i) {
@@ -156,9 +156,9 @@ class CsvParser {
         sink_.note(file_ + ":" + std::to_string(line_) + ": the file is cut short: its last row stops mid-line.");
         return false;
       }
-      if (!ns) fail("expected a time in seconds, got " + emu::quoted_excerpt(trim(f[0])));
+      if (!ns) fail("expected a time in seconds, got " + common::quoted_excerpt(trim(f[0])));
       fail("expected " + std::to_string(columns_ - 1) + " values of 0 or 1 after the time, got " +
-           emu::quoted_excerpt(line_text_.substr(f[0].size())));
+           common::quoted_excerpt(line_text_.substr(f[0].size())));
     }
     if (!begun_) {
       first_ns_ = *ns;
@@ -171,7 +171,7 @@ class CsvParser {
       last_ns_ = *ns;
       return true;
     }
-    if (*ns < last_ns_) fail("time " + emu::quoted_excerpt(trim(f[0])) + " is before the previous row's");
+    if (*ns < last_ns_) fail("time " + common::quoted_excerpt(trim(f[0])) + " is before the previous row's");
     last_ns_ = *ns;
     // Both lie within about +-9e18 ns, so their distance may not fit a signed
     // 64-bit value; it always fits an unsigned one.

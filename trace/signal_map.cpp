@@ -4,7 +4,7 @@
 #include <algorithm>
 #include <stdexcept>
 
-#include "emulator/message_text.h"
+#include "common/message_text.h"
 
 namespace qel::trace {
 namespace {
@@ -44,7 +44,7 @@ SignalMap parse_signal_map(std::string_view text) {
     const std::string_view item = trim(raw);
     const std::size_t column = start + 1 + std::min(raw.find_first_not_of(" \t"), raw.size());
     const auto refuse = [&](const std::string& what) {
-      throw SignalMapError(column, "Bad signal mapping item " + emu::quoted_excerpt(item) + " at column " +
+      throw SignalMapError(column, "Bad signal mapping item " + common::quoted_excerpt(item) + " at column " +
                                        std::to_string(column) + ": " + what);
     };
     start = comma + 1;
@@ -58,7 +58,7 @@ SignalMap parse_signal_map(std::string_view text) {
     if (map.named[index]) refuse("the " + std::string(role_name(*role)) + " line is mapped twice.");
     for (std::size_t other = 0; other < map.name.size(); ++other) {
       if (map.named[other] && map.name[other] == name) {
-        refuse("signal " + emu::quoted_excerpt(name) + " is already mapped to " +
+        refuse("signal " + common::quoted_excerpt(name) + " is already mapped to " +
                std::string(role_name(static_cast<emu::Line>(other))) + ".");
       }
     }

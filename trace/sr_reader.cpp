@@ -10,7 +10,7 @@
 #include <stdexcept>
 #include <vector>
 
-#include "emulator/message_text.h"
+#include "common/message_text.h"
 #include "trace/channel_roles.h"
 
 namespace qel::trace {
@@ -52,7 +52,7 @@ class SrReader {
   void run() {
     open();
     const std::string version = trim(read_small("version"));
-    if (version != "2") fail("expected sigrok session version '2', got " + emu::quoted_excerpt(version));
+    if (version != "2") fail("expected sigrok session version '2', got " + common::quoted_excerpt(version));
     parse_metadata(read_small("metadata"));
     bind();
     read_chunks();
@@ -79,14 +79,14 @@ class SrReader {
   ArchiveFile open_entry(const std::string& name) {
     zip_file_t* f = zip_fopen(archive_.get(), name.c_str(), 0);
     if (f == nullptr) {
-      fail("cannot open its entry " + emu::quoted_excerpt(name) + ": " + zip_strerror(archive_.get()));
+      fail("cannot open its entry " + common::quoted_excerpt(name) + ": " + zip_strerror(archive_.get()));
     }
     return ArchiveFile(f);
   }
 
   std::string read_small(const std::string& name) {
     if (zip_name_locate(archive_.get(), name.c_str(), 0) < 0) {
-      fail("expected a sigrok session with an entry " + emu::quoted_excerpt(name) + "; the archive has none");
+      fail("expected a sigrok session with an entry " + common::quoted_excerpt(name) + "; the archive has none");
     }
     const ArchiveFile f = open_entry(name);
     std::string text;
@@ -94,9 +94,9 @@ class SrReader {
     zip_int64_t n = 0;
     while ((n = zip_fread(f.get(), buffer, sizeof buffer)) > 0) {
       text.append(buffer, static_cast<std::size_t>(n));
-      if (text.size() > kMaxMetadataBytes) fail("its entry " + emu::quoted_excerpt(name) + " is larger than 1 MiB");
+      if (text.size() > kMaxMetadataBytes) fail("its entry " + common::quoted_excerpt(name) + " is larger than 1 MiB");
     }
-    if (n < 0) fail("cannot read its entry " + emu::quoted_excerpt(name) + ": it is damaged");
+    if (n < 0) fail("cannot read its entry " + common::quoted_excerpt(name) + ": it is damaged");
     return text;
   }
 
@@ -113,7 +113,7 @@ class SrReader {
     const double hz = u == kUnits.end() ? 0 : number * u->second;
     if (in.bad() || !rest.empty() || u == kUnits.end() || !(hz >= 1) || hz > 1e12) {
       fail("metadata line " + std::to_string(line) + ": expected a sample rate such as '10 MHz', got " +
-           emu::quoted_excerpt(text));
+           common::quoted_excerpt(text));
     }
     return static_cast<std::uint64_t>(std::llround(hz));
   }
@@ -122,7 +122,7 @@ class SrReader {
     if (value.empty() || value.size() > 6 || value.find_first_not_of("0123456789") != std::string::npos ||
         std::stoul(value) == 0 || std::stoul(value) > max) {
       fail("metadata line " + std::to_string(line) + ": expected " + key + " from 1 to " + std::to_string(max) +
-           ", got " + emu::quoted_excerpt(value));
+           ", got " + common::quoted_excerpt(value));
     }
     return static_cast<unsigned>(std::stoul(value));
   }
@@ -223,7 +223,7 @@ class SrReader {
     for (std::uint64_t n = 1;; ++n) {
       const std::string name = device_.capturefile + "-" + std::to_string(n);
       if (zip_name_locate(archive_.get(), name.c_str(), 0) < 0) {
-        if (n == 1) fail("expected sample chunk " + emu::quoted_excerpt(name) + "; the archive has none");
+        if (n == 1) fail("expected sample chunk " + common::quoted_excerpt(name) + "; the archive has none");
         break;
       }
       const ArchiveFile f = open_entry(name);
@@ -231,7 +231,7 @@ class SrReader {
       while (true) {
         const zip_int64_t got = zip_fread(f.get(), buffer.data() + carried, buffer.size() - carried);
         if (got < 0) {
-          cut_short("chunk " + emu::quoted_excerpt(name) + " cannot be read to its end", "cut short or damaged");
+          cut_short("chunk " + common::quoted_excerpt(name) + " cannot be read to its end", "cut short or damaged");
           return;
         }
         if (got == 0) break;
@@ -250,7 +250,7 @@ class SrReader {
         for (std::size_t i = 0; i < carried; ++i) buffer[i] = buffer[whole + i];
       }
       if (carried != 0) {
-        cut_short("chunk " + emu::quoted_excerpt(name) + " ends inside a sample");
+        cut_short("chunk " + common::quoted_excerpt(name) + " ends inside a sample");
         return;
       }
     }

@@ -13,7 +13,7 @@
 #include <stdexcept>
 
 #include "emulator/board.h"
-#include "emulator/message_text.h"
+#include "common/message_text.h"
 
 namespace qel::trace {
 namespace {
@@ -117,7 +117,7 @@ SrWriter::~SrWriter() {
 }
 
 void SrWriter::fail(const std::string& reason) const {
-  throw std::runtime_error("Cannot write sigrok session " + emu::quoted_excerpt(shown_path_) + ": " + reason + ".");
+  throw std::runtime_error("Cannot write sigrok session " + common::quoted_excerpt(shown_path_) + ": " + reason + ".");
 }
 
 void SrWriter::copy_archive_in() const {

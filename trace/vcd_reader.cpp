@@ -8,7 +8,7 @@
 #include <unordered_map>
 #include <vector>
 
-#include "emulator/message_text.h"
+#include "common/message_text.h"
 #include "trace/channel_roles.h"
 #include "trace/line_reader.h"
 
@@ -92,7 +92,7 @@ std::optional<Timescale> timescale_of(const std::string& number, const std::stri
 
 bool is_keyword(const Token& t) { return !t.text.empty() && t.text[0] == '$'; }
 
-std::string quoted(std::string_view s) { return emu::quoted_excerpt(s); }
+std::string quoted(std::string_view s) { return common::quoted_excerpt(s); }
 
 struct Var {
   std::string name;  // reference as declared

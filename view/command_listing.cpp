@@ -6,14 +6,14 @@
 #include <cstdio>
 
 #include "emulator/command_decoder.h"
-#include "emulator/message_text.h"
+#include "common/message_text.h"
 
 namespace qel::view {
 namespace {
 
 constexpr std::size_t kBytesColumn = 8;
 
-std::string hex(unsigned value) { return emu::hex_byte(value); }
+std::string hex(unsigned value) { return common::hex_byte(value); }
 
 std::string hex_bytes(std::uint8_t opcode, const std::vector<std::uint8_t>& params) {
   static const char kHex[] = "0123456789ABCDEF";

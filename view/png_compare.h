@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "emulator/picture.h"
-#include "view/file_replace.h"
+#include "common/staged_file.h"
 #include "view/png_writer.h"
 
 namespace qel::view {

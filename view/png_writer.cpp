@@ -9,7 +9,7 @@
 #include <memory>
 #include <stdexcept>
 
-#include "view/file_replace.h"
+#include "common/staged_file.h"
 
 namespace qel::view {
 namespace {
@@ -98,7 +98,7 @@ std::vector<std::uint8_t> encode_rgb_png(const std::vector<std::uint8_t>& rgb, i
 
 void write_png(const emu::Picture& picture, const std::string& path, const PngOptions& options) {
   // Through a temporary file, so a failed write leaves an earlier picture as it was.
-  write_file_replacing(encode_png(picture, options), path, "PNG file");
+  common::write_file_replacing(encode_png(picture, options), path, "PNG file");
 }
 
 }  // namespace qel::view

@@ -18,7 +18,7 @@
 #include <vector>
 
 #include "emulator/controller.h"
-#include "emulator/pin_fanout.h"
+#include "qel/pin_fanout.h"
 #include "module_fixture.h"
 #include "trace/capture_file.h"
 #include "trace/capture_replay.h"
@@ -111,7 +111,7 @@ class CaptureFormats : public ModuleTest {
     trace::VcdWriter vcd(vcd_file);
     trace::SrWriter sr(sr_path.string());
     emu::ControllerPins pins(direct_);
-    emu::PinFanout all;
+    PinFanout all;
     all.add(pins);
     all.add(vcd);
     all.add(sr);

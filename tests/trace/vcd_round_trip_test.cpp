@@ -8,7 +8,7 @@
 #include <string>
 
 #include "emulator/controller.h"
-#include "emulator/pin_fanout.h"
+#include "qel/pin_fanout.h"
 #include "module_fixture.h"
 #include "trace/capture_replay.h"
 #include "trace/vcd_reader.h"
@@ -27,7 +27,7 @@ class VcdRoundTripTest : public ModuleTest {
     std::ostringstream vcd;
     trace::VcdWriter writer(vcd, ns_per_write);
     emu::ControllerPins pins(direct_);
-    emu::PinFanout both;
+    PinFanout both;
     both.add(pins);
     both.add(writer);
     host::set_pin_observer(&both);

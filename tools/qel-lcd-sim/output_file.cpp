@@ -5,8 +5,8 @@
 #include <cstring>
 #include <stdexcept>
 
-#include "emulator/message_text.h"
-#include "user_error.h"
+#include "common/message_text.h"
+#include "common/user_error.h"
 
 namespace qel::tool {
 
@@ -18,13 +18,13 @@ OutputFile::OutputFile(const std::string& path, std::string what, std::ostream& 
     return;
   }
   try {
-    staged_ = std::make_unique<view::StagedFile>(path, what_);
+    staged_ = std::make_unique<common::StagedFile>(path, what_);
   } catch (const std::runtime_error& e) {
-    throw UserError(e.what());
+    throw common::UserError(e.what());
   }
   file_ = std::make_unique<std::ofstream>(staged_->write_path(), std::ios::binary | std::ios::trunc);
   if (!*file_) {
-    throw UserError("Cannot open " + what_ + " " + emu::quoted_excerpt(path) + ": " + std::strerror(errno) + ".");
+    throw common::UserError("Cannot open " + what_ + " " + common::quoted_excerpt(path) + ": " + std::strerror(errno) + ".");
   }
   stream_ = file_.get();
 }
@@ -33,12 +33,12 @@ OutputFile::OutputFile(const std::string& path, std::string what, ByName by_name
     : path_(path), what_(std::move(what)) {
   if (path.empty()) return;
   if (path == "-") {
-    throw UserError("Cannot write " + what_ + " '-': " + by_name.no_standard_output + "; give a file name.");
+    throw common::UserError("Cannot write " + what_ + " '-': " + by_name.no_standard_output + "; give a file name.");
   }
   try {
-    staged_ = std::make_unique<view::StagedFile>(path, what_);
+    staged_ = std::make_unique<common::StagedFile>(path, what_);
   } catch (const std::runtime_error& e) {
-    throw UserError(e.what());
+    throw common::UserError(e.what());
   }
 }
 
@@ -53,8 +53,8 @@ void OutputFile::finish() {
   if (file_) file_->close();
   if (stream_->fail()) {
     const int error = errno;
-    const std::string name = file_ ? emu::quoted_excerpt(path_) : "to standard output";
-    throw UserError("Cannot write " + what_ + " " + name +
+    const std::string name = file_ ? common::quoted_excerpt(path_) : "to standard output";
+    throw common::UserError("Cannot write " + what_ + " " + name +
                     (error != 0 ? ": " + std::string(std::strerror(error)) : "") + ".");
   }
 }
@@ -64,7 +64,7 @@ void OutputFile::commit() {
   try {
     staged_->commit();
   } catch (const std::runtime_error& e) {
-    throw UserError(e.what());
+    throw common::UserError(e.what());
   }
 }
 

@@ -1,5 +1,5 @@
 // The files a run writes. Each output file is staged in a temporary file
-// (view::StagedFile) and put in place only when the whole run has succeeded, so
+// (common::StagedFile) and put in place only when the whole run has succeeded, so
 // a run that fails leaves an existing file as it was. "-" is standard output. A
 // path naming something that is not a regular file (a device such as
 // /dev/null, a pipe) is written directly.
@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "view/file_replace.h"
+#include "common/staged_file.h"
 
 namespace qel::tool {
 
@@ -47,7 +47,7 @@ class OutputFile {
   void commit();
 
  private:
-  std::unique_ptr<view::StagedFile> staged_;
+  std::unique_ptr<common::StagedFile> staged_;
   std::unique_ptr<std::ofstream> file_;
   std::ostream* stream_ = nullptr;
   std::string path_;  // as the user gave it

@@ -6,9 +6,9 @@
 #include <filesystem>
 #include <system_error>
 
-#include "emulator/message_text.h"
-#include "user_error.h"
-#include "view/file_identity.h"
+#include "common/message_text.h"
+#include "common/user_error.h"
+#include "common/file_identity.h"
 
 namespace qel::tool {
 namespace {
@@ -37,17 +37,17 @@ bool same_file(const Use& a, const Use& b) {
   }, sb{};
   if (identity(a, sa) && identity(b, sb)) return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
   if (a.path == "-" || b.path == "-") return false;
-  return view::same_file(a.path, b.path);
+  return common::same_file(a.path, b.path);
 }
 
 }  // namespace
 
 void check_input_path(const NamedPath& input) {
   if (input.path == "-") return;
-  if (input.path.empty()) throw UserError("The " + input.what + " name is empty; expected a file name or '-'.");
+  if (input.path.empty()) throw common::UserError("The " + input.what + " name is empty; expected a file name or '-'.");
   std::error_code ec;
   if (fs::is_directory(input.path, ec)) {
-    throw UserError("Cannot read " + input.what + " " + emu::quoted_excerpt(input.path) +
+    throw common::UserError("Cannot read " + input.what + " " + common::quoted_excerpt(input.path) +
                     ": it is a folder; expected a file.");
   }
 }
@@ -59,7 +59,7 @@ void check_output_paths(const std::vector<NamedPath>& inputs, const std::vector<
     for (const NamedPath& in : inputs) {
       if (in.path.empty()) continue;
       if (same_file({in.path, 0}, {out.path, 1})) {
-        throw UserError("The " + out.what + " " + emu::quoted_excerpt(out.path) + " is the " + in.what +
+        throw common::UserError("The " + out.what + " " + common::quoted_excerpt(out.path) + " is the " + in.what +
                         "; writing it would destroy the input. Give the output another name.");
       }
     }
@@ -67,11 +67,11 @@ void check_output_paths(const std::vector<NamedPath>& inputs, const std::vector<
       const NamedPath& other = outputs[j];
       if (other.path.empty() || !same_file({other.path, 1}, {out.path, 1})) continue;
       if (out.path == "-" || other.path == "-") {
-        throw UserError("Cannot write both the " + other.what + " and the " + out.what +
+        throw common::UserError("Cannot write both the " + other.what + " and the " + out.what +
                         " to standard output ('-'); give one a file name.");
       }
-      throw UserError("The " + out.what + " and the " + other.what + " are the same file " +
-                      emu::quoted_excerpt(out.path) + "; give each output its own name.");
+      throw common::UserError("The " + out.what + " and the " + other.what + " are the same file " +
+                      common::quoted_excerpt(out.path) + "; give each output its own name.");
     }
   }
 }

@@ -7,7 +7,7 @@
 #include <stdexcept>
 #include <vector>
 
-#include "emulator/message_text.h"
+#include "common/message_text.h"
 #include "view/png_compare.h"
 #include "view/text_readback.h"
 
@@ -29,7 +29,7 @@ constexpr std::size_t kMaxLines = 64;  // the 8 lines and some blank ones after 
 std::vector<std::string> read_expected_lines(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   if (!in)
-    throw std::runtime_error("Cannot open expected text file " + emu::quoted_excerpt(path) + ": " +
+    throw std::runtime_error("Cannot open expected text file " + common::quoted_excerpt(path) + ": " +
                              std::strerror(errno) + ".");
   std::vector<std::string> lines;
   std::string text;
@@ -50,7 +50,7 @@ std::vector<std::string> read_expected_lines(const std::string& path) {
     open_line = false;
   }
   if (in.bad())
-    throw std::runtime_error("Cannot read expected text file " + emu::quoted_excerpt(path) + ": " +
+    throw std::runtime_error("Cannot read expected text file " + common::quoted_excerpt(path) + ": " +
                              std::strerror(errno) + ".");
   if (open_line) {
     text.erase(text.find_last_not_of(" \r") + 1);
@@ -59,7 +59,7 @@ std::vector<std::string> read_expected_lines(const std::string& path) {
   while (lines.size() > static_cast<std::size_t>(view::kTextLines) && lines.back().empty()) lines.pop_back();
   if (lines.size() > static_cast<std::size_t>(view::kTextLines)) {
     throw std::runtime_error(path + ":9: expected at most 8 lines of panel text, got " +
-                             emu::quoted_excerpt(lines[view::kTextLines]) + ".");
+                             common::quoted_excerpt(lines[view::kTextLines]) + ".");
   }
   lines.resize(static_cast<std::size_t>(view::kTextLines));
   return lines;
@@ -70,7 +70,7 @@ void write_text(const std::string& path, const std::string& text, std::ostream& 
     out << text;
     return;
   }
-  view::write_file_replacing(std::vector<std::uint8_t>(text.begin(), text.end()), path, "text file");
+  common::write_file_replacing(std::vector<std::uint8_t>(text.begin(), text.end()), path, "text file");
 }
 
 int compare_text(const std::string& path, const emu::Controller& controller, std::ostream& err) {
@@ -80,8 +80,8 @@ int compare_text(const std::string& path, const emu::Controller& controller, std
     const std::string actual = view::line_text(controller, n);
     if (actual == expected[n]) continue;
     ++differing;
-    err << path << ":" << n + 1 << ": line " << n << " differs: expected " << emu::quoted_excerpt(expected[n])
-        << ", got " << emu::quoted_excerpt(actual) << ".\n";
+    err << path << ":" << n + 1 << ": line " << n << " differs: expected " << common::quoted_excerpt(expected[n])
+        << ", got " << common::quoted_excerpt(actual) << ".\n";
   }
   return differing;
 }

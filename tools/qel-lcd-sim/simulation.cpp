@@ -17,8 +17,8 @@
 #include "call_recorder.h"
 #include "call_stats.h"
 #include "decode_run.h"
-#include "emulator/message_text.h"
-#include "emulator/pin_fanout.h"
+#include "common/message_text.h"
+#include "qel/pin_fanout.h"
 #include "output_file.h"
 #include "output_plan.h"
 #include "qel/pin_observer.h"
@@ -28,8 +28,8 @@
 #include "script/script_runner.h"
 #include "trace/sr_writer.h"
 #include "trace/vcd_writer.h"
-#include "user_error.h"
-#include "view/file_replace.h"
+#include "common/user_error.h"
+#include "common/staged_file.h"
 
 namespace qel::tool {
 namespace {
@@ -63,7 +63,7 @@ void run_source(const CallSource& source, script::Runner& runner) {
   } else if (!source.path.empty()) {
     file.open(source.path, std::ios::binary);
     if (!file)
-      throw UserError("Cannot open script file " + emu::quoted_excerpt(source.path) + ": " + std::strerror(errno) +
+      throw common::UserError("Cannot open script file " + common::quoted_excerpt(source.path) + ": " + std::strerror(errno) +
                       ".");
     in = &file;
   } else {
@@ -81,7 +81,7 @@ void make_frames_dir(const std::string& dir) {
   if (dir.empty()) return;
   std::error_code ec;
   std::filesystem::create_directories(dir, ec);
-  if (ec) throw UserError("Cannot create frames folder " + emu::quoted_excerpt(dir) + ": " + ec.message() + ".");
+  if (ec) throw common::UserError("Cannot create frames folder " + common::quoted_excerpt(dir) + ": " + ec.message() + ".");
 }
 
 bool stdout_taken(const RunOptions& o) {
@@ -116,7 +116,7 @@ void run_script(const RunOptions& o, emu::Controller& controller, OutputFile& by
   outputs.start(controller, view::RunKind::Script, script_name(o));
   emu::ControllerPins pins(controller);
   PinTally tally;
-  emu::PinFanout fanout;
+  PinFanout fanout;
   if (outputs.active()) fanout.add(outputs.pins());  // hears each write before the controller decodes it
   fanout.add(pins);
   fanout.add(tally);
@@ -137,7 +137,7 @@ void run_script(const RunOptions& o, emu::Controller& controller, OutputFile& by
     frames = [&o, &controller](std::size_t index) {
       char name[32];
       std::snprintf(name, sizeof name, "frame_%04zu.png", index + 1);
-      view::write_file_replacing(view::encode_png(shown(controller, o), o.png),
+      common::write_file_replacing(view::encode_png(shown(controller, o), o.png),
                                  (std::filesystem::path(o.frames_dir) / name).string(), "frame");
     };
   }
@@ -225,7 +225,7 @@ int run_simulation(const RunOptions& o, std::ostream& out, std::ostream& err) {
     for (OutputFile* f : outputs.files()) files.push_back(f);
     finish_and_commit(files);  // the listing, report and GIF too appear only when the whole run succeeded
     out.flush();
-    if (!out) throw UserError("Cannot write to standard output; the output is lost.");
+    if (!out) throw common::UserError("Cannot write to standard output; the output is lost.");
     return (o.strict && notes.count > 0) || checks != 0 ? 1 : 0;
   } catch (const std::exception& e) {
     out.flush();

@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-namespace qel::view {
+namespace qel::common {
 
 class StagedFile {
  public:
@@ -48,4 +48,4 @@ class StagedFile {
 // std::runtime_error as StagedFile does; an existing file is then left as it was.
 void write_file_replacing(const std::vector<std::uint8_t>& bytes, const std::string& path, const char* what);
 
-}  // namespace qel::view
+}  // namespace qel::common

@@ -7,7 +7,7 @@
 #include <string_view>
 #include <vector>
 
-namespace qel::emu {
+namespace qel::common {
 
 inline constexpr std::size_t kExcerptChars = 40;
 inline constexpr std::size_t kListedNames = 10;
@@ -24,4 +24,4 @@ std::string hex_byte(unsigned value);
 // " and N more".
 std::string quoted_list(const std::vector<std::string>& names, std::size_t max_names = kListedNames);
 
-}  // namespace qel::emu
+}  // namespace qel::common

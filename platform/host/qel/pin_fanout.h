@@ -7,7 +7,7 @@
 
 #include "qel/pin_observer.h"
 
-namespace qel::emu {
+namespace qel {
 
 class PinFanout : public PinObserver {
  public:
@@ -27,4 +27,4 @@ class PinFanout : public PinObserver {
   std::vector<PinObserver*> observers_;
 };
 
-}  // namespace qel::emu
+}  // namespace qel

@@ -1,5 +1,5 @@
 // Whole-file writes through a temporary file; see file_replace.h.
-#include "view/file_replace.h"
+#include "common/staged_file.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -12,10 +12,10 @@
 #include <filesystem>
 #include <stdexcept>
 
-#include "emulator/message_text.h"
-#include "view/file_identity.h"
+#include "common/message_text.h"
+#include "common/file_identity.h"
 
-namespace qel::view {
+namespace qel::common {
 namespace {
 
 namespace fs = std::filesystem;
@@ -87,7 +87,7 @@ bool copy_into(const std::string& from, const std::string& to) {
 }  // namespace
 
 void StagedFile::fail(int error) const {
-  throw std::runtime_error("Cannot write " + what_ + " " + emu::quoted_excerpt(path_) + ": " + std::strerror(error) +
+  throw std::runtime_error("Cannot write " + what_ + " " + common::quoted_excerpt(path_) + ": " + std::strerror(error) +
                            ".");
 }
 
@@ -96,7 +96,7 @@ StagedFile::StagedFile(const std::string& path, std::string what)
   struct stat st {};
   const bool exists = ::stat(target_.c_str(), &st) == 0;
   if (exists && S_ISDIR(st.st_mode)) {
-    throw std::runtime_error("Cannot write " + what_ + " " + emu::quoted_excerpt(path_) + ": it is a folder.");
+    throw std::runtime_error("Cannot write " + what_ + " " + common::quoted_excerpt(path_) + ": it is a folder.");
   }
   if (exists && !S_ISREG(st.st_mode)) {
     write_path_ = target_;  // a device or a pipe is written into, never replaced
@@ -137,7 +137,7 @@ void write_file_replacing(const std::vector<std::uint8_t>& bytes, const std::str
   StagedFile file(path, what);
   const int fd = ::open(file.write_path().c_str(), O_WRONLY | O_TRUNC);
   if (fd < 0)
-    throw std::runtime_error(std::string("Cannot open ") + what + " " + emu::quoted_excerpt(path) + ": " +
+    throw std::runtime_error(std::string("Cannot open ") + what + " " + common::quoted_excerpt(path) + ": " +
                              std::strerror(errno) + ".");
   bool ok = write_all(fd, bytes.data(), bytes.size());
   int error = errno;
@@ -146,10 +146,10 @@ void write_file_replacing(const std::vector<std::uint8_t>& bytes, const std::str
     error = errno;
   }
   if (!ok) {
-    throw std::runtime_error(std::string("Cannot write ") + what + " " + emu::quoted_excerpt(path) + ": " +
+    throw std::runtime_error(std::string("Cannot write ") + what + " " + common::quoted_excerpt(path) + ": " +
                              std::strerror(error) + ".");
   }
   file.commit();
 }
 
-}  // namespace qel::view
+}  // namespace qel::common

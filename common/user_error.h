@@ -4,10 +4,10 @@
 
 #include <stdexcept>
 
-namespace qel::tool {
+namespace qel::common {
 
 struct UserError : std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
-}  // namespace qel::tool
+}  // namespace qel::common

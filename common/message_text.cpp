@@ -1,9 +1,9 @@
 // Quoting of user input in messages; see message_text.h.
-#include "emulator/message_text.h"
+#include "common/message_text.h"
 
 #include <cstdio>
 
-namespace qel::emu {
+namespace qel::common {
 namespace {
 
 void append_escaped(std::string& out, unsigned char c) {
@@ -69,4 +69,4 @@ std::string quoted_list(const std::vector<std::string>& names, std::size_t max_n
   return out;
 }
 
-}  // namespace qel::emu
+}  // namespace qel::common

@@ -1,12 +1,12 @@
 // Which file a name stands for; see file_identity.h.
-#include "view/file_identity.h"
+#include "common/file_identity.h"
 
 #include <sys/stat.h>
 
 #include <filesystem>
 #include <system_error>
 
-namespace qel::view {
+namespace qel::common {
 
 namespace fs = std::filesystem;
 
@@ -29,4 +29,4 @@ bool same_file(const std::string& a, const std::string& b) {
   return na == nb;
 }
 
-}  // namespace qel::view
+}  // namespace qel::common

@@ -1,12 +1,12 @@
 // Quoting of user input in messages: short, escaped, counted.
-#include "emulator/message_text.h"
+#include "common/message_text.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
-namespace qel::emu::test {
+namespace qel::common::test {
 namespace {
 
 TEST(MessageText, ExcerptsAreEscapedAndCut) {
@@ -32,4 +32,4 @@ TEST(MessageText, ListsStopAfterTheirLimit) {
 }
 
 }  // namespace
-}  // namespace qel::emu::test
+}  // namespace qel::common::test

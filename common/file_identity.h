@@ -4,7 +4,7 @@
 
 #include <string>
 
-namespace qel::view {
+namespace qel::common {
 
 // The file a write to `path` lands in: a symbolic link (or a chain of them) is
 // followed to its target, which need not exist yet; any other name is returned
@@ -16,4 +16,4 @@ std::string link_target(const std::string& path);
 // resolved and ".." removed. Two names of one device (/dev/null) are no clash.
 bool same_file(const std::string& a, const std::string& b);
 
-}  // namespace qel::view
+}  // namespace qel::common
