@@ -1,7 +1,7 @@
 // Quoting of user input in messages; see message_text.h.
 #include "common/message_text.h"
 
-#include <cstdio>
+#include "common/text_format.h"
 
 namespace qel::common {
 namespace {
@@ -33,9 +33,8 @@ void append_escaped(std::string& out, unsigned char c) {
     out += static_cast<char>(c);
     return;
   }
-  char hex[5];
-  std::snprintf(hex, sizeof hex, "\\x%02X", c);
-  out += hex;
+  out += "\\x";
+  append_hex_digits(out, c);
 }
 
 }  // namespace
@@ -50,12 +49,6 @@ std::string quoted_excerpt(std::string_view text, std::size_t max_chars) {
     out += '\'';
   }
   return out;
-}
-
-std::string hex_byte(unsigned value) {
-  char text[16];
-  std::snprintf(text, sizeof text, "0x%02X", value);
-  return text;
 }
 
 std::string quoted_list(const std::vector<std::string>& names, std::size_t max_names) {

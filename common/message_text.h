@@ -17,9 +17,6 @@ inline constexpr std::size_t kListedNames = 10;
 // cut after `max_chars` characters and ends in "...' (N bytes)".
 std::string quoted_excerpt(std::string_view text, std::size_t max_chars = kExcerptChars);
 
-// A byte-sized value as messages and listings write it: "0x3C".
-std::string hex_byte(unsigned value);
-
 // "'a', 'b', 'c'", each name quoted as above; past `max_names` it stops and adds
 // " and N more".
 std::string quoted_list(const std::vector<std::string>& names, std::size_t max_names = kListedNames);

@@ -12,8 +12,8 @@
 #include <filesystem>
 #include <stdexcept>
 
-#include "common/message_text.h"
 #include "common/file_identity.h"
+#include "common/message_text.h"
 
 namespace qel::common {
 namespace {

@@ -3,6 +3,7 @@
 
 
 #include "common/message_text.h"
+#include "common/text_format.h"
 
 namespace qel::emu {
 namespace {

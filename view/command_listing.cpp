@@ -7,6 +7,7 @@
 
 #include "emulator/command_decoder.h"
 #include "common/message_text.h"
+#include "common/text_format.h"
 
 namespace qel::view {
 namespace {
