@@ -11,9 +11,9 @@
 #include <sstream>
 #include <string>
 
+#include "common/file_identity.h"
 #include "kit/panel_session.h"
 #include "qel/pin_observer.h"
-#include "common/file_identity.h"
 #include "view/png_compare.h"
 #include "view/png_writer.h"
 #include "view/terminal_view.h"
@@ -24,8 +24,8 @@ namespace {
 using qel::kit::PanelSession;
 
 struct KitState {
-  // The panel on the pins; before the first reset, one that is connected to nothing.
-  std::unique_ptr<PanelSession> session = std::make_unique<PanelSession>(qel::emu::ControllerOptions{});
+  // The panel on the pins; none before the first reset and after qel_panel_close.
+  std::unique_ptr<PanelSession> session;
   std::string error;
   const char* fixed_error = nullptr;  // when even the error sentence could not be stored
   ~KitState() {
@@ -38,7 +38,18 @@ KitState& state() {
   return s;
 }
 
-PanelSession& session() { return *state().session; }
+// What the readers see when no panel is connected: a dark, empty one. It lives in
+// static storage and, never connected, holds nothing on the heap, so a leak
+// checker sees nothing after qel_panel_close however the panel is read.
+PanelSession& idle_session() {
+  static PanelSession idle{qel::emu::ControllerOptions{}};
+  return idle;
+}
+
+PanelSession& session() {
+  KitState& s = state();
+  return s.session ? *s.session : idle_session();
+}
 
 // Stores the error sentence; never throws, as it runs in the C entry points' handlers.
 int fail(const char* message) noexcept {
@@ -90,11 +101,21 @@ void qel_panel_reset(const qel_panel_options* options) {
   // On failure the old session stays connected and qel_panel_error says why.
   guarded([&] {
     auto fresh = std::make_unique<PanelSession>(o);
-    fresh->adopt_buffer(state().session->take_buffer());
+    if (state().session) fresh->adopt_buffer(state().session->take_buffer());
     qel::host::set_pin_observer(fresh.get());  // before the old session goes away
     state().session = std::move(fresh);
     return 0;
   });
+}
+
+void qel_panel_close(void) {
+  KitState& s = state();
+  if (s.session) {
+    qel::host::set_pin_observer(nullptr);  // before the session goes away
+    s.session.reset();
+  }
+  std::string().swap(s.error);
+  s.fixed_error = nullptr;
 }
 
 size_t qel_panel_line_text(unsigned line, char* buf, size_t size) {
