@@ -5,11 +5,10 @@
 // reported is the application's or the test's own.
 #include <string>  // standard headers first: CppUTest's leak detector redefines new
 
-#include "display_app.h"
-#include "qel_panel.h"
-
 #include "CppUTest/CommandLineTestRunner.h"
 #include "CppUTest/TestHarness.h"
+#include "display_app.h"
+#include "qel_panel.h"
 
 namespace {
 
@@ -21,6 +20,8 @@ std::string line(unsigned n) {
 
 }  // namespace
 
+// clang-format would take the group for a call and break its body apart.
+// clang-format off
 TEST_GROUP(DisplayApp) {
   void setup() override {
     qel_panel_reset(nullptr);
@@ -35,6 +36,7 @@ TEST_GROUP(DisplayApp) {
   }
   bool hasFailed() const { return UtestShell::getCurrent()->hasFailed(); }
 };
+// clang-format on
 
 TEST(DisplayApp, StatusScreenShowsEveryValue) {
   const app_sensors s = {215, 45, 101325, 3700};
@@ -43,8 +45,7 @@ TEST(DisplayApp, StatusScreenShowsEveryValue) {
   STRCMP_EQUAL("Temp 21.5 C", line(2).c_str());
   STRCMP_EQUAL("Pressure hPa 1013", line(4).c_str());
   STRCMP_EQUAL("", line(7).c_str());
-  LONGS_EQUAL_TEXT(0, qel_panel_compare_png(GOLDEN_DIR "/status.png", "status-diff-cpputest.png"),
-                   qel_panel_error());
+  LONGS_EQUAL_TEXT(0, qel_panel_compare_png(GOLDEN_DIR "/status.png", "status-diff-cpputest.png"), qel_panel_error());
 }
 
 TEST(DisplayApp, LowBatteryWarningOnlyBelowThreshold) {
