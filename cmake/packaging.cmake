@@ -1,9 +1,9 @@
 # Installation the way C and C++ libraries install: the program and its man page,
-# the public headers (the module's and the kit's C interface), the kit's static
-# library, the module's source for firmware, a CMake package
-# (find_package(QEL_LCD CONFIG) gives QEL_LCD::panel and QEL_LCD::module), a
-# pkg-config file, the README, and a Debian package through CPack (made from the
-# package preset: cpack --preset deb). The host PIN stand-in's ti/drivers/PIN.h is
+# the public headers (the module's, the kit's C interface and its optional C++
+# checks), the kit's static library, the module's source for firmware, a CMake
+# package (find_package(QEL_LCD CONFIG) gives QEL_LCD::panel and QEL_LCD::module),
+# a pkg-config file, the README, and a Debian package through CPack (made from
+# the package preset: cpack --preset deb). The host PIN stand-in's ti/drivers/PIN.h is
 # not installed: the library is already built with it, and a firmware brings its
 # own platform's header.
 include(CMakePackageConfigHelpers)
@@ -18,7 +18,7 @@ if(TARGET qel-lcd-sim)
   include(${CMAKE_CURRENT_LIST_DIR}/man_page.cmake)
 endif()
 install(FILES ${PROJECT_SOURCE_DIR}/Application/QEL_LCD.h ${PROJECT_SOURCE_DIR}/kit/qel_panel.h
-        DESTINATION ${CMAKE_INSTALL_INCLUDEDIR})
+              ${PROJECT_SOURCE_DIR}/kit/qel_panel.hpp DESTINATION ${CMAKE_INSTALL_INCLUDEDIR})
 install(FILES ${PROJECT_SOURCE_DIR}/Application/QEL_LCD.cpp DESTINATION ${CMAKE_INSTALL_DATADIR}/QEL_LCD/module)
 install(TARGETS qel_panel qel_lcd_module EXPORT QEL_LCDTargets
         ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR})
