@@ -55,6 +55,7 @@ set(CPACK_DEBIAN_PACKAGE_SECTION devel)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "libpng-dev, libstdc++-dev")
 set(CPACK_STRIP_FILES ON)
+set(CPACK_DEBIAN_COMPRESSION_TYPE xz)
 # Warns when the package is made from a build with debug information.
 configure_file(${CMAKE_CURRENT_LIST_DIR}/cpack_checks.cmake.in ${PROJECT_BINARY_DIR}/cpack_checks.cmake @ONLY)
 set(CPACK_PROJECT_CONFIG_FILE ${PROJECT_BINARY_DIR}/cpack_checks.cmake)
