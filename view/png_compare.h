@@ -11,8 +11,8 @@
 #include <string>
 #include <vector>
 
-#include "emulator/picture.h"
 #include "common/staged_file.h"
+#include "emulator/picture.h"
 #include "view/png_writer.h"
 
 namespace qel::view {
