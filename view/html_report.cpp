@@ -86,7 +86,7 @@ std::string frame_subject(const RunFrames& run, const Frame& f) {
   return out;
 }
 
-void add_costs(std::string& html, const RunFrames& run, const FrameCosts& c) {
+void add_costs(std::string& html, const RunFrames& run, const Costs& c) {
   html += "<table class=\"costs\"><tr><th>command bytes</th><th>data bytes</th><th>";
   html += run.kind == RunKind::Script ? "pin writes" : "line changes";
   html += "</th><th>wire time</th></tr><tr><td>" + std::to_string(c.command_bytes) + "</td><td>" +
