@@ -73,7 +73,7 @@ void Session::begin_call(const CallInfo& call) { listener_.on_call_begin(call); 
 void Session::end_call(const CallInfo& call) { listener_.on_call_end(call); }
 
 void Session::capture_note(std::string_view message) {
-  listener_.on_note(Note{Note::From::Capture, controller_ ? controller_->byte_count() : 0, message});
+  listener_.on_note(Note{Note::From::Capture, controller_ ? controller_->byte_count() : 0, message, {}});
 }
 
 void Session::finish() {
@@ -86,7 +86,7 @@ void Session::finish() {
 void Session::on_byte(const emu::WireByte& byte, std::uint64_t index) { listener_.on_byte(byte, index); }
 
 void Session::on_note(const emu::Diagnostic& note) {
-  listener_.on_note(Note{Note::From::Controller, note.byte_index, note.message});
+  listener_.on_note(Note{Note::From::Controller, note.byte_index, note.message, {}});
 }
 
 void Session::on_timed_change(emu::Line line, bool level, std::uint64_t time_ns) {
