@@ -53,7 +53,6 @@ class Session : public PinObserver, private emu::ByteListener {
 
   emu::Controller& controller() { return *controller_; }
   const emu::Controller& controller() const { return *controller_; }
-  std::uint64_t now_ns() const { return now_ns_; }
 
  private:
   void on_byte(const emu::WireByte& byte, std::uint64_t index) override;
