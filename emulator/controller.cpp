@@ -70,7 +70,6 @@ bool Controller::listening() const {
 
 void Controller::note(std::string message) {
   Diagnostic d{byte_count_, std::move(message)};
-  ++note_count_;
   if (listener_ != nullptr) listener_->on_note(d);
   if (options_.keep_history) diagnostics_.push_back(std::move(d));
 }

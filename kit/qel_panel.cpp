@@ -12,6 +12,7 @@
 #include <string>
 
 #include "common/file_identity.h"
+#include "common/staged_file.h"
 #include "kit/panel_session.h"
 #include "qel/pin_observer.h"
 #include "view/png_compare.h"
@@ -142,7 +143,7 @@ int qel_panel_pixel(unsigned x, unsigned y) {
 int qel_panel_write_png(const char* path) {
   if (path == nullptr) return fail("No PNG file name given (NULL).");
   return guarded([&] {
-    qel::common::write_file_replacing(qel::view::encode_png(session().picture()), path, "PNG file");
+    qel::common::write_whole_file(path, "PNG file", qel::view::encode_png(session().picture()));
     return 0;
   });
 }
@@ -156,7 +157,7 @@ long qel_panel_compare_png(const char* golden_png, const char* diff_png) {
         return fail(std::string("Golden PNG file '") + golden_png +
                     "' does not exist; run the test with QEL_PANEL_UPDATE_GOLDEN=1 to create it.");
       }
-      qel::common::write_file_replacing(qel::view::encode_png(now), golden_png, "golden PNG file");
+      qel::common::write_whole_file(golden_png, "golden PNG file", qel::view::encode_png(now));
       return 0;
     }
     if (diff_png != nullptr && qel::common::same_file(golden_png, diff_png)) {
@@ -167,20 +168,35 @@ long qel_panel_compare_png(const char* golden_png, const char* diff_png) {
     const qel::view::LitMap lit = qel::view::lit_map(now);
     const long differing = qel::view::count_differences(golden.lit, lit);
     if (differing != 0 && diff_png != nullptr) {
-      qel::view::write_rgb_png(qel::view::diff_rgb(golden, lit), golden.width, golden.height, diff_png);
+      qel::common::write_whole_file(
+          diff_png, "diff image",
+          qel::view::encode_rgb_png(qel::view::diff_rgb(golden, lit), golden.width, golden.height));
     }
     return differing;
   });
 }
 
-size_t qel_panel_note_count(void) { return session().notes().size(); }
+// A recording that lost an event is incomplete: its notes end with a note that
+// says so, and its bytes are not handed out as if they were all.
+size_t qel_panel_note_count(void) {
+  const size_t kept = session().notes().size();
+  if (session().recording_failure() == nullptr) return kept;
+  fail(session().recording_failure());
+  return kept + 1;
+}
 
 const char* qel_panel_note(size_t index) {
   const auto& notes = session().notes();
-  return index < notes.size() ? notes[index].c_str() : nullptr;
+  if (index < notes.size()) return notes[index].c_str();
+  return index == notes.size() ? session().recording_failure() : nullptr;
 }
 
 size_t qel_panel_bytes(const qel_panel_byte** bytes) {
+  if (session().recording_failure() != nullptr) {
+    if (bytes != nullptr) *bytes = nullptr;
+    fail(session().recording_failure());
+    return 0;
+  }
   const auto& all = session().bytes();
   if (bytes != nullptr) *bytes = all.data();
   return all.size();
@@ -192,7 +208,7 @@ int qel_panel_write_vcd(const char* path) {
     std::ostringstream text;
     session().write_vcd(text);
     const std::string s = text.str();
-    qel::common::write_file_replacing(std::vector<std::uint8_t>(s.begin(), s.end()), path, "VCD file");
+    qel::common::write_whole_file(path, "VCD file", std::vector<std::uint8_t>(s.begin(), s.end()));
     return 0;
   });
 }

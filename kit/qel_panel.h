@@ -69,12 +69,15 @@ int qel_panel_write_png(const char *path);
 long qel_panel_compare_png(const char *golden_png, const char *diff_png);
 
 /* The controller's notes since the last reset (an unknown command, a page beyond 7,
- * ...), each "byte N: what happened". qel_panel_note gives NULL past the end. */
+ * ...), each "byte N: what happened". qel_panel_note gives NULL past the end. Should
+ * the kit run out of memory while recording, the last note says the recording is
+ * incomplete (and qel_panel_error() too), so a test expecting no notes fails. */
 size_t qel_panel_note_count(void);
 const char *qel_panel_note(size_t index);
 
 /* Every byte the controller took since the last reset, in order. *bytes stays valid
- * until the next call of the module or of the kit. */
+ * until the next call of the module or of the kit. A recording that ran out of
+ * memory is incomplete: then 0, *bytes NULL and qel_panel_error() says why. */
 typedef struct {
   unsigned char value;
   unsigned char is_data; /* 1 display data, 0 command */

@@ -5,9 +5,9 @@
 
 #include <cstdio>
 
-#include "emulator/command_decoder.h"
 #include "common/message_text.h"
 #include "common/text_format.h"
+#include "emulator/command_decoder.h"
 
 namespace qel::view {
 namespace {
@@ -59,13 +59,6 @@ std::optional<std::string> describe_single(std::uint8_t op) {
 }
 
 }  // namespace
-
-std::string format_capture_time(std::uint64_t time_ns) {
-  char text[40];
-  std::snprintf(text, sizeof text, "%llu.%06llu ms", static_cast<unsigned long long>(time_ns / 1000000),
-                static_cast<unsigned long long>(time_ns % 1000000));
-  return text;
-}
 
 std::string describe_command(std::uint8_t op, const std::vector<std::uint8_t>& p) {
   if (auto single = describe_single(op)) return *single;
@@ -138,7 +131,7 @@ std::string describe_command(std::uint8_t op, const std::vector<std::uint8_t>& p
 }
 
 std::string CommandListing::origin_text(const ByteOrigin& origin) const {
-  if (origin.time_ns) return format_capture_time(*origin.time_ns);
+  if (origin.time_ns) return common::time_text(*origin.time_ns, common::TimeStyle::Milliseconds);
   return std::string(origin.call);
 }
 

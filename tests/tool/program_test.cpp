@@ -158,7 +158,7 @@ TEST_F(Program, FailedRunLeavesExistingOutputsUntouched) {
     const char* err_contains;
   } cases[] = {
       {"--script s.qel", "s.qel:3:19: Value '300' is out of range"},
-      {"--script good.qel --frames blocker", "Cannot create frames folder 'blocker'"},
+      {"--script good.qel --frames blocker", "Cannot write frames folder 'blocker': it is not a folder."},
   };
   for (const auto& c : cases) {
     file("out.txt", "keep me");

@@ -8,17 +8,20 @@
 #include <string>
 #include <vector>
 
-namespace qel::tool {
+namespace qel::common {
 
 struct NamedPath {
   std::string path;  // as given; empty entries are skipped
   std::string what;  // "script file", "byte log file"...
 };
 
-// Throws UserError naming both uses of the clashing path.
-void check_output_paths(const std::vector<NamedPath>& inputs, const std::vector<NamedPath>& outputs);
+// Throws UserError naming both uses of the clashing path. `frames_dir` (may be
+// empty) is a folder of frame_NNNN.png outputs: an input named like a frame in
+// that folder, or the folder itself given as an output, clashes too.
+void check_output_paths(const std::vector<NamedPath>& inputs, const std::vector<NamedPath>& outputs,
+                        const std::string& frames_dir = {});
 
 // Throws UserError for an input path that is empty or names a folder; "-" passes.
 void check_input_path(const NamedPath& input);
 
-}  // namespace qel::tool
+}  // namespace qel::common

@@ -10,9 +10,9 @@
 #include <sstream>
 
 #include "../view/gif_decode.h"
-#include "simulation.h"
+#include "run/execute.h"
 
-namespace qel::tool {
+namespace qel::run {
 namespace {
 
 namespace fs = std::filesystem;
@@ -34,7 +34,7 @@ std::vector<view::Rgb> read_png(const fs::path& path, int& width, int& height) {
 TEST(GifOfARun, FramesAreThePicturesAfterEachCall) {
   const fs::path dir = fs::temp_directory_path() / ("qel_gif_frames_" + std::to_string(::getpid()));
   fs::remove_all(dir);
-  RunOptions o;
+  Request o;
   o.script_path = std::string(QEL_EXAMPLES_DIR) + "/build-up.qel";
   o.gif_path = (dir / "run.gif").string();
   o.frames_dir = (dir / "frames").string();
@@ -42,7 +42,7 @@ TEST(GifOfARun, FramesAreThePicturesAfterEachCall) {
   o.term = TermMode::Off;
   fs::create_directories(dir);
   std::ostringstream out, err;
-  ASSERT_EQ(run_simulation(o, out, err), 0) << err.str();
+  ASSERT_EQ(execute(o, out, err), 0) << err.str();
 
   std::ifstream in(o.gif_path, std::ios::binary);
   const std::vector<std::uint8_t> gif((std::istreambuf_iterator<char>(in)), {});
@@ -63,4 +63,4 @@ TEST(GifOfARun, FramesAreThePicturesAfterEachCall) {
 }
 
 }  // namespace
-}  // namespace qel::tool
+}  // namespace qel::run

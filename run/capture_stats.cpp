@@ -1,9 +1,11 @@
 // Capture figures; see capture_stats.h.
-#include "capture_stats.h"
+#include "run/capture_stats.h"
 
 #include <cstdio>
 
-namespace qel::tool {
+#include "common/text_format.h"
+
+namespace qel::run {
 namespace {
 
 // Three significant digits, so that jitter does not make every period its own entry.
@@ -25,36 +27,23 @@ std::string rate_text(double hz) {
   return text;
 }
 
+std::string figure(std::uint64_t ns) { return common::time_text(ns, common::TimeStyle::Figure); }
+
 }  // namespace
 
-std::string time_text(std::uint64_t ns) {
-  char text[32];
-  const auto d = static_cast<double>(ns);
-  if (ns < 1000) {
-    std::snprintf(text, sizeof text, "%llu ns", static_cast<unsigned long long>(ns));
-  } else if (ns < 1'000'000) {
-    std::snprintf(text, sizeof text, "%.3f us", d / 1e3);
-  } else if (ns < 1'000'000'000) {
-    std::snprintf(text, sizeof text, "%.3f ms", d / 1e6);
-  } else {
-    std::snprintf(text, sizeof text, "%.3f s", d / 1e9);
-  }
-  return text;
-}
-
-void CaptureStats::change(const trace::LineChange& c) {
-  if (c.time_ns - last_ns_ > gap_ns_) {
-    gap_ns_ = c.time_ns - last_ns_;
+void CaptureStats::change(emu::Line line, bool level, std::uint64_t time_ns) {
+  if (time_ns - last_ns_ > gap_ns_) {
+    gap_ns_ = time_ns - last_ns_;
     gap_at_ns_ = last_ns_;
   }
-  last_ns_ = c.time_ns;
+  last_ns_ = time_ns;
   ++changes_;
-  if (c.line == emu::Line::Clock && c.level) {
+  if (line == emu::Line::Clock && level) {
     if (last_rise_ns_) {
-      ++periods_[rounded(c.time_ns - *last_rise_ns_)];
+      ++periods_[rounded(time_ns - *last_rise_ns_)];
       ++period_count_;
     }
-    last_rise_ns_ = c.time_ns;
+    last_rise_ns_ = time_ns;
   }
 }
 
@@ -70,15 +59,15 @@ std::optional<std::uint64_t> CaptureStats::median_period_ns() const {
 
 void CaptureStats::write(std::ostream& out, const std::string& title) const {
   out << title << '\n';
-  out << "  span         " << time_text(span_ns()) << " (" << changes_ << " line changes)\n";
+  out << "  span         " << figure(span_ns()) << " (" << changes_ << " line changes)\n";
   out << "  bytes        " << commands_ + data_ << " (" << commands_ << " command, " << data_ << " data)\n";
   if (const auto period = median_period_ns(); period && *period > 0) {
-    out << "  clock        " << rate_text(1e9 / static_cast<double>(*period)) << " (median period "
-        << time_text(*period) << " over " << period_count_ + 1 << " rising edges)\n";
+    out << "  clock        " << rate_text(1e9 / static_cast<double>(*period)) << " (median period " << figure(*period)
+        << " over " << period_count_ + 1 << " rising edges)\n";
   } else {
     out << "  clock        not measured (fewer than two rising clock edges)\n";
   }
-  out << "  longest gap  " << time_text(gap_ns_) << " (from " << time_text(gap_at_ns_) << ")\n";
+  out << "  longest gap  " << figure(gap_ns_) << " (from " << figure(gap_at_ns_) << ")\n";
 }
 
-}  // namespace qel::tool
+}  // namespace qel::run

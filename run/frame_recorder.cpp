@@ -1,27 +1,42 @@
 // Frames of a run for the report and the GIF; see run_recorder.h.
-#include "run_recorder.h"
+#include "run/frame_recorder.h"
 
 #include <utility>
 
-#include "emulator/board.h"
-
-namespace qel::tool {
+namespace qel::run {
 namespace {
 
 // Pin changes kept from before a frame's first byte: enough for the byte's own
 // bits and the select and reset changes just before it.
 constexpr std::size_t kPrerollChanges = 64;
 
+constexpr std::size_t kTimeWidth = 16;
+
 std::size_t at(emu::Line line) { return static_cast<std::size_t>(line); }
 
 }  // namespace
 
-RunRecorder::RunRecorder(const emu::Controller& controller, RecorderOptions options)
-    : controller_(controller), options_(std::move(options)), listing_(*this) {
-  if (options_.kind == view::RunKind::Capture) open_frame();
+void ListingWriter::on_line(const view::ListingLine& line) {
+  std::string text;
+  if (times_ && line.origin.size() < kTimeWidth) text.assign(kTimeWidth - line.origin.size(), ' ');
+  text += line.origin;
+  text += "  ";
+  text += line.text;
+  text += '\n';
+  out_ << text;
 }
 
-void RunRecorder::on_line(const view::ListingLine& line) {
+FrameRecorder::FrameRecorder(RecorderOptions options) : options_(options), listing_(*this) {}
+
+void FrameRecorder::on_start(const Start& start) {
+  controller_ = start.controller;
+  kind_ = start.kind;
+  source_ = start.source;
+  pin_write_ns_ = start.pin_write_ns;
+  if (kind_ == view::RunKind::Capture) open_frame();
+}
+
+void FrameRecorder::on_line(const view::ListingLine& line) {
   if (options_.listing != nullptr) options_.listing->on_line(line);
   if (!options_.keep_frames) return;
   view::Frame* frame = open_ ? &building_ : last_frame();
@@ -33,12 +48,12 @@ void RunRecorder::on_line(const view::ListingLine& line) {
   }
 }
 
-view::Frame* RunRecorder::last_frame() {
+view::Frame* FrameRecorder::last_frame() {
   if (pending_) return &*pending_;
   return frames_.empty() ? nullptr : &frames_.back();
 }
 
-void RunRecorder::open_frame() {
+void FrameRecorder::open_frame() {
   open_ = true;
   building_ = view::Frame{};
   building_.first_unit = building_.last_unit = units_ + 1;
@@ -49,7 +64,7 @@ void RunRecorder::open_frame() {
   wave_full_ = false;
 }
 
-void RunRecorder::close_frame() {
+void FrameRecorder::close_frame() {
   listing_.flush();
   open_ = false;
   burst_open_ = false;
@@ -61,21 +76,21 @@ void RunRecorder::close_frame() {
     w.start_ns = w.changes.empty() ? last_event_ns_ : w.changes.front().time_ns;
   }
   if (!wave_full_) w.end_ns = std::max(w.start_ns, last_event_ns_);
-  if (options_.kind == view::RunKind::Script) {
+  if (kind_ == view::RunKind::Script) {
     f.costs.wire_ns = now_ns_ - frame_start_ns_;
   } else {
     f.costs.wire_ns = f.end_ns - f.start_ns;
   }
   if (options_.keep_frames) {
-    f.picture = options_.rotate180 ? controller_.picture().rotated180() : controller_.picture();
+    f.picture = options_.rotate180 ? controller_->picture().rotated180() : controller_->picture();
     push_frame(std::move(f));
   } else {
     ++units_;
   }
-  if (options_.kind == view::RunKind::Capture) open_frame();
+  if (kind_ == view::RunKind::Capture) open_frame();
 }
 
-void RunRecorder::push_frame(view::Frame&& frame) {
+void FrameRecorder::push_frame(view::Frame&& frame) {
   ++units_;
   if (pending_) {
     view::merge_frames(*pending_, std::move(frame));
@@ -98,7 +113,7 @@ void RunRecorder::push_frame(view::Frame&& frame) {
   units_per_frame_ *= 2;
 }
 
-void RunRecorder::record_change(const view::PinChange& change) {
+void FrameRecorder::record_change(const view::PinChange& change) {
   if (!options_.keep_frames || wave_full_) return;
   if (wave_started_) {
     view::Waveform& w = building_.wave;
@@ -117,13 +132,13 @@ void RunRecorder::record_change(const view::PinChange& change) {
   preroll_.push_back(change);
 }
 
-void RunRecorder::pin_change(emu::Line line, bool level, std::uint64_t time_ns) {
+void FrameRecorder::pin_change(emu::Line line, bool level, std::uint64_t time_ns) {
   last_event_ns_ = time_ns;
   if (levels_[at(line)] == level) return;
   // A rising clock edge with no bits pending starts a byte (if the controller
   // takes it: out of reset and selected).
-  if (line == emu::Line::Clock && level && controller_.pending_bits() == 0 && !controller_.in_reset() &&
-      !controller_.level(emu::Line::ChipSelect)) {
+  if (line == emu::Line::Clock && level && controller_->pending_bits() == 0 && !controller_->in_reset() &&
+      !controller_->level(emu::Line::ChipSelect)) {
     byte_start_ns_ = time_ns;
     if (burst_open_) last_byte_ns_ = time_ns;  // a byte begun within the idle time keeps the burst going
   }
@@ -131,33 +146,36 @@ void RunRecorder::pin_change(emu::Line line, bool level, std::uint64_t time_ns) 
   levels_[at(line)] = level;
 }
 
-void RunRecorder::begin_call(std::size_t, const std::string& location, const std::string& source) {
+void FrameRecorder::on_call_begin(const CallInfo& call) {
   open_frame();
-  building_.calls.push_back(source);
-  building_.where = location;
-  call_location_ = location;
-  listing_.heading(location, source);
+  building_.calls.emplace_back(call.text);
+  building_.where = call.location;
+  call_location_ = call.location;
+  listing_.heading(call.location, call.text);
 }
 
-void RunRecorder::end_call() { close_frame(); }
+void FrameRecorder::on_call_end(const CallInfo&) { close_frame(); }
 
-void RunRecorder::on_open(std::uint8_t pin) {
-  if (auto line = emu::line_of_dio(pin)) pin_change(*line, false, now_ns_);
-}
-
-void RunRecorder::on_write(std::uint8_t pin, std::uint8_t level) {
-  const std::uint64_t t = now_ns_;
-  now_ns_ += options_.pin_write_ns;
+void FrameRecorder::on_pin(const PinEvent& pin) {
+  if (kind_ == view::RunKind::Capture) {
+    timed_change(pin.line, pin.level, pin.time_ns);
+    return;
+  }
+  if (!pin.write) {  // a pin opened, driven low
+    pin_change(pin.line, false, pin.time_ns);
+    return;
+  }
+  now_ns_ = pin.time_ns + pin_write_ns_;
   if (open_) ++building_.costs.pin_writes;
-  if (auto line = emu::line_of_dio(pin)) pin_change(*line, level != 0, t);
+  pin_change(pin.line, pin.level, pin.time_ns);
 }
 
-void RunRecorder::on_delay(std::uint32_t ms) { now_ns_ += std::uint64_t{ms} * 1'000'000; }
+void FrameRecorder::on_delay(std::uint32_t, std::uint64_t time_ns) { now_ns_ = time_ns; }
 
-void RunRecorder::on_timed_change(emu::Line line, bool level, std::uint64_t time_ns) {
+void FrameRecorder::timed_change(emu::Line line, bool level, std::uint64_t time_ns) {
   if (!levels_known_) {
     for (int l = 0; l < emu::kLineCount; ++l) {
-      levels_[static_cast<std::size_t>(l)] = controller_.level(static_cast<emu::Line>(l));
+      levels_[static_cast<std::size_t>(l)] = controller_->level(static_cast<emu::Line>(l));
     }
     preroll_initial_ = levels_;
     levels_known_ = true;
@@ -169,17 +187,17 @@ void RunRecorder::on_timed_change(emu::Line line, bool level, std::uint64_t time
   if (line == emu::Line::ChipSelect && level && burst_open_) close_frame();
 }
 
-void RunRecorder::on_byte(const emu::WireByte& byte, std::uint64_t) {
+void FrameRecorder::on_byte(const emu::WireByte& byte, std::uint64_t) {
   const std::uint64_t t = last_event_ns_;
   const std::uint64_t start = byte_start_ns_.value_or(t);
   byte_start_ns_.reset();
   view::ByteOrigin origin;
-  if (options_.kind == view::RunKind::Script) {
+  if (kind_ == view::RunKind::Script) {
     origin.call = call_location_;
   } else {
     origin.time_ns = start;
   }
-  listing_.add(byte, controller_.last_written(), origin);
+  listing_.add(byte, controller_->last_written(), origin);
   if (!open_) return;
   view::Frame& f = building_;
   if (byte.is_data) {
@@ -211,18 +229,18 @@ void RunRecorder::on_byte(const emu::WireByte& byte, std::uint64_t) {
   }
 }
 
-void RunRecorder::on_note(const emu::Diagnostic& note) {
-  if (!options_.keep_frames) return;
+void FrameRecorder::on_note(const Note& note) {
+  if (!options_.keep_frames || note.from != Note::From::Controller) return;
   view::Frame* frame = open_ ? &building_ : last_frame();
   if (frame == nullptr) return;
   if (frame->notes.size() < view::kMaxFrameNotes) {
-    frame->notes.push_back("byte " + std::to_string(note.byte_index) + ": " + note.message);
+    frame->notes.push_back(note_text(note));
   } else {
     ++frame->notes_left_out;
   }
 }
 
-void RunRecorder::finish() {
+void FrameRecorder::on_finish() {
   listing_.finish();
   if (open_ && !burst_open_ && !building_.notes.empty()) {
     // Notes after the last burst (the end of the capture) go with that burst.
@@ -235,17 +253,17 @@ void RunRecorder::finish() {
   open_ = false;
 }
 
-view::RunFrames RunRecorder::take_frames() {
+view::RunFrames FrameRecorder::take_frames() {
   view::RunFrames run;
-  run.kind = options_.kind;
-  run.source = options_.source;
+  run.kind = kind_;
+  run.source = source_;
   run.units = units_;
   run.units_per_frame = units_per_frame_;
   run.frames = std::move(frames_);
   if (pending_) run.frames.push_back(std::move(*pending_));
-  run.final_picture = options_.rotate180 ? controller_.picture().rotated180() : controller_.picture();
-  run.pin_write_ns = options_.pin_write_ns;
+  run.final_picture = options_.rotate180 ? controller_->picture().rotated180() : controller_->picture();
+  run.pin_write_ns = pin_write_ns_;
   return run;
 }
 
-}  // namespace qel::tool
+}  // namespace qel::run

@@ -1,7 +1,7 @@
 // Frames of a run: a capture's bursts end at chip-select release or after 1 ms
 // without a byte; long runs merge frames instead of growing; the waveform
 // keeps a frame's first 64 bytes.
-#include "run_recorder.h"
+#include "run/frame_recorder.h"
 
 #include <gtest/gtest.h>
 
@@ -9,8 +9,9 @@
 #include <vector>
 
 #include "bus_waveform.h"
+#include "run/session.h"
 
-namespace qel::tool {
+namespace qel::run {
 namespace {
 
 using emu::Line;
@@ -19,10 +20,10 @@ constexpr std::uint64_t kBitNs = 100;
 
 // Drives a controller's lines with times, as a capture replays.
 struct Capture {
-  Capture() : controller(emu::ControllerOptions{false, emu::ColumnWrap::Start, true, true}) {
-    controller.set_listener(&recorder);
+  Capture() {
+    session.start(emu::ControllerOptions{false, emu::ColumnWrap::Start, true, false}, view::RunKind::Capture, "t.vcd");
   }
-  void change(Line line, bool level) { controller.set_line(line, level, now); }
+  void change(Line line, bool level) { session.controller().set_line(line, level, now); }
   // One byte, the clock low then high for each bit, starting at `now`.
   void byte(std::uint8_t value, bool is_data) {
     change(Line::DataCommand, is_data);
@@ -35,13 +36,12 @@ struct Capture {
     }
   }
   view::RunFrames finish() {
-    controller.end_of_trace();
-    recorder.finish();
+    session.finish();
     return recorder.take_frames();
   }
   std::uint64_t now = 1000;
-  emu::Controller controller;
-  RunRecorder recorder{controller, RecorderOptions{view::RunKind::Capture, "t.vcd"}};
+  FrameRecorder recorder{RecorderOptions{}};
+  Session session{recorder};
 };
 
 struct BurstCase {
@@ -92,7 +92,7 @@ INSTANTIATE_TEST_SUITE_P(Table, Bursts, ::testing::ValuesIn(kBursts),
                          [](const auto& info) { return std::string(info.param.name); });
 
 // Line changes without a byte make no frame.
-TEST(RunRecorder, ChangesWithoutBytesMakeNoFrame) {
+TEST(FrameRecorder, ChangesWithoutBytesMakeNoFrame) {
   Capture c;
   for (int i = 0; i < 3; ++i) {
     c.change(Line::ChipSelect, true);
@@ -104,7 +104,7 @@ TEST(RunRecorder, ChangesWithoutBytesMakeNoFrame) {
 
 // A long burst draws its first 64 bytes, each from its first to its last clock
 // edge, and counts the rest as left out.
-TEST(RunRecorder, WaveformKeepsTheFirst64Bytes) {
+TEST(FrameRecorder, WaveformKeepsTheFirst64Bytes) {
   Capture c;
   for (int i = 0; i < 70; ++i) c.byte(static_cast<std::uint8_t>(i), true);
   const view::RunFrames run = c.finish();
@@ -120,7 +120,7 @@ TEST(RunRecorder, WaveformKeepsTheFirst64Bytes) {
 }
 
 // The same bytes sent over each bus make the same listing and one frame.
-TEST(RunRecorder, EveryBusGivesTheSameListing) {
+TEST(FrameRecorder, EveryBusGivesTheSameListing) {
   using emu::WireByte;
   const std::vector<WireByte> bytes = {{0x81, false}, {0x7F, false}, {0xB2, false}, {0x01, true}, {0x02, true}};
   emu::test::Spi4Wave spi4;
@@ -140,12 +140,11 @@ TEST(RunRecorder, EveryBusGivesTheSameListing) {
     emu::ControllerOptions options;
     options.reset_released = true;
     options.bus = c.bus;
-    emu::Controller controller(options);
-    RunRecorder recorder(controller, RecorderOptions{view::RunKind::Capture, "t.vcd"});
-    controller.set_listener(&recorder);
-    c.wave.play_timed(controller, 2000);
-    controller.end_of_trace();
-    recorder.finish();
+    FrameRecorder recorder{RecorderOptions{}};
+    Session session(recorder);
+    session.start(options, view::RunKind::Capture, "t.vcd");
+    c.wave.play_timed(session.controller(), 2000);
+    session.finish();
     const view::RunFrames run = recorder.take_frames();
     ASSERT_EQ(run.frames.size(), 1u) << c.name;
     std::vector<std::string> texts;
@@ -159,15 +158,17 @@ TEST(RunRecorder, EveryBusGivesTheSameListing) {
 
 // Past 500 frames neighbours merge in pairs: every call stays covered once, in
 // order, and the last frame ends with the last call.
-TEST(RunRecorder, LongRunsMergeFramesAndCoverEveryCall) {
-  emu::Controller controller;
-  RunRecorder recorder(controller, RecorderOptions{});
+TEST(FrameRecorder, LongRunsMergeFramesAndCoverEveryCall) {
+  FrameRecorder recorder{RecorderOptions{}};
+  Session session(recorder);
+  session.start({}, view::RunKind::Script, "s.qel", 100);
   constexpr std::size_t kCalls = 1203;
   for (std::size_t i = 0; i < kCalls; ++i) {
-    recorder.begin_call(i, "s.qel:" + std::to_string(i + 1) + ":1", "QEL_LCD_ClearLine(0);");
-    recorder.end_call();
+    const std::string location = "s.qel:" + std::to_string(i + 1) + ":1";
+    session.begin_call(CallInfo{i, location, "QEL_LCD_ClearLine(0);"});
+    session.end_call(CallInfo{i, location, "QEL_LCD_ClearLine(0);"});
   }
-  recorder.finish();
+  session.finish();
   const view::RunFrames run = recorder.take_frames();
   EXPECT_LE(run.frames.size(), view::kMaxFrames);
   EXPECT_EQ(run.units, kCalls);
@@ -183,4 +184,4 @@ TEST(RunRecorder, LongRunsMergeFramesAndCoverEveryCall) {
 }
 
 }  // namespace
-}  // namespace qel::tool
+}  // namespace qel::run

@@ -1,25 +1,23 @@
-// One run of qel-lcd-sim: either a script of module calls executed against the
-// real module and the controller emulator, or a logic-analyzer capture streamed
-// into the emulator; then the requested outputs (byte log, call costs, VCD, PNG,
-// frames, terminal view) and the controller's notes.
+// What one run is asked to do: its input (a script of module calls, calls given
+// one by one, the built-in demo, or a logic-analyzer capture), the emulated
+// panel's settings, the outputs to write and the checks to make.
 #pragma once
 
 #include <cstdint>
 #include <optional>
-#include <ostream>
 #include <string>
 #include <vector>
 
 #include "emulator/controller.h"
-#include "panel_checks.h"
+#include "run/panel_checks.h"
 #include "view/png_writer.h"
 #include "view/terminal_view.h"
 
-namespace qel::tool {
+namespace qel::run {
 
 enum class TermMode { Unicode, Ascii, Off };
 
-struct RunOptions {
+struct Request {
   std::string script_path;            // script file, "-" for standard input, empty for none
   std::vector<std::string> calls;     // calls given one by one on the command line, run after the script
   std::string builtin_script;         // run when there is neither a script nor a call
@@ -45,9 +43,4 @@ struct RunOptions {
   PanelChecks checks;  // --text, --expect-text, --expect-png, --diff-png
 };
 
-// Exit status: 0 done; 1 when `strict` and the controller made notes, or when a
-// panel check found a difference; 2 for a
-// user error (bad script, unreadable or unwritable file), reported on `err`.
-int run_simulation(const RunOptions& options, std::ostream& out, std::ostream& err);
-
-}  // namespace qel::tool
+}  // namespace qel::run

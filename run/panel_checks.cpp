@@ -1,17 +1,17 @@
 // Text and picture checks after a run; see panel_checks.h.
-#include "panel_checks.h"
+#include "run/panel_checks.h"
 
 #include <cerrno>
 #include <cstring>
 #include <fstream>
-#include <stdexcept>
 #include <vector>
 
 #include "common/message_text.h"
+#include "common/user_error.h"
 #include "view/png_compare.h"
 #include "view/text_readback.h"
 
-namespace qel::tool {
+namespace qel::run {
 namespace {
 
 // A read-back file is 8 lines of at most 21 characters; anything far longer is
@@ -20,8 +20,8 @@ constexpr std::size_t kMaxLineBytes = 256;
 constexpr std::size_t kMaxLines = 64;  // the 8 lines and some blank ones after them
 
 [[noreturn]] void not_read_back(const std::string& path, std::size_t line, const std::string& why) {
-  throw std::runtime_error(path + ":" + std::to_string(line) + ": " + why +
-                           "; expected a text read-back file of at most 8 lines.");
+  throw common::UserError(path + ":" + std::to_string(line) + ": " + why +
+                          "; expected a text read-back file of at most 8 lines.");
 }
 
 // The file's lines with trailing spaces and CRs dropped, as read-back lines are;
@@ -29,8 +29,8 @@ constexpr std::size_t kMaxLines = 64;  // the 8 lines and some blank ones after 
 std::vector<std::string> read_expected_lines(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   if (!in)
-    throw std::runtime_error("Cannot open expected text file " + common::quoted_excerpt(path) + ": " +
-                             std::strerror(errno) + ".");
+    throw common::UserError("Cannot open expected text file " + common::quoted_excerpt(path) + ": " +
+                            std::strerror(errno) + ".");
   std::vector<std::string> lines;
   std::string text;
   bool open_line = false;
@@ -50,27 +50,19 @@ std::vector<std::string> read_expected_lines(const std::string& path) {
     open_line = false;
   }
   if (in.bad())
-    throw std::runtime_error("Cannot read expected text file " + common::quoted_excerpt(path) + ": " +
-                             std::strerror(errno) + ".");
+    throw common::UserError("Cannot read expected text file " + common::quoted_excerpt(path) + ": " +
+                            std::strerror(errno) + ".");
   if (open_line) {
     text.erase(text.find_last_not_of(" \r") + 1);
     lines.push_back(text);
   }
   while (lines.size() > static_cast<std::size_t>(view::kTextLines) && lines.back().empty()) lines.pop_back();
   if (lines.size() > static_cast<std::size_t>(view::kTextLines)) {
-    throw std::runtime_error(path + ":9: expected at most 8 lines of panel text, got " +
-                             common::quoted_excerpt(lines[view::kTextLines]) + ".");
+    throw common::UserError(path + ":9: expected at most 8 lines of panel text, got " +
+                            common::quoted_excerpt(lines[view::kTextLines]) + ".");
   }
   lines.resize(static_cast<std::size_t>(view::kTextLines));
   return lines;
-}
-
-void write_text(const std::string& path, const std::string& text, std::ostream& out) {
-  if (path == "-") {
-    out << text;
-    return;
-  }
-  common::write_file_replacing(std::vector<std::uint8_t>(text.begin(), text.end()), path, "text file");
 }
 
 int compare_text(const std::string& path, const emu::Controller& controller, std::ostream& err) {
@@ -86,7 +78,7 @@ int compare_text(const std::string& path, const emu::Controller& controller, std
   return differing;
 }
 
-long compare_png(const PanelChecks& checks, const emu::Picture& shown, std::ostream& err) {
+long compare_png(const PanelChecks& checks, const emu::Picture& shown, common::OutputFiles& files, std::ostream& err) {
   const view::PanelPng golden = view::read_panel_png(checks.expect_png_path);
   const view::LitMap now = view::lit_map(shown);
   const long differing = view::count_differences(golden.lit, now);
@@ -94,7 +86,10 @@ long compare_png(const PanelChecks& checks, const emu::Picture& shown, std::ostr
   err << "Picture differs from '" << checks.expect_png_path << "' in " << differing << " pixel"
       << (differing == 1 ? "" : "s") << ".\n";
   if (!checks.diff_png_path.empty()) {
-    view::write_rgb_png(view::diff_rgb(golden, now), golden.width, golden.height, checks.diff_png_path);
+    const std::vector<std::uint8_t> diff =
+        view::encode_rgb_png(view::diff_rgb(golden, now), golden.width, golden.height);
+    files.open(checks.diff_png_path, "diff image")
+        ->write(reinterpret_cast<const char*>(diff.data()), static_cast<std::streamsize>(diff.size()));
     err << "Diff image written to '" << checks.diff_png_path
         << "' (red: lit only in the golden, green: lit only now).\n";
   }
@@ -104,12 +99,12 @@ long compare_png(const PanelChecks& checks, const emu::Picture& shown, std::ostr
 }  // namespace
 
 int run_panel_checks(const PanelChecks& checks, const emu::Controller& controller, const emu::Picture& shown,
-                     std::ostream& out, std::ostream& err) {
-  if (!checks.text_path.empty()) write_text(checks.text_path, view::screen_text(controller), out);
+                     common::OutputFiles& files, std::ostream& err) {
+  if (std::ostream* text = files.open(checks.text_path, "text file")) *text << view::screen_text(controller);
   bool differ = false;
   if (!checks.expect_text_path.empty()) differ = compare_text(checks.expect_text_path, controller, err) != 0;
-  if (!checks.expect_png_path.empty()) differ = compare_png(checks, shown, err) != 0 || differ;
+  if (!checks.expect_png_path.empty()) differ = compare_png(checks, shown, files, err) != 0 || differ;
   return differ ? 1 : 0;
 }
 
-}  // namespace qel::tool
+}  // namespace qel::run

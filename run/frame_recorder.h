@@ -10,52 +10,57 @@
 #include <cstdint>
 #include <deque>
 #include <optional>
+#include <ostream>
 #include <string>
 #include <vector>
 
 #include "emulator/controller.h"
-#include "qel/pin_observer.h"
+#include "run/events.h"
 #include "view/command_listing.h"
 #include "view/run_frames.h"
 
-namespace qel::tool {
+namespace qel::run {
 
 inline constexpr std::uint64_t kBurstIdleNs = 1'000'000;
 
 struct RecorderOptions {
-  view::RunKind kind = view::RunKind::Script;
-  std::string source;                    // the script's or capture's name
   bool keep_frames = true;               // false: only the listing is fed
   bool rotate180 = false;                // the panel is mounted the other way up
-  std::uint64_t pin_write_ns = 100;      // scripts: nominal time of one pin write
   view::ListingSink* listing = nullptr;  // also told every listing line (--commands)
 };
 
-class RunRecorder : public emu::ByteListener, public PinObserver, private view::ListingSink {
+// Writes listing lines as text: the origin (a call's location, or the capture
+// time right-aligned), two spaces, the line.
+class ListingWriter : public view::ListingSink {
  public:
-  RunRecorder(const emu::Controller& controller, RecorderOptions options);
+  ListingWriter(std::ostream& out, bool times) : out_(out), times_(times) {}
+  void on_line(const view::ListingLine& line) override;
 
-  // Scripts: the calls, and the module's pins (this observer must hear each pin
-  // write before the controller does).
-  void begin_call(std::size_t index, const std::string& location, const std::string& source);
-  void end_call();
-  void on_open(std::uint8_t pin) override;
-  void on_write(std::uint8_t pin, std::uint8_t level) override;
-  void on_delay(std::uint32_t ms) override;
+ private:
+  std::ostream& out_;
+  bool times_;  // origins are capture times
+};
 
-  // The controller's bytes and notes; captures' timed line changes.
+class FrameRecorder : public Listener, private view::ListingSink {
+ public:
+  explicit FrameRecorder(RecorderOptions options);
+
+  void on_start(const Start& start) override;
+  void on_call_begin(const CallInfo& call) override;
+  void on_call_end(const CallInfo& call) override;
+  void on_pin(const PinEvent& pin) override;
+  void on_delay(std::uint32_t ms, std::uint64_t time_ns) override;
   void on_byte(const emu::WireByte& byte, std::uint64_t index) override;
-  void on_note(const emu::Diagnostic& note) override;
-  void on_timed_change(emu::Line line, bool level, std::uint64_t time_ns) override;
+  void on_note(const Note& note) override;
+  // Closes the last burst and the listing.
+  void on_finish() override;
 
-  // After the controller's end_of_trace: closes the last burst and the listing.
-  void finish();
-
-  // The frames gathered; call after finish().
+  // The frames gathered; call after on_finish().
   view::RunFrames take_frames();
 
  private:
   void on_line(const view::ListingLine& line) override;
+  void timed_change(emu::Line line, bool level, std::uint64_t time_ns);
   void pin_change(emu::Line line, bool level, std::uint64_t time_ns);
   void open_frame();
   void close_frame();
@@ -63,8 +68,11 @@ class RunRecorder : public emu::ByteListener, public PinObserver, private view::
   view::Frame* last_frame();
   void record_change(const view::PinChange& change);
 
-  const emu::Controller& controller_;
+  const emu::Controller* controller_ = nullptr;
   RecorderOptions options_;
+  view::RunKind kind_ = view::RunKind::Script;
+  std::string source_;
+  std::uint64_t pin_write_ns_ = 0;
   view::CommandListing listing_;
 
   // The frame being gathered.
@@ -94,4 +102,4 @@ class RunRecorder : public emu::ByteListener, public PinObserver, private view::
   std::uint64_t units_per_frame_ = 1;
 };
 
-}  // namespace qel::tool
+}  // namespace qel::run

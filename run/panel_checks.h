@@ -6,10 +6,11 @@
 #include <ostream>
 #include <string>
 
+#include "common/output_files.h"
 #include "emulator/controller.h"
 #include "emulator/picture.h"
 
-namespace qel::tool {
+namespace qel::run {
 
 struct PanelChecks {
   std::string text_path;         // write the 8 read-back lines here ('-': standard output)
@@ -18,10 +19,11 @@ struct PanelChecks {
   std::string diff_png_path;     // on a picture mismatch, write the diff image here
 };
 
-// Runs the checks asked for after a run. Returns 0 when everything matched, 1 when
-// text or pixels differ (each difference reported on `err`). A file that cannot be
-// read or written throws std::runtime_error naming it.
+// Runs the checks asked for after a run; the text and diff image are written
+// through `files`, so they appear only with the run's other outputs. Returns 0
+// when everything matched, 1 when text or pixels differ (each difference
+// reported on `err`). A file that cannot be read throws UserError naming it.
 int run_panel_checks(const PanelChecks& checks, const emu::Controller& controller, const emu::Picture& shown,
-                     std::ostream& out, std::ostream& err);
+                     common::OutputFiles& files, std::ostream& err);
 
-}  // namespace qel::tool
+}  // namespace qel::run

@@ -10,15 +10,17 @@
 #include <ostream>
 #include <string>
 
-#include "trace/line_sink.h"
+#include "run/events.h"
 
-namespace qel::tool {
+namespace qel::run {
 
-class CaptureStats {
+class CaptureStats : public Listener {
  public:
+  // The capture's first time, before any change.
   void begin(std::uint64_t start_ns) { first_ns_ = last_ns_ = start_ns; }
-  void change(const trace::LineChange& c);
-  void byte(bool is_data) { ++(is_data ? data_ : commands_); }
+  // Every line change as the capture holds it.
+  void change(emu::Line line, bool level, std::uint64_t time_ns);
+  void on_byte(const emu::WireByte& byte, std::uint64_t) override { ++(byte.is_data ? data_ : commands_); }
 
   // The median rising-edge to rising-edge period, if there were two rising edges.
   std::optional<std::uint64_t> median_period_ns() const;
@@ -39,7 +41,4 @@ class CaptureStats {
   std::uint64_t commands_ = 0, data_ = 0;
 };
 
-// "12.346 ms", "250 ns", "1.500 s".
-std::string time_text(std::uint64_t ns);
-
-}  // namespace qel::tool
+}  // namespace qel::run
