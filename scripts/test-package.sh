@@ -54,7 +54,9 @@ ctest --test-dir "$work/example" -N >"$work/example-tests.txt"
 for t in display_app_c display_app_cpputest DisplayApp.StatusScreenShowsEveryValue; do
   grep -q " $t\$" "$work/example-tests.txt" || fail "the example has no test '$t'."
 done
-ctest --test-dir "$work/example" --output-on-failure | tee "$work/example-run.txt" | tail -n 3
+ctest --test-dir "$work/example" --output-on-failure >"$work/example-run.txt" 2>&1 ||
+  { cat "$work/example-run.txt"; fail "the example's tests failed."; }
+tail -n 3 "$work/example-run.txt"
 "$work/example/test_display_app_cpputest" -v >"$work/cpputest.txt" 2>&1 || { cat "$work/cpputest.txt"; fail "CppUTest test failed."; }
 ! grep -q "Memory leak" "$work/cpputest.txt" || fail "CppUTest found memory leaks in the example."
 (cd "$work/example" && valgrind -q --leak-check=full --show-leak-kinds=all --errors-for-leak-kinds=all \
@@ -180,7 +182,7 @@ grep -qF -- '\fB\-\-script\fR FILE' <<<"$(zcat "$fresh/usr/share/man/man1/qel-lc
   fail "the man page does not list qel-lcd-sim's options."
 
 # Declared dependencies by name: versions and architecture qualifiers dropped.
-declared=$(dpkg-deb -f "$deb" Depends | tr ',|' '\n\n' | sed 's/([^)]*)//; s/:[a-z0-9]*//; s/ //g' | grep -v '^$' | sort -u)
+declared=$(dpkg-deb -f "$deb" Depends | tr ',|' '\n' | sed 's/([^)]*)//; s/:[a-z0-9]*//; s/ //g' | grep -v '^$' | sort -u)
 
 # The installed package that is `name`, or provides it (virtual packages such as
 # libstdc++-dev); nothing when none is installed.
@@ -207,7 +209,7 @@ owner_of() {
 # Each library qel-lcd-sim needs directly must come from a declared package.
 while read -r lib; do
   path=$(ldd "$sim" | awk -v lib="$lib" '$1 == lib { print $3 }')
-  [ -n "$path" ] && [ "$path" != "not" ] || fail "qel-lcd-sim needs '$lib', which this machine lacks."
+  if [ -z "$path" ] || [ "$path" = "not" ]; then fail "qel-lcd-sim needs '$lib', which this machine lacks."; fi
   owner=$(owner_of "$path")
   [ -n "$owner" ] || fail "no installed package holds '$path', which qel-lcd-sim needs."
   grep -qx "$owner" <<<"$declared" || fail "qel-lcd-sim needs '$lib' from package '$owner', which the package does not declare."
