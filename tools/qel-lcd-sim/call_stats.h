@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "emulator/serial_interface.h"
+#include "emulator/wire.h"
 #include "qel/pin_observer.h"
 
 namespace qel::tool {
