@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <optional>
 
-#include "emulator/serial_interface.h"
+#include "emulator/wire.h"
 
 namespace qel::emu {
 
