@@ -12,6 +12,7 @@
 #include <filesystem>
 #include <system_error>
 
+#include "common/fd_stream.h"
 #include "common/message_text.h"
 #include "common/user_error.h"
 
@@ -19,20 +20,6 @@ namespace qel::common {
 namespace {
 
 namespace fs = std::filesystem;
-
-bool write_all(int fd, const std::uint8_t* data, std::size_t size) {
-  while (size > 0) {
-    const ssize_t n = ::write(fd, data, size);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) {
-      if (n == 0) errno = EIO;
-      return false;
-    }
-    data += n;
-    size -= static_cast<std::size_t>(n);
-  }
-  return true;
-}
 
 }  // namespace
 

@@ -12,6 +12,7 @@
 #include <cstring>
 #include <filesystem>
 
+#include "common/fd_stream.h"
 #include "common/file_identity.h"
 #include "common/message_text.h"
 #include "common/user_error.h"
@@ -22,21 +23,6 @@ namespace {
 namespace fs = std::filesystem;
 
 constexpr const char* kTemporarySuffix = ".tmp-XXXXXX";
-
-// Writes all of `size` bytes to `fd`; false with errno set on failure.
-bool write_all(int fd, const std::uint8_t* data, std::size_t size) {
-  while (size > 0) {
-    const ssize_t n = ::write(fd, data, size);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) {
-      if (n == 0) errno = EIO;
-      return false;
-    }
-    data += n;
-    size -= static_cast<std::size_t>(n);
-  }
-  return true;
-}
 
 // Permissions for the new file: those of the file it replaces, else the usual
 // ones under the process's umask.

@@ -1,9 +1,8 @@
 // Removal of registered temporaries on a fatal signal; see temporary_registry.h.
 #include "common/temporary_registry.h"
 
-#include <unistd.h>
-
 #include <pthread.h>
+#include <unistd.h>
 
 #include <csignal>
 #include <cstring>
