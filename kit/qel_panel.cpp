@@ -25,8 +25,12 @@ namespace {
 using qel::kit::PanelSession;
 
 struct KitState {
-  // The panel on the pins; before the first reset, one that is connected to nothing.
-  std::unique_ptr<PanelSession> session = std::make_unique<PanelSession>(qel::emu::ControllerOptions{});
+  // What the readers see when no panel is connected: a dark, empty one, never
+  // connected. It is made with the kit's state, so reading after qel_panel_close
+  // allocates nothing a leak checker could see.
+  PanelSession idle{qel::emu::ControllerOptions{}};
+  // The panel on the pins; none before the first reset and after qel_panel_close.
+  std::unique_ptr<PanelSession> session;
   std::string error;
   const char* fixed_error = nullptr;  // when even the error sentence could not be stored
   ~KitState() {
@@ -39,7 +43,10 @@ KitState& state() {
   return s;
 }
 
-PanelSession& session() { return *state().session; }
+PanelSession& session() {
+  KitState& s = state();
+  return s.session ? *s.session : s.idle;
+}
 
 // Stores the error sentence; never throws, as it runs in the C entry points' handlers.
 int fail(const char* message) noexcept {
@@ -91,11 +98,21 @@ void qel_panel_reset(const qel_panel_options* options) {
   // On failure the old session stays connected and qel_panel_error says why.
   guarded([&] {
     auto fresh = std::make_unique<PanelSession>(o);
-    fresh->adopt_buffer(state().session->take_buffer());
+    if (state().session) fresh->adopt_buffer(state().session->take_buffer());
     qel::host::set_pin_observer(fresh.get());  // before the old session goes away
     state().session = std::move(fresh);
     return 0;
   });
+}
+
+void qel_panel_close(void) {
+  KitState& s = state();
+  if (s.session) {
+    qel::host::set_pin_observer(nullptr);  // before the session goes away
+    s.session.reset();
+  }
+  std::string().swap(s.error);
+  s.fixed_error = nullptr;
 }
 
 size_t qel_panel_line_text(unsigned line, char* buf, size_t size) {

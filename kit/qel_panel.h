@@ -36,6 +36,15 @@ typedef struct {
  * readers below see a dark, empty one. */
 void qel_panel_reset(const qel_panel_options *options);
 
+/* Frees everything the kit holds: the panel, its recorded bytes, notes and
+ * waveform, the recording buffer kept for the next panel, and the error text; the
+ * module's pins then reach no panel. Call it when a test ends (in a fixture's
+ * teardown, say) so that a leak checker (CppUTest's, valgrind, LeakSanitizer)
+ * sees nothing left. The readers then see a dark, empty panel, as before the first
+ * reset, without allocating; a later qel_panel_reset starts again. Calling it
+ * twice, or before any reset, is harmless. */
+void qel_panel_close(void);
+
 /* Text line `line` (0 to 7) read back from display RAM on the module's character
  * grid: 21 cells of 6 columns from column 1; a cell showing a glyph of the module's
  * font reads as that character (blank as a space), any other cell as '?'; trailing
