@@ -8,28 +8,34 @@
 
 namespace qel::common {
 
+bool write_all(int fd, const void* data, std::size_t size) {
+  const auto* at = static_cast<const char*>(data);
+  while (size > 0) {
+    const ssize_t n = ::write(fd, at, size);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) {
+      if (n == 0) errno = EIO;
+      return false;
+    }
+    at += n;
+    size -= static_cast<std::size_t>(n);
+  }
+  return true;
+}
+
 FdStreamBuf::FdStreamBuf(int fd) : fd_(fd) { setp(buffer_.data(), buffer_.data() + buffer_.size()); }
 
 FdStreamBuf::~FdStreamBuf() {
   if (fd_ >= 0) ::close(fd_);  // an output never finished: its bytes no longer matter
 }
 
-bool FdStreamBuf::write_all(const char* data, std::size_t size) {
-  while (size > 0 && error_ == 0) {
-    const ssize_t n = ::write(fd_, data, size);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) {
-      error_ = n < 0 ? errno : EIO;
-      break;
-    }
-    data += n;
-    size -= static_cast<std::size_t>(n);
-  }
+bool FdStreamBuf::put(const char* data, std::size_t size) {
+  if (error_ == 0 && !write_all(fd_, data, size)) error_ = errno;
   return error_ == 0;
 }
 
 bool FdStreamBuf::drain() {
-  const bool ok = write_all(pbase(), static_cast<std::size_t>(pptr() - pbase()));
+  const bool ok = put(pbase(), static_cast<std::size_t>(pptr() - pbase()));
   setp(buffer_.data(), buffer_.data() + buffer_.size());
   return ok;
 }
@@ -48,7 +54,7 @@ std::streamsize FdStreamBuf::xsputn(const char* data, std::streamsize size) {
     pbump(static_cast<int>(size));
     return size;
   }
-  if (!drain() || !write_all(data, static_cast<std::size_t>(size))) return 0;
+  if (!drain() || !put(data, static_cast<std::size_t>(size))) return 0;
   return size;
 }
 

@@ -4,10 +4,15 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <ostream>
 #include <streambuf>
 
 namespace qel::common {
+
+// Writes all of `size` bytes to `fd`, again after an interruption; false with
+// errno set on failure.
+bool write_all(int fd, const void* data, std::size_t size);
 
 class FdStreamBuf : public std::streambuf {
  public:
@@ -28,7 +33,7 @@ class FdStreamBuf : public std::streambuf {
 
  private:
   bool drain();
-  bool write_all(const char* data, std::size_t size);
+  bool put(const char* data, std::size_t size);
 
   int fd_;
   int error_ = 0;

@@ -12,6 +12,7 @@
 #include <filesystem>
 #include <system_error>
 
+#include "common/fd_stream.h"
 #include "common/message_text.h"
 #include "common/user_error.h"
 
@@ -19,20 +20,6 @@ namespace qel::common {
 namespace {
 
 namespace fs = std::filesystem;
-
-bool write_all(int fd, const std::uint8_t* data, std::size_t size) {
-  while (size > 0) {
-    const ssize_t n = ::write(fd, data, size);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) {
-      if (n == 0) errno = EIO;
-      return false;
-    }
-    data += n;
-    size -= static_cast<std::size_t>(n);
-  }
-  return true;
-}
 
 }  // namespace
 
@@ -66,6 +53,7 @@ FrameFolder::FrameFolder(std::string dir) : dir_(std::move(dir)) {
     throw UserError("Cannot write frames folder " + quoted_excerpt(dir_) + ": it is not a folder.");
   }
   staging_ = (fs::path(dir_) / ".frames.tmp-XXXXXX").string();
+  const FatalSignalsHeld held;
   if (::mkdtemp(staging_.data()) == nullptr) {
     const int error = errno;
     if (created_dir_) ::rmdir(dir_.c_str());
@@ -89,10 +77,14 @@ void FrameFolder::remove_staged() {
 void FrameFolder::add(const std::vector<std::uint8_t>& bytes) {
   const std::string name = frame_file_name(count_ + 1);
   const std::string path = staging_ + "/" + name;
-  const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_EXCL, 0666);
-  if (fd < 0) fail(name, errno);
-  ++count_;
-  guard_.set_frame_count(count_);
+  int fd = -1;
+  {
+    const FatalSignalsHeld held;
+    fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_EXCL, 0666);
+    if (fd < 0) fail(name, errno);
+    ++count_;
+    guard_.set_frame_count(count_);
+  }
   bool ok = write_all(fd, bytes.data(), bytes.size());
   int error = errno;
   if (::close(fd) != 0 && ok) {

@@ -12,6 +12,7 @@
 #include <cstring>
 #include <filesystem>
 
+#include "common/fd_stream.h"
 #include "common/file_identity.h"
 #include "common/message_text.h"
 #include "common/user_error.h"
@@ -23,21 +24,6 @@ namespace fs = std::filesystem;
 
 constexpr const char* kTemporarySuffix = ".tmp-XXXXXX";
 
-// Writes all of `size` bytes to `fd`; false with errno set on failure.
-bool write_all(int fd, const std::uint8_t* data, std::size_t size) {
-  while (size > 0) {
-    const ssize_t n = ::write(fd, data, size);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) {
-      if (n == 0) errno = EIO;
-      return false;
-    }
-    data += n;
-    size -= static_cast<std::size_t>(n);
-  }
-  return true;
-}
-
 // Permissions for the new file: those of the file it replaces, else the usual
 // ones under the process's umask.
 mode_t mode_for(const std::string& path) {
@@ -48,12 +34,16 @@ mode_t mode_for(const std::string& path) {
   return 0666 & ~mask;
 }
 
+// Room left in a temporary's name for the temporary that a library writing it
+// by name makes beside it (libzip adds ".XXXXXX").
+constexpr std::size_t kLibraryRoom = 16;
+
 // A fresh temporary named after `target` in `folder`, its name cut to fit the
 // folder's limit on name length; -1 with errno on failure.
 int make_temporary(const fs::path& folder, const fs::path& target, std::string& name) {
   long limit = ::pathconf(folder.c_str(), _PC_NAME_MAX);
   if (limit <= 0) limit = NAME_MAX;
-  const std::size_t room = static_cast<std::size_t>(limit) - 1 - std::strlen(kTemporarySuffix);
+  const std::size_t room = static_cast<std::size_t>(limit) - 1 - std::strlen(kTemporarySuffix) - kLibraryRoom;
   std::string base = target.filename().string();
   if (base.size() > room) base.resize(room);
   name = (folder / ("." + base + kTemporarySuffix)).string();
@@ -120,6 +110,7 @@ StagedFile::StagedFile(const std::string& path, std::string what, Writer writer)
       write_path_ = target_;  // a device or a pipe is written into, never replaced
       return;
     }
+    const FatalSignalsHeld held;
     const int fd = make_scratch(target, write_path_);
     if (fd < 0) fail(errno);
     ::close(fd);
@@ -128,6 +119,7 @@ StagedFile::StagedFile(const std::string& path, std::string what, Writer writer)
     return;
   }
   const fs::path folder = target.parent_path().empty() ? fs::path(".") : target.parent_path();
+  const FatalSignalsHeld held;
   int fd = make_temporary(folder, target, write_path_);
   mode_ = Mode::Rename;
   if (fd < 0 && (errno == EACCES || errno == EROFS || errno == EPERM) && exists &&
@@ -155,10 +147,14 @@ void StagedFile::copy_in() {
     return;
   }
   std::string backup;
-  const int fd = make_scratch(fs::path(target_), backup);
-  if (fd < 0) fail(errno);
-  ::close(fd);
-  TemporaryGuard backup_guard(backup, TemporaryGuard::Kind::File);
+  TemporaryGuard backup_guard;
+  {
+    const FatalSignalsHeld held;
+    const int fd = make_scratch(fs::path(target_), backup);
+    if (fd < 0) fail(errno);
+    ::close(fd);
+    backup_guard = TemporaryGuard(backup, TemporaryGuard::Kind::File);
+  }
   if (!copy_into(target_, backup)) {
     const int error = errno;
     std::remove(backup.c_str());

@@ -1,6 +1,7 @@
 // Removal of registered temporaries on a fatal signal; see temporary_registry.h.
 #include "common/temporary_registry.h"
 
+#include <pthread.h>
 #include <unistd.h>
 
 #include <csignal>
@@ -65,11 +66,22 @@ extern "C" void on_fatal_signal(int signal) {
   std::raise(signal);
 }
 
+constexpr int kFatalSignals[] = {SIGINT, SIGTERM, SIGHUP, SIGPIPE};
+
 }  // namespace
+
+FatalSignalsHeld::FatalSignalsHeld() {
+  sigset_t held;
+  sigemptyset(&held);
+  for (int s : kFatalSignals) sigaddset(&held, s);
+  ::pthread_sigmask(SIG_BLOCK, &held, &previous_);
+}
+
+FatalSignalsHeld::~FatalSignalsHeld() { ::pthread_sigmask(SIG_SETMASK, &previous_, nullptr); }
 
 void remove_temporaries_on_signals() {
   static const bool installed = [] {
-    for (int s : {SIGINT, SIGTERM, SIGHUP, SIGPIPE}) {
+    for (int s : kFatalSignals) {
       struct sigaction action {};
       action.sa_handler = on_fatal_signal;
       sigemptyset(&action.sa_mask);

@@ -6,6 +6,8 @@
 // a signal handler; registering takes a free slot without locks.
 #pragma once
 
+#include <signal.h>
+
 #include <atomic>
 #include <cstddef>
 #include <string>
@@ -37,6 +39,19 @@ class TemporaryGuard {
 
  private:
   int slot_ = -1;
+};
+
+// Holds off the fatal signals above for its lifetime, so that a temporary is
+// never made without being registered: create it and guard it while one lives.
+class FatalSignalsHeld {
+ public:
+  FatalSignalsHeld();
+  ~FatalSignalsHeld();
+  FatalSignalsHeld(const FatalSignalsHeld&) = delete;
+  FatalSignalsHeld& operator=(const FatalSignalsHeld&) = delete;
+
+ private:
+  sigset_t previous_;
 };
 
 // Frame N's name in a frames folder: "frame_0001.png" (at least four digits).

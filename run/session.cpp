@@ -1,23 +1,10 @@
 // The run's event source; see session.h.
 #include "run/session.h"
 
-#include <array>
-
 #include "emulator/board.h"
 
 namespace qel::run {
 namespace {
-
-// line_of_dio as a table over the 32 DIO numbers: one load per pin write.
-constexpr int kNoLine = -1;
-constexpr std::array<int, 32> kLineOfDio = [] {
-  std::array<int, 32> table{};
-  for (std::size_t dio = 0; dio < table.size(); ++dio) {
-    const auto line = emu::line_of_dio(static_cast<std::uint8_t>(dio));
-    table[dio] = line ? static_cast<int>(*line) : kNoLine;
-  }
-  return table;
-}();
 
 constexpr std::uint64_t kNsPerMs = 1'000'000;
 
@@ -44,19 +31,19 @@ void Session::start(const emu::ControllerOptions& options, view::RunKind kind, s
 }
 
 void Session::on_open(std::uint8_t pin) {
-  const int line = pin < kLineOfDio.size() ? kLineOfDio[pin] : kNoLine;
-  if (line == kNoLine) return;
-  listener_.on_pin(PinEvent{static_cast<emu::Line>(line), false, now_ns_, false});
-  controller_->set_line(static_cast<emu::Line>(line), false);
+  const auto line = emu::line_of_dio(pin);
+  if (!line) return;
+  listener_.on_pin(PinEvent{*line, false, now_ns_, false});
+  controller_->set_line(*line, false);
 }
 
 void Session::on_write(std::uint8_t pin, std::uint8_t level) {
   const std::uint64_t t = now_ns_;
   now_ns_ += pin_write_ns_;
-  const int line = pin < kLineOfDio.size() ? kLineOfDio[pin] : kNoLine;
-  if (line == kNoLine) return;
-  listener_.on_pin(PinEvent{static_cast<emu::Line>(line), level != 0, t, true});
-  controller_->set_line(static_cast<emu::Line>(line), level != 0);
+  const auto line = emu::line_of_dio(pin);
+  if (!line) return;
+  listener_.on_pin(PinEvent{*line, level != 0, t, true});
+  controller_->set_line(*line, level != 0);
 }
 
 void Session::on_delay(std::uint32_t ms) {

@@ -73,12 +73,16 @@ SrWriter::SrWriter(std::string path, std::string shown_path, std::uint64_t ns_pe
 
   struct stat st {};
   if (::stat(path_.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) fail("it is a folder");
-  const int fd = make_temporary(folder_of(path_), ".qel-sr-samples-", temp_path_);
-  if (fd < 0) {
-    temp_path_.clear();
-    fail(std::strerror(errno));
+  int fd = -1;
+  {
+    const common::FatalSignalsHeld held;
+    fd = make_temporary(folder_of(path_), ".qel-sr-samples-", temp_path_);
+    if (fd < 0) {
+      temp_path_.clear();
+      fail(std::strerror(errno));
+    }
+    guard_ = common::TemporaryGuard(temp_path_, common::TemporaryGuard::Kind::File);
   }
-  guard_ = common::TemporaryGuard(temp_path_, common::TemporaryGuard::Kind::File);
   temp_ = ::fdopen(fd, "w+b");
   if (temp_ == nullptr) {
     const int error = errno;

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "emulator/picture.h"
-#include "emulator/serial_interface.h"
+#include "emulator/wire.h"
 #include "view/command_listing.h"
 
 namespace qel::view {

@@ -147,9 +147,7 @@ std::string render_waveform_svg(const Waveform& w) {
   svg += "<text class=\"pin\" x=\"2\" y=\"" + std::to_string(byte_top + 15) + "\">bytes</text>";
   for (const WaveByte& b : w.bytes) {
     const double x0 = kLabelWidth + axis.x(b.start_ns), x1 = kLabelWidth + axis.x(b.end_ns);
-    static const char kHex[] = "0123456789ABCDEF";
-    const std::string text =
-        std::string(b.byte.is_data ? "D " : "C ") + kHex[b.byte.value >> 4] + kHex[b.byte.value & 0xF];
+    const std::string text = (b.byte.is_data ? "D " : "C ") + common::hex_digits(b.byte.value);
     svg += "<rect class=\"" + std::string(b.byte.is_data ? "data" : "cmd") + "\" x=\"" + num(x0) + "\" y=\"" +
            std::to_string(byte_top + 2) + "\" width=\"" + num(std::max(1.0, x1 - x0)) + "\" height=\"18\"/>";
     svg += "<text class=\"byte\" x=\"" + num((x0 + x1) / 2) + "\" y=\"" + std::to_string(byte_top + 15) + "\">" + text +

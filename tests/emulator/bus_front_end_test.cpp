@@ -45,16 +45,6 @@ Controller decode(Bus bus, const Waveform& wave) {
   return controller;
 }
 
-// The notes must be exactly these, each containing its part.
-void expect_notes(const Controller& c, const std::vector<std::string>& parts, const char* name) {
-  ASSERT_EQ(c.diagnostics().size(), parts.size())
-      << name << (c.diagnostics().empty() ? "" : ": ") << (c.diagnostics().empty() ? "" : c.diagnostics()[0].message);
-  for (std::size_t i = 0; i < parts.size(); ++i) {
-    EXPECT_NE(c.diagnostics()[i].message.find(parts[i]), std::string::npos)
-        << name << ": " << c.diagnostics()[i].message;
-  }
-}
-
 const std::size_t kCut = 1100;  // inside the blanking of a line, after start-up
 
 enum class Framing { Spi3Selected, Spi3SelectEach, Spi3Restart, I2cRuns, I2cSingles, I2cRepeated, I2cAt3D };
