@@ -70,7 +70,7 @@ std::optional<std::int64_t> nanoseconds(std::string_view text) {
 
 class CsvParser {
  public:
-  CsvParser(std::istream& in, const std::string& file, const std::optional<SignalMap>& map, LineSink& sink)
+  CsvParser(ByteSource& in, const std::string& file, const std::optional<SignalMap>& map, LineSink& sink)
       : lines_(in, file), file_(file), map_(map), sink_(sink) {}
 
   void run() {
@@ -204,8 +204,13 @@ class CsvParser {
 
 }  // namespace
 
-void read_csv(std::istream& in, const std::string& file_name, const std::optional<SignalMap>& map, LineSink& sink) {
+void read_csv(ByteSource& in, const std::string& file_name, const std::optional<SignalMap>& map, LineSink& sink) {
   CsvParser(in, file_name, map, sink).run();
+}
+
+void read_csv(std::istream& in, const std::string& file_name, const std::optional<SignalMap>& map, LineSink& sink) {
+  StreamSource source(in);
+  read_csv(source, file_name, map, sink);
 }
 
 }  // namespace qel::trace

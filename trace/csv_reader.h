@@ -9,14 +9,18 @@
 #include <optional>
 #include <string>
 
+#include "trace/byte_source.h"
 #include "trace/line_sink.h"
 #include "trace/signal_map.h"
 
 namespace qel::trace {
 
+// Each row reaches the sink as soon as it is in, so a capture still being
+// written is decoded as it arrives.
 // Throws std::runtime_error "<file>:<line>: <what was expected, got what>." for
 // a malformed row and for channels it cannot bind (see bind_roles). A last row
 // cut off mid-line is noted as cut short.
+void read_csv(ByteSource& in, const std::string& file_name, const std::optional<SignalMap>& map, LineSink& sink);
 void read_csv(std::istream& in, const std::string& file_name, const std::optional<SignalMap>& map, LineSink& sink);
 
 }  // namespace qel::trace

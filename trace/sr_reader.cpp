@@ -1,6 +1,7 @@
 // sigrok session reader: the metadata's device section, then the sample chunks.
 #include "trace/sr_reader.h"
 
+#include <unistd.h>
 #include <zip.h>
 
 #include <cmath>
@@ -49,8 +50,9 @@ class SrReader {
   SrReader(const std::string& path, const std::optional<SignalMap>& map, LineSink& sink)
       : path_(path), map_(map), sink_(sink) {}
 
-  void run() {
-    open();
+  // Opens the archive by its path, or from `fd` when it is not -1.
+  void run(int fd) {
+    open(fd);
     const std::string version = trim(read_small("version"));
     if (version != "2") fail("expected sigrok session version '2', got " + common::quoted_excerpt(version));
     parse_metadata(read_small("metadata"));
@@ -62,9 +64,10 @@ class SrReader {
  private:
   [[noreturn]] void fail(const std::string& what) const { throw std::runtime_error("'" + path_ + "': " + what + "."); }
 
-  void open() {
+  void open(int fd) {
     int code = 0;
-    zip_t* z = zip_open(path_.c_str(), ZIP_RDONLY, &code);
+    zip_t* z = fd < 0 ? zip_open(path_.c_str(), ZIP_RDONLY, &code) : zip_fdopen(fd, 0, &code);
+    if (z == nullptr && fd >= 0) ::close(fd);  // libzip closes it only once the archive is open
     if (z == nullptr) {
       zip_error_t error;
       zip_error_init_with_code(&error, code);
@@ -277,7 +280,11 @@ class SrReader {
 }  // namespace
 
 void read_sr_file(const std::string& path, const std::optional<SignalMap>& map, LineSink& sink) {
-  SrReader(path, map, sink).run();
+  SrReader(path, map, sink).run(-1);
+}
+
+void read_sr_descriptor(int fd, const std::string& file_name, const std::optional<SignalMap>& map, LineSink& sink) {
+  SrReader(file_name, map, sink).run(fd);
 }
 
 }  // namespace qel::trace

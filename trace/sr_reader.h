@@ -18,4 +18,8 @@ namespace qel::trace {
 // cannot be inflated to its end is noted as cut short; reading stops there.
 void read_sr_file(const std::string& path, const std::optional<SignalMap>& map, LineSink& sink);
 
+// The same from an open file that can seek (not a pipe: an archive is read
+// from its end). It takes `fd` and closes it. Messages name `file_name`.
+void read_sr_descriptor(int fd, const std::string& file_name, const std::optional<SignalMap>& map, LineSink& sink);
+
 }  // namespace qel::trace

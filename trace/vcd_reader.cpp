@@ -25,7 +25,7 @@ struct Token {
 // Whitespace-separated words with the line each one is on.
 class Tokenizer {
  public:
-  Tokenizer(std::istream& in, const std::string& file) : lines_(in, file) {}
+  Tokenizer(ByteSource& in, const std::string& file) : lines_(in, file) {}
 
   std::optional<Token> next() {
     while (true) {
@@ -103,7 +103,7 @@ struct Var {
 
 class Parser {
  public:
-  Parser(std::istream& in, const std::string& file, const std::optional<SignalMap>& map, LineSink& sink)
+  Parser(ByteSource& in, const std::string& file, const std::optional<SignalMap>& map, LineSink& sink)
       : tokens_(in, file), file_(file), map_(map), sink_(sink) {}
 
   void run() {
@@ -393,8 +393,13 @@ class Parser {
 
 }  // namespace
 
-void read_vcd(std::istream& in, const std::string& file_name, const std::optional<SignalMap>& map, LineSink& sink) {
+void read_vcd(ByteSource& in, const std::string& file_name, const std::optional<SignalMap>& map, LineSink& sink) {
   Parser(in, file_name, map, sink).run();
+}
+
+void read_vcd(std::istream& in, const std::string& file_name, const std::optional<SignalMap>& map, LineSink& sink) {
+  StreamSource source(in);
+  read_vcd(source, file_name, map, sink);
 }
 
 CapturedTrace read_vcd(std::istream& in, const std::string& file_name, const std::optional<SignalMap>& map) {
