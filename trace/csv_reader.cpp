@@ -120,7 +120,7 @@ class CsvParser {
     std::vector<Channel> channels;
     for (std::size_t i = 1; i < names.size(); ++i) {
       const std::string name(unquoted(names[i]));
-      channels.push_back(Channel{name, name, std::to_string(i)});
+      channels.push_back(Channel{name, i - 1});
     }
     columns_ = names.size();
     RoleBinding binding;

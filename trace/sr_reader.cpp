@@ -180,7 +180,7 @@ class SrReader {
         unknown.push_back("probe" + std::to_string(number) + "=" + name);
         continue;
       }
-      channels.push_back(Channel{name, name, std::to_string(number)});
+      channels.push_back(Channel{name, channels.size()});
       bits.push_back(number - 1);
     }
     if (!unknown.empty()) {
