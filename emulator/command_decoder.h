@@ -1,19 +1,15 @@
 // The controller's command interpreter: gathers a command byte and its
-// parameter bytes, then applies the command to the register file.
+// parameter bytes, then applies the command (command_set.h) to the registers.
 #pragma once
 
-#include <array>
 #include <cstdint>
 #include <optional>
 #include <string>
 
+#include "emulator/command_set.h"
 #include "emulator/registers.h"
 
 namespace qel::emu {
-
-// Parameter bytes that follow the command byte `opcode`, or nothing for a byte
-// outside the command set.
-std::optional<int> command_parameter_count(std::uint8_t opcode);
 
 class CommandDecoder {
  public:
@@ -32,10 +28,11 @@ class CommandDecoder {
   bool pending() const { return needed_ > 0; }
 
  private:
+  const Command* command_ = nullptr;  // the pending one
   std::uint8_t opcode_ = 0;
   int needed_ = 0;  // parameter bytes the pending command still waits for
   int received_ = 0;
-  std::array<std::uint8_t, 6> params_{};
+  Parameters params_{};
 };
 
 }  // namespace qel::emu

@@ -7,7 +7,6 @@
 #include "emulator/controller.h"
 
 #include <cassert>
-#include <cstdio>
 #include <utility>
 
 #include "emulator/panel_view.h"
@@ -21,56 +20,13 @@ std::string bits(int n) { return std::to_string(n) + (n == 1 ? " bit" : " bits")
 
 Controller::Controller(ControllerOptions options)
     : options_(options),
-      serial_(options.reset_released),
-      spi3_(options.reset_released),
-      i2c_(options.reset_released),
+      front_end_(make_front_end(options.bus, options.reset_released)),
       ram_(power_on_ram(options.noise_ram)),
       timing_(options.bus),
       off_hot_path_(options.bus != Bus::Spi4) {}
 
-bool Controller::level(Line line) const {
-  switch (options_.bus) {
-    case Bus::Spi3:
-      return spi3_.level(line);
-    case Bus::I2c:
-      return i2c_.level(line);
-    case Bus::Spi4:
-      break;
-  }
-  return serial_.level(line);
-}
-
-bool Controller::in_reset() const { return !level(Line::Reset); }
-
-int Controller::pending_bits() const {
-  switch (options_.bus) {
-    case Bus::Spi3:
-      return spi3_.pending_bits();
-    case Bus::I2c:
-      return i2c_.pending_bits();
-    case Bus::Spi4:
-      break;
-  }
-  return serial_.pending_bits();
-}
-
-// Whether clock edges count now: out of reset and selected (serial), or inside
-// a transfer (I2C).
-bool Controller::listening() const {
-  switch (options_.bus) {
-    case Bus::Spi3:
-      return spi3_.listening();
-    case Bus::I2c:
-      return i2c_.listening();
-    case Bus::Spi4:
-      break;
-  }
-  return !serial_.in_reset() && !serial_.level(Line::ChipSelect);
-}
-
 void Controller::note(std::string message) {
   Diagnostic d{byte_count_, std::move(message)};
-  ++note_count_;
   if (listener_ != nullptr) listener_->on_note(d);
   if (options_.keep_history) diagnostics_.push_back(std::move(d));
 }
@@ -80,7 +36,7 @@ void Controller::change(Line line, bool level, bool timed, std::uint64_t time_ns
     set_line(line, level);
     return;
   }
-  if (options_.bus == Bus::I2c && (line == Line::Clock || line == Line::Data)) {
+  if (front_end_->takes_samples() && (line == Line::Clock || line == Line::Data)) {
     hold_in_sample(line, level, time_ns);
     return;
   }
@@ -94,9 +50,9 @@ void Controller::timed_change(Line line, bool level, std::uint64_t time_ns) {
   off_hot_path_ = true;
   if (listener_ != nullptr) listener_->on_timed_change(line, level, time_ns);
   std::vector<std::string> notes;
-  timing_.on_change(line, level, time_ns, listening(), notes);
+  timing_.on_change(line, level, time_ns, front_end_->listening(), notes);
   for (auto& text : notes) note(std::move(text));
-  apply(line, level);
+  settle(front_end_->set(line, level));
 }
 
 // A logic analyzer records SCL and SDA changes of one sample one after the
@@ -125,80 +81,31 @@ void Controller::take_sample() {
 void Controller::untimed_change(Line line, bool level) {
   take_sample();
   if (timed_) forget_times();
-  apply(line, level);
+  settle(front_end_->set(line, level));
 }
 
-void Controller::apply(Line line, bool level) {
-  switch (options_.bus) {
-    case Bus::Spi4:
-      settle(serial_.set(line, level));
-      break;
-    case Bus::Spi3:
-      settle(spi3_.set(line, level));
-      break;
-    case Bus::I2c:
-      settle(i2c_.set(line, level));
-      break;
-  }
-}
-
-// Outcomes of the 4-wire and 3-wire serial inputs.
-void Controller::settle(SerialInterface::Outcome outcome) {
-  const bool spi3 = options_.bus == Bus::Spi3;
-  const char* unit = spi3 ? "9-bit transfer" : "byte";
+void Controller::settle(FrontEnd::Outcome outcome) {
   switch (outcome) {
-    case SerialInterface::Outcome::Byte:
-      take_byte(spi3 ? spi3_.byte() : serial_.byte());
+    case FrontEnd::Outcome::Byte:
+      take_byte(front_end_->byte());
       break;
-    case SerialInterface::Outcome::EdgeInReset:
+    case FrontEnd::Outcome::EdgeInReset:
       ++edges_in_reset_;
       break;
-    case SerialInterface::Outcome::ResetAsserted:
+    case FrontEnd::Outcome::ResetAsserted:
       registers_.reset();
       decoder_.reset();
-      if (const int dropped = spi3 ? spi3_.dropped_bits() : serial_.dropped_bits(); dropped > 0)
-        note("Reset went low " + bits(dropped) + " into a " + unit + "; the bits are dropped.");
+      if (auto text = front_end_->fault_note()) note(std::move(*text));
       break;
-    case SerialInterface::Outcome::ResetReleased:
+    case FrontEnd::Outcome::ResetReleased:
       report_edges_in_reset();
       break;
-    case SerialInterface::Outcome::FrameAborted:
-      note("Chip select went inactive " + bits(spi3 ? spi3_.dropped_bits() : serial_.dropped_bits()) + " into a " +
-           unit + "; the bits are dropped.");
+    case FrontEnd::Outcome::Fault:
+      if (auto text = front_end_->fault_note()) note(std::move(*text));
       break;
-    case SerialInterface::Outcome::None:
-    case SerialInterface::Outcome::Bit:
-    case SerialInterface::Outcome::EdgeDeselected:
-      break;
-  }
-}
-
-void Controller::settle(I2cInterface::Outcome outcome) {
-  switch (outcome) {
-    case I2cInterface::Outcome::Byte:
-      take_byte(i2c_.byte());
-      break;
-    case I2cInterface::Outcome::ResetAsserted:
-      registers_.reset();
-      decoder_.reset();
-      if (i2c_.cut_transfer()) note("Reset went low inside a transfer to the controller; the rest of it is ignored.");
-      break;
-    case I2cInterface::Outcome::ByteCutShort:
-      note(std::string(i2c_.cut_by_stop() ? "A stop" : "A repeated start") + " came " + bits(i2c_.dropped_bits()) +
-           " into a byte; the bits are dropped.");
-      break;
-    case I2cInterface::Outcome::BadControlByte:
-      if (i2c_.bad_control_bytes() == 1) {
-        char text[160];
-        std::snprintf(text, sizeof text,
-                      "Control byte 0x%02X has bits 5..0 set (expected 0x00, 0x40, 0x80 or 0xC0); taken as Co = %d, "
-                      "D/C# = %d. Is the control byte missing?",
-                      i2c_.control_byte(), i2c_.control_byte() >> 7, (i2c_.control_byte() >> 6) & 1);
-        note(text);
-      }
-      break;
-    case I2cInterface::Outcome::ResetReleased:
-    case I2cInterface::Outcome::None:
+    case FrontEnd::Outcome::None:
+    case FrontEnd::Outcome::Bit:
+    case FrontEnd::Outcome::EdgeDeselected:
       break;
   }
 }
@@ -237,14 +144,11 @@ void Controller::end_of_trace() {
   take_sample();
   if (in_reset()) report_edges_in_reset();
   if (pending_bits() > 0) {
-    note("The trace ends " + bits(pending_bits()) + " into an unfinished " +
-         (options_.bus == Bus::Spi3 ? "9-bit transfer." : "byte."));
+    note("The trace ends " + bits(pending_bits()) + " into an unfinished " + front_end_->unit() + ".");
   }
   if (decoder_.pending()) note("The trace ends inside a command that still waits for parameter bytes.");
   for (auto& text : timing_.take_summary()) note(std::move(text));
-  if (options_.bus == Bus::I2c) {
-    for (auto& text : i2c_.take_summary()) note(std::move(text));
-  }
+  for (auto& text : front_end_->take_summary()) note(std::move(text));
 }
 
 Picture Controller::picture() const { return render_panel(registers_, ram_); }

@@ -50,15 +50,14 @@
 #include <vector>
 
 #include "emulator/addressing.h"
-#include "emulator/bus.h"
 #include "emulator/command_decoder.h"
 #include "emulator/display_ram.h"
-#include "emulator/i2c_interface.h"
+#include "emulator/front_end.h"
 #include "emulator/picture.h"
 #include "emulator/registers.h"
 #include "emulator/serial_interface.h"
-#include "emulator/spi3_interface.h"
 #include "emulator/timing_checks.h"
+#include "emulator/wire.h"
 #include "qel/pin_observer.h"
 
 namespace qel::emu {
@@ -115,8 +114,9 @@ class Controller {
       untimed_change(line, level);
       return;
     }
-    const auto outcome = serial_.set(line, level);
-    if (outcome != SerialInterface::Outcome::None && outcome != SerialInterface::Outcome::Bit) settle(outcome);
+    // Bus::Spi4 (not off the hot path): the front end is the 4-wire input.
+    const auto outcome = static_cast<SerialInterface*>(front_end_.get())->set(line, level);
+    if (outcome != FrontEnd::Outcome::None && outcome != FrontEnd::Outcome::Bit) settle(outcome);
   }
   // The trace is over: a partial byte left in the shift register becomes a note.
   void end_of_trace();
@@ -126,15 +126,16 @@ class Controller {
   const std::vector<WireByte>& bytes() const { return bytes_; }
   const std::vector<Diagnostic>& diagnostics() const { return diagnostics_; }
   std::uint64_t byte_count() const { return byte_count_; }
-  std::uint64_t note_count() const { return note_count_; }
   // One listener at a time; nullptr for none. It must outlive its use.
   void set_listener(ByteListener* listener) { listener_ = listener; }
   const Registers& registers() const { return registers_; }
   std::uint8_t ram(int page, int column) const;
   Bus bus() const { return options_.bus; }
-  bool in_reset() const;
-  int pending_bits() const;  // of an unfinished byte (or 3-wire transfer)
-  bool level(Line line) const;  // the line's level as the front end last saw it
+  bool in_reset() const { return front_end_->in_reset(); }
+  // Of an unfinished byte (or 3-wire transfer).
+  int pending_bits() const { return front_end_->pending_bits(); }
+  // The line's level as the front end last saw it.
+  bool level(Line line) const { return front_end_->level(line); }
   // Where the last display data byte was written (page 0, column 0 before any).
   RamAddress last_written() const { return last_written_; }
 
@@ -145,18 +146,13 @@ class Controller {
   void timed_change(Line line, bool level, std::uint64_t time_ns);
   void hold_in_sample(Line line, bool level, std::uint64_t time_ns);
   void take_sample();
-  bool listening() const;
-  void apply(Line line, bool level);
-  void settle(SerialInterface::Outcome outcome);
-  void settle(I2cInterface::Outcome outcome);
+  void settle(FrontEnd::Outcome outcome);
   void take_byte(const WireByte& byte);
   void forget_times();
   void report_edges_in_reset();
 
   ControllerOptions options_;
-  SerialInterface serial_;  // the front end of Bus::Spi4; the others sit idle unless chosen
-  Spi3Interface spi3_;
-  I2cInterface i2c_;
+  OwnedFrontEnd front_end_;  // the bus's
   Registers registers_;
   CommandDecoder decoder_;
   DisplayRam ram_;
@@ -166,7 +162,6 @@ class Controller {
   std::vector<WireByte> bytes_;
   std::vector<Diagnostic> diagnostics_;
   std::uint64_t byte_count_ = 0;
-  std::uint64_t note_count_ = 0;
   ByteListener* listener_ = nullptr;
   RamAddress last_written_;
   unsigned edges_in_reset_ = 0;  // rising clock edges during the current reset pulse

@@ -1,7 +1,6 @@
 // The I2C input; see i2c_interface.h.
 #include "emulator/i2c_interface.h"
 
-
 #include "common/message_text.h"
 #include "common/text_format.h"
 
@@ -32,17 +31,12 @@ std::string count_of(std::uint64_t n, const char* singular, const char* plural) 
 
 }  // namespace
 
-I2cInterface::I2cInterface(bool reset_released) { levels_[static_cast<int>(Line::Reset)] = reset_released; }
-
 I2cInterface::Outcome I2cInterface::set(Line line, bool level) {
-  bool& current = levels_[static_cast<int>(line)];
-  if (current == level) return Outcome::None;
-  current = level;
-
+  if (!change(line, level)) return Outcome::None;
   switch (line) {
     case Line::Reset:
       if (level) return Outcome::ResetReleased;
-      cut_transfer_ = for_controller();
+      fault_ = for_controller() ? Fault::ResetInTransfer : Fault::None;
       if (phase_ != Phase::Idle) phase_ = Phase::Skipped;
       return Outcome::ResetAsserted;
     case Line::Data:
@@ -66,7 +60,9 @@ I2cInterface::Outcome I2cInterface::start_or_stop(bool stop) {
   phase_ = stop ? Phase::Idle : Phase::Address;
   shift_ = 0;
   bits_ = 0;
-  return cut ? Outcome::ByteCutShort : Outcome::None;
+  if (!cut) return Outcome::None;
+  fault_ = Fault::CutShort;
+  return Outcome::Fault;
 }
 
 I2cInterface::Outcome I2cInterface::clock_rise() {
@@ -105,7 +101,8 @@ I2cInterface::Outcome I2cInterface::take(std::uint8_t value) {
       address_unanswered_ = false;
       if ((value & 0x3F) == 0) return Outcome::None;
       ++bad_control_;
-      return Outcome::BadControlByte;
+      fault_ = Fault::BadControlByte;
+      return Outcome::Fault;
     case Phase::Single:
       phase_ = Phase::Control;
       [[fallthrough]];
@@ -137,6 +134,24 @@ I2cInterface::Outcome I2cInterface::take_address(std::uint8_t value) {
     ack_expected_ = true;
   }
   return Outcome::None;
+}
+
+std::optional<std::string> I2cInterface::fault_note() const {
+  switch (fault_) {
+    case Fault::CutShort:
+      return std::string(cut_by_stop_ ? "A stop" : "A repeated start") + " came " + std::to_string(dropped_bits_) +
+             (dropped_bits_ == 1 ? " bit" : " bits") + " into a byte; the bits are dropped.";
+    case Fault::BadControlByte:
+      if (bad_control_ != 1) return std::nullopt;  // the later ones are summed up
+      return "Control byte " + common::hex_byte(control_) +
+             " has bits 5..0 set (expected 0x00, 0x40, 0x80 or 0xC0); taken as Co = " + std::to_string(control_ >> 7) +
+             ", D/C# = " + std::to_string((control_ >> 6) & 1) + ". Is the control byte missing?";
+    case Fault::ResetInTransfer:
+      return "Reset went low inside a transfer to the controller; the rest of it is ignored.";
+    case Fault::None:
+      break;
+  }
+  return std::nullopt;
 }
 
 std::vector<std::string> I2cInterface::take_summary() {

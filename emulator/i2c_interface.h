@@ -22,51 +22,36 @@
 
 #include <bitset>
 #include <cstdint>
+#include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
-#include "emulator/serial_interface.h"
+#include "emulator/front_end.h"
 
 namespace qel::emu {
 
 inline constexpr std::uint8_t kI2cAddress = 0x3C;  // with SA0 low; 0x3D with SA0 high
 
-class I2cInterface {
+// Faults: a start or stop inside a byte for the controller (its bits are
+// dropped) and a control byte with bits 5..0 set (taken by Co and D/C# alone;
+// the first one is noted). Reset low inside a transfer to the controller is
+// noted with the reset.
+class I2cInterface final : public FrontEnd {
  public:
-  // What one line change did.
-  enum class Outcome : std::uint8_t {
-    None,            // nothing for the controller to act on
-    Byte,            // byte() holds a command or data byte
-    ResetAsserted,   // registers must return to their defaults; see cut_transfer()
-    ResetReleased,   // reset went high
-    ByteCutShort,    // a start or stop came inside a byte for the controller; see dropped_bits()
-    BadControlByte,  // a control byte with bits 5..0 set, taken by Co and D/C# alone; see control_byte()
-  };
+  explicit I2cInterface(bool reset_released = false) : FrontEnd(reset_released) {}
+  std::unique_ptr<FrontEnd> clone() const override { return std::make_unique<I2cInterface>(*this); }
 
-  // Power-on levels: every line low (in reset), or reset released.
-  explicit I2cInterface(bool reset_released = false);
-
-  Outcome set(Line line, bool level);
-
-  const WireByte& byte() const { return byte_; }
-  bool level(Line line) const { return levels_[static_cast<int>(line)]; }
-  bool in_reset() const { return !level(Line::Reset); }
-  // A transfer is in progress (from a start to its stop) and reset is high.
-  bool listening() const { return !in_reset() && phase_ != Phase::Idle; }
+  Outcome set(Line line, bool level) override;
   // Bits of an unfinished byte of a transfer to the controller.
-  int pending_bits() const { return for_controller() && bits_ < 8 ? bits_ : 0; }
-  // Set by ByteCutShort: the bits dropped, and whether a stop (not a start) came.
-  int dropped_bits() const { return dropped_bits_; }
-  bool cut_by_stop() const { return cut_by_stop_; }
-  // Set by ResetAsserted: reset went low inside a transfer to the controller.
-  bool cut_transfer() const { return cut_transfer_; }
-  std::uint8_t control_byte() const { return control_; }
-  // Control bytes with bits 5..0 set so far (the first one is noted on its own).
-  std::uint64_t bad_control_bytes() const { return bad_control_; }
-
+  int pending_bits() const override { return for_controller() && bits_ < 8 ? bits_ : 0; }
+  // A transfer is in progress (from a start to its stop) and reset is high.
+  bool listening() const override { return !in_reset() && phase_ != Phase::Idle; }
+  std::optional<std::string> fault_note() const override;
+  bool takes_samples() const override { return true; }
   // One note for each kind of skipped or doubtful traffic counted since the last
   // call; clears the counts.
-  std::vector<std::string> take_summary();
+  std::vector<std::string> take_summary() override;
 
  private:
   enum class Phase : std::uint8_t {
@@ -84,7 +69,7 @@ class I2cInterface {
   Outcome take(std::uint8_t value);
   Outcome take_address(std::uint8_t value);
 
-  bool levels_[kLineCount] = {};
+  enum class Fault : std::uint8_t { None, CutShort, BadControlByte, ResetInTransfer };
   Phase phase_ = Phase::Idle;
   std::uint8_t shift_ = 0;
   int bits_ = 0;               // bits of the current byte so far; 8: its acknowledge clock is next
@@ -96,10 +81,9 @@ class I2cInterface {
   bool is_data_ = false;      // D/C# of the last control byte
   std::uint8_t address_ = 0;  // of the transfer in progress
   std::uint8_t control_ = 0;
+  Fault fault_ = Fault::None;  // the last fault, for fault_note()
   int dropped_bits_ = 0;
   bool cut_by_stop_ = false;
-  bool cut_transfer_ = false;
-  WireByte byte_;
 
   // Counted for take_summary().
   std::uint64_t other_transfers_ = 0;

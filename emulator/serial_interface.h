@@ -1,90 +1,82 @@
-// The controller's 4-wire serial input (clock, data, data/command, reset, and an
-// optional active-low chip select), decoded one line change at a time.
-//
-// On each rising clock edge the data level is shifted in, most significant bit
-// first; the data/command level is sampled with the 8th bit and the byte is
-// complete. Reset low clears the shift register and bit count, and clock edges
-// are ignored while it is low. Chip select high ignores the clock and restarts
-// the bit count. This is the one byte decoder shared by the controller emulator
-// and the tests' wire recorder.
+// The controller's serial inputs: one shift register, taken on rising clock
+// edges with the most significant bit first, in two framings:
+// - 4-wire (the module's): clock, data, data/command, reset and an optional
+//   active-low chip select. A byte is 8 bits; the data/command level is sampled
+//   with the 8th.
+// - 3-wire: no data/command line. A transfer is 9 bits: first D/C# (1: display
+//   data, 0: command), then D7..D0. Changes of the data/command line do nothing.
+// Reset low clears the shift register and bit count, and clock edges are
+// ignored while it is low. Chip select high ignores the clock and restarts the
+// bit count. This is also the byte decoder of the tests' wire recorder.
 #pragma once
 
 #include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "emulator/front_end.h"
 
 namespace qel::emu {
 
-enum class Line : std::uint8_t { Clock, Data, DataCommand, Reset, ChipSelect };
-inline constexpr int kLineCount = 5;
+template <int TransferBits>
+class ShiftRegister final : public FrontEnd {
+  static_assert(TransferBits == 8 || TransferBits == 9, "4-wire bytes or 3-wire transfers");
 
-struct WireByte {
-  std::uint8_t value = 0;
-  bool is_data = false;  // false: command byte
-  friend bool operator==(const WireByte& a, const WireByte& b) { return a.value == b.value && a.is_data == b.is_data; }
-  friend bool operator!=(const WireByte& a, const WireByte& b) { return !(a == b); }
-};
-
-class SerialInterface {
  public:
-  // What one line change did.
-  enum class Outcome : std::uint8_t {
-    None,            // no rising clock edge (or a level that did not change)
-    Bit,             // a bit was shifted in
-    Byte,            // the 8th bit: byte() holds the completed byte
-    EdgeInReset,     // a rising clock edge while reset is low, ignored
-    EdgeDeselected,  // a rising clock edge while chip select is high, ignored
-    ResetAsserted,   // reset went low: registers must return to their defaults
-    ResetReleased,   // reset went high
-    FrameAborted,    // chip select went high with a partial byte, which is dropped
-  };
+  explicit ShiftRegister(bool reset_released = false) : FrontEnd(reset_released) {}
+  std::unique_ptr<FrontEnd> clone() const override { return std::make_unique<ShiftRegister>(*this); }
 
-  // Power-on levels: every line low, so the controller starts in reset and selected.
-  // A capture without a reset line starts with reset released instead.
-  explicit SerialInterface(bool reset_released = false);
-
-  Outcome set(Line line, bool level);
-
-  const WireByte& byte() const { return byte_; }
-  bool level(Line line) const { return levels_[static_cast<int>(line)]; }
-  bool in_reset() const { return !level(Line::Reset); }
-  int pending_bits() const { return bits_; }
-  // Bits of a partial byte dropped by the last ResetAsserted or FrameAborted.
+  Outcome set(Line line, bool level) override;
+  int pending_bits() const override { return bits_; }
+  bool listening() const override { return !in_reset() && !level(Line::ChipSelect); }
+  std::optional<std::string> fault_note() const override;
+  const char* unit() const override { return TransferBits == 8 ? "byte" : "9-bit transfer"; }
+  // Bits of a partial byte dropped by the last ResetAsserted or Fault.
   int dropped_bits() const { return dropped_bits_; }
 
  private:
-  bool levels_[kLineCount] = {};
-  std::uint8_t shift_ = 0;
+  void restart() {
+    dropped_bits_ = bits_;
+    shift_ = 0;
+    bits_ = 0;
+  }
+
+  std::uint16_t shift_ = 0;  // 3-wire: D/C# in bit 8 once the transfer is complete
   int bits_ = 0;
   int dropped_bits_ = 0;
-  WireByte byte_;
+  bool deselected_ = false;  // the last drop was chip select's, not reset's
 };
 
-// Inline: it runs for every pin change.
-inline SerialInterface::Outcome SerialInterface::set(Line line, bool level) {
-  bool& current = levels_[static_cast<int>(line)];
-  if (current == level) return Outcome::None;
-  current = level;
+using SerialInterface = ShiftRegister<8>;  // 4-wire
+using Spi3Interface = ShiftRegister<9>;    // 3-wire
 
+// Inline: it runs for every pin change.
+template <int TransferBits>
+inline FrontEnd::Outcome ShiftRegister<TransferBits>::set(Line line, bool level) {
+  if (!change(line, level)) return Outcome::None;
   switch (line) {
     case Line::Reset:
       if (level) return Outcome::ResetReleased;
-      dropped_bits_ = bits_;
-      shift_ = 0;
-      bits_ = 0;
+      restart();
+      deselected_ = false;
       return Outcome::ResetAsserted;
     case Line::ChipSelect:
-      if (!level) return Outcome::None;
-      if (bits_ == 0) return Outcome::None;
-      dropped_bits_ = bits_;
-      shift_ = 0;
-      bits_ = 0;
-      return Outcome::FrameAborted;
+      if (!level || bits_ == 0) return Outcome::None;
+      restart();
+      deselected_ = true;
+      return Outcome::Fault;
     case Line::Clock:
       if (!level) return Outcome::None;
       if (in_reset()) return Outcome::EdgeInReset;
       if (this->level(Line::ChipSelect)) return Outcome::EdgeDeselected;
-      shift_ = static_cast<std::uint8_t>((shift_ << 1) | (this->level(Line::Data) ? 1 : 0));
-      if (++bits_ < 8) return Outcome::Bit;
-      byte_ = WireByte{shift_, this->level(Line::DataCommand)};
+      shift_ = static_cast<std::uint16_t>((shift_ << 1) | (this->level(Line::Data) ? 1 : 0));
+      if (++bits_ < TransferBits) return Outcome::Bit;
+      if constexpr (TransferBits == 8) {
+        byte_ = WireByte{static_cast<std::uint8_t>(shift_), this->level(Line::DataCommand)};
+      } else {
+        byte_ = WireByte{static_cast<std::uint8_t>(shift_ & 0xFF), (shift_ & 0x100) != 0};
+      }
       shift_ = 0;
       bits_ = 0;
       return Outcome::Byte;
@@ -94,5 +86,8 @@ inline SerialInterface::Outcome SerialInterface::set(Line line, bool level) {
   }
   return Outcome::None;
 }
+
+extern template class ShiftRegister<8>;
+extern template class ShiftRegister<9>;
 
 }  // namespace qel::emu

@@ -9,8 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "emulator/bus.h"
-#include "emulator/serial_interface.h"
+#include "emulator/wire.h"
 
 namespace qel::emu {
 

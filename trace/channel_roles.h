@@ -11,8 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "emulator/bus.h"
-#include "emulator/serial_interface.h"
+#include "emulator/wire.h"
 #include "trace/scope_tree.h"
 #include "trace/signal_map.h"
 

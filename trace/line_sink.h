@@ -8,8 +8,7 @@
 #include <optional>
 #include <string>
 
-#include "emulator/bus.h"
-#include "emulator/serial_interface.h"
+#include "emulator/wire.h"
 
 namespace qel::trace {
 

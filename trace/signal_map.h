@@ -12,8 +12,7 @@
 #include <string>
 #include <string_view>
 
-#include "emulator/bus.h"
-#include "emulator/serial_interface.h"
+#include "emulator/wire.h"
 
 namespace qel::trace {
 

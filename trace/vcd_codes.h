@@ -12,7 +12,7 @@
 #include <string_view>
 #include <vector>
 
-#include "emulator/serial_interface.h"
+#include "emulator/wire.h"
 
 namespace qel::trace {
 

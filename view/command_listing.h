@@ -34,13 +34,6 @@ class ListingSink {
   virtual void on_line(const ListingLine& line) = 0;
 };
 
-// "12.345678 ms": a capture time with nanosecond resolution.
-std::string format_capture_time(std::uint64_t time_ns);
-
-// The short name and parameters of a complete command, e.g. "contrast 0xCF";
-// `params` holds the parameter bytes that followed the command byte.
-std::string describe_command(std::uint8_t opcode, const std::vector<std::uint8_t>& params);
-
 class CommandListing {
  public:
   explicit CommandListing(ListingSink& sink) : sink_(sink) {}

@@ -1,8 +1,12 @@
-// Test helper: drives a Controller's lines the way a serial master does, one
-// byte at a time (data/command, then eight times clock low, data bit, clock high).
+// Test helpers: drive a Controller's lines the way a serial master does, one
+// byte at a time (data/command, then eight times clock low, data bit, clock high),
+// and check its notes.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "emulator/controller.h"
@@ -35,6 +39,16 @@ inline void send_commands(Controller& c, const std::vector<std::uint8_t>& values
 inline Controller running_controller(ControllerOptions options = {}) {
   options.reset_released = true;
   return Controller(options);
+}
+
+// The controller's notes must be exactly these, each containing its part.
+inline void expect_notes(const Controller& c, const std::vector<std::string>& parts, const std::string& name) {
+  ASSERT_EQ(c.diagnostics().size(), parts.size())
+      << name << (c.diagnostics().empty() ? "" : ": ") << (c.diagnostics().empty() ? "" : c.diagnostics()[0].message);
+  for (std::size_t i = 0; i < parts.size(); ++i) {
+    EXPECT_NE(c.diagnostics()[i].message.find(parts[i]), std::string::npos)
+        << name << ": " << c.diagnostics()[i].message;
+  }
 }
 
 // Display on with the usual panel orientation (column 0 left, page 0 top).
