@@ -50,13 +50,17 @@ bool among(const std::vector<std::string_view>& names, std::string_view name) {
   return std::find(names.begin(), names.end(), name) != names.end();
 }
 
-// Lower case, without the marks of an active-low signal: "/CS", "CS#", "res_n".
+// Lower case, without blanks at either end or the marks of an active-low
+// signal: "/CS", "CS#", "res_n".
 // Written into `s`, which is reused from channel to channel.
 std::string_view normalised(const std::string& name, std::string& s) {
   s.clear();
-  if (name.size() > 16) return {};  // longer than any common name with its marks
-  for (const char c : name) s += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  std::string_view n(s);
+  std::string_view n(name);
+  while (!n.empty() && (n.front() == ' ' || n.front() == '\t')) n.remove_prefix(1);
+  while (!n.empty() && (n.back() == ' ' || n.back() == '\t')) n.remove_suffix(1);
+  if (n.size() > 16) return {};  // longer than any common name with its marks
+  for (const char c : n) s += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  n = s;
   if (!n.empty() && (n.front() == '/' || n.front() == '!' || n.front() == '~')) n.remove_prefix(1);
   if (!n.empty() && n.back() == '#') n.remove_suffix(1);
   if (n.size() > 2 && n.substr(n.size() - 2) == "_n") n.remove_suffix(2);
@@ -217,7 +221,7 @@ class Binder {
       const bool unique =
           std::count_if(channels_.begin(), channels_.end(), [&](const Channel& o) { return o.name == name; }) == 1;
       b_.mapping += (b_.mapping.empty() ? "" : ",") + std::string(role_name(static_cast<Line>(i), i2c_)) + "=" +
-                    (unique ? name : path(*c));
+                    map_name(unique ? name : path(*c));
     }
   }
 

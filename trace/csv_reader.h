@@ -1,8 +1,11 @@
 // Reads a Saleae Logic 2 digital CSV export ("Time [s],<channel>,..." and one
 // row per change of any channel, the first row holding the start levels),
-// streaming the mapped channels' changes into a LineSink row by row. Times are
-// seconds as decimals, possibly negative (before a trigger); they are counted
-// in nanoseconds from the first row.
+// streaming the mapped channels' changes into a LineSink row by row. Fields
+// are read as RFC 4180 has them: a quoted name may hold commas, "" for a quote
+// mark and line breaks. Times are seconds as decimals (a sign, digits with a
+// point, an exponent; nothing else), possibly negative (before a trigger), up
+// to about 285 years either side of zero; they are counted in nanoseconds from
+// the first row.
 #pragma once
 
 #include <istream>
