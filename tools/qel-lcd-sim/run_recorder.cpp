@@ -17,7 +17,7 @@ std::size_t at(emu::Line line) { return static_cast<std::size_t>(line); }
 }  // namespace
 
 RunRecorder::RunRecorder(const emu::Controller& controller, RecorderOptions options)
-    : controller_(controller), options_(std::move(options)), listing_(*this) {
+    : controller_(controller), options_(std::move(options)), listing_(*this, controller.profile()) {
   if (options_.kind == view::RunKind::Capture) open_frame();
 }
 
