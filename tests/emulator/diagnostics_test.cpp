@@ -169,6 +169,7 @@ struct TimingCase {
   const char* name;
   std::vector<TimedChange> changes;
   std::string message_part;  // empty: no note
+  ControllerModel model = ControllerModel::Ssd1306;
 };
 
 const std::vector<TimingCase> kTimingCases = {
@@ -182,11 +183,26 @@ const std::vector<TimingCase> kTimingCases = {
      {{Line::Clock, true, 100}, {Line::Clock, false, 190}, {Line::Clock, true, 205}},
      "Clock low phase of 15 ns"},
     {"clock within limits", {{Line::Clock, true, 100}, {Line::Clock, false, 150}, {Line::Clock, true, 200}}, ""},
+    // The SH1106's serial input is slower: 250 ns clock period, 100 ns phases, 10 µs reset.
+    {"SH1106: clock of 5 MHz",
+     {{Line::Clock, true, 100}, {Line::Clock, false, 200}, {Line::Clock, true, 300}},
+     "Clock period of 200 ns is shorter than the 250 ns",
+     ControllerModel::Sh1106},
+    {"SH1106: clock of 4 MHz",
+     {{Line::Clock, true, 100}, {Line::Clock, false, 225}, {Line::Clock, true, 350}},
+     "",
+     ControllerModel::Sh1106},
+    {"SH1106: reset pulse of 3 µs",
+     {{Line::Reset, false, 1000}, {Line::Reset, true, 4000}},
+     "Reset pulse of 3 µs is shorter than the 10 µs",
+     ControllerModel::Sh1106},
 };
 
 TEST(ControllerDiagnostics, TimedTracesAreCheckedAgainstMinimumTimes) {
   for (const TimingCase& c : kTimingCases) {
-    Controller timed = running_controller(), untimed = running_controller();
+    ControllerOptions options;
+    options.model = c.model;
+    Controller timed = running_controller(options), untimed = running_controller(options);
     for (const TimedChange& change : c.changes) {
       timed.set_line(change.line, change.level, change.ns);
       untimed.set_line(change.line, change.level);
