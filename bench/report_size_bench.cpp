@@ -9,7 +9,7 @@
 #include <sstream>
 #include <string>
 
-#include "simulation.h"
+#include "run/execute.h"
 
 namespace {
 
@@ -17,14 +17,14 @@ void BM_RunReport(benchmark::State& state, const char* script) {
   namespace fs = std::filesystem;
   const fs::path dir = fs::temp_directory_path() / ("qel_report_bench_" + std::to_string(::getpid()));
   fs::create_directories(dir);
-  qel::tool::RunOptions o;
+  qel::run::Request o;
   o.script_path = std::string(QEL_EXAMPLES_DIR) + "/" + script;
   o.report_path = (dir / "run.html").string();
   o.gif_path = (dir / "run.gif").string();
-  o.term = qel::tool::TermMode::Off;
+  o.term = qel::run::TermMode::Off;
   for (auto _ : state) {
     std::ostringstream out, err;
-    if (qel::tool::run_simulation(o, out, err) != 0) state.SkipWithError(err.str().c_str());
+    if (qel::run::execute(o, out, err) != 0) state.SkipWithError(err.str().c_str());
   }
   state.counters["report_bytes"] = static_cast<double>(fs::file_size(o.report_path));
   state.counters["gif_bytes"] = static_cast<double>(fs::file_size(o.gif_path));

@@ -1,5 +1,5 @@
 // Numbers as every message, listing and log of the project writes them: byte
-// values in upper-case hexadecimal ("3C", or "0x3C" in sentences).
+// values in upper-case hexadecimal ("3C", or "0x3C" in sentences), and times.
 #pragma once
 
 #include <cstdint>
@@ -24,5 +24,15 @@ inline std::string hex_digits(std::uint8_t value) {
 
 // "0x3C": a byte-sized value in a sentence. Values above 0xFF keep all their digits.
 std::string hex_byte(unsigned value);
+
+// How a time is written. Units are s, ms, us and ns.
+enum class TimeStyle {
+  Exact,         // "3 us", "250 ns": whole microseconds when exact, else nanoseconds (limits in notes)
+  Figure,        // "12.346 ms", "250 ns": three decimals in the largest unit that fits (measured figures)
+  Label,         // "12.3 ms": three significant digits in the largest unit that fits (axis labels)
+  Milliseconds,  // "12.345678 ms": nanoseconds written as milliseconds (capture times, wire time)
+};
+
+std::string time_text(std::uint64_t ns, TimeStyle style);
 
 }  // namespace qel::common

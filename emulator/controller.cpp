@@ -33,7 +33,6 @@ Controller::Controller(ControllerOptions options)
 
 void Controller::note(std::string message) {
   Diagnostic d{byte_count_, std::move(message)};
-  ++note_count_;
   if (listener_ != nullptr) listener_->on_note(d);
   if (options_.keep_history) diagnostics_.push_back(std::move(d));
 }

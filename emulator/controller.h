@@ -161,7 +161,6 @@ class Controller {
   const std::vector<WireByte>& bytes() const { return bytes_; }
   const std::vector<Diagnostic>& diagnostics() const { return diagnostics_; }
   std::uint64_t byte_count() const { return byte_count_; }
-  std::uint64_t note_count() const { return note_count_; }
   // One listener at a time; nullptr for none. It must outlive its use.
   void set_listener(ByteListener* listener) { listener_ = listener; }
   const Registers& registers() const { return registers_; }
@@ -220,7 +219,6 @@ class Controller {
   std::vector<WireByte> bytes_;
   std::vector<Diagnostic> diagnostics_;
   std::uint64_t byte_count_ = 0;
-  std::uint64_t note_count_ = 0;
   ByteListener* listener_ = nullptr;
   RamAddress last_written_;
   OutsideSet outside_set_;

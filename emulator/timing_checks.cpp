@@ -2,16 +2,15 @@
 // input, applied to timed line changes.
 #include "emulator/timing_checks.h"
 
+#include "common/text_format.h"
+
 namespace qel::emu {
 
 namespace {
 
 constexpr const char* kRuleNames[] = {"Reset pulse", "Clock period", "Clock high phase", "Clock low phase"};
 
-std::string duration(std::uint64_t ns) {
-  if (ns % 1000 == 0 && ns >= 1000) return std::to_string(ns / 1000) + " µs";
-  return std::to_string(ns) + " ns";
-}
+std::string duration(std::uint64_t ns) { return common::time_text(ns, common::TimeStyle::Exact); }
 
 // Time from `since` to `now`, if both are known and in order.
 std::optional<std::uint64_t> elapsed(const std::optional<std::uint64_t>& since, std::uint64_t now) {

@@ -13,14 +13,14 @@
 #include <string_view>
 #include <vector>
 
-#include "byte_log.h"
-#include "emulator/controller.h"
 #include "input_text.h"
 #include "module_access.h"
 #include "qel/pin_observer.h"
+#include "run/byte_log.h"
+#include "run/script_input.h"
+#include "run/session.h"
 #include "script/script_error.h"
 #include "script/script_parser.h"
-#include "script/script_runner.h"
 
 namespace {
 
@@ -32,32 +32,19 @@ constexpr const char* kFile = "fuzz.qel";
 constexpr std::size_t kCallsRun = 8;
 
 // The byte log as the program writes it: "# call", then a line per byte.
-class ByteLog : public qel::script::CallListener {
- public:
-  explicit ByteLog(const qel::emu::Controller& controller) : controller_(controller) {}
-  void on_call_start(std::size_t, const qel::script::Call& call) override {
-    qel::tool::write_call_line(out_, call.source);
-    from_ = controller_.bytes().size();
-  }
-  void on_call_end(std::size_t, const qel::script::Call&) override {
-    qel::tool::write_byte_lines(out_, controller_.bytes(), from_, controller_.bytes().size());
-  }
-  std::string text() const { return out_.str(); }
-
- private:
-  const qel::emu::Controller& controller_;
-  std::ostringstream out_;
-  std::size_t from_ = 0;
-};
-
 std::string byte_log_of(const std::vector<qel::script::Call>& calls) {
   qel::test::fresh_module();
-  qel::emu::Controller controller;
-  qel::emu::ControllerPins pins(controller);
-  qel::host::ScopedPinObserver scope(pins);
-  ByteLog log(controller);
-  qel::script::run_calls(calls, log);
-  return log.text();
+  std::ostringstream out;
+  qel::run::ByteLog log(out);
+  qel::run::Session session(log);
+  session.start({}, qel::view::RunKind::Script, kFile, 100);
+  {
+    qel::host::ScopedPinObserver scope(session);
+    bool started = false;
+    for (std::size_t i = 0; i < calls.size(); ++i) qel::run::run_call(session, calls[i], i, started);
+  }
+  session.finish();
+  return out.str();
 }
 
 void expect_position(std::string_view source, std::uint64_t line, std::uint64_t column, const std::string& what) {

@@ -17,9 +17,8 @@ emu::ControllerOptions without_history(emu::ControllerOptions options) {
 
 }  // namespace
 
-PanelSession::PanelSession(const emu::ControllerOptions& options)
-    : controller_(without_history(options)), pins_(controller_) {
-  controller_.set_listener(this);
+PanelSession::PanelSession(const emu::ControllerOptions& options) {
+  session_.start(without_history(options), view::RunKind::Script, "qel_panel", 0);
 }
 
 void PanelSession::adopt_buffer(std::vector<std::uint8_t> recycled) noexcept {
@@ -33,45 +32,44 @@ void PanelSession::recording(Body body) noexcept {
   try {
     body();
   } catch (...) {
-    if (recording_failure_ == nullptr) recording_failure_ = "The panel kit ran out of memory recording the pins.";
+    if (recording_failure_ == nullptr) {
+      recording_failure_ = "The panel kit ran out of memory recording the pins; the recording is incomplete.";
+    }
   }
 }
 
 void PanelSession::on_open(std::uint8_t pin) {
   picture_stale_ = true;
-  recording([&] {
-    events_.push_back(static_cast<std::uint8_t>(kOpen | (pin & kPinMask)));
-    pins_.on_open(pin);
-  });
+  recording([&] { events_.push_back(static_cast<std::uint8_t>(kOpen | (pin & kPinMask))); });
+  session_.on_open(pin);
 }
 
 void PanelSession::on_write(std::uint8_t pin, std::uint8_t level) {
   picture_stale_ = true;
-  recording([&] {
-    events_.push_back(static_cast<std::uint8_t>(kWrite | (level != 0 ? kLevelBit : 0) | (pin & kPinMask)));
-    pins_.on_write(pin, level);
-  });
+  recording(
+      [&] { events_.push_back(static_cast<std::uint8_t>(kWrite | (level != 0 ? kLevelBit : 0) | (pin & kPinMask))); });
+  session_.on_write(pin, level);
 }
 
 void PanelSession::on_delay(std::uint32_t ms) {
   recording([&] {
-    pins_.on_delay(ms);
     events_.push_back(kDelay);
     for (int i = 0; i < 4; ++i) events_.push_back(static_cast<std::uint8_t>(ms >> (8 * i)));
   });
+  session_.on_delay(ms);
 }
 
 void PanelSession::on_byte(const emu::WireByte& byte, std::uint64_t) {
   recording([&] { bytes_.push_back(qel_panel_byte{byte.value, static_cast<unsigned char>(byte.is_data ? 1 : 0)}); });
 }
 
-void PanelSession::on_note(const emu::Diagnostic& note) {
-  recording([&] { notes_.push_back("byte " + std::to_string(note.byte_index) + ": " + note.message); });
+void PanelSession::on_note(const run::Note& note) {
+  recording([&] { notes_.push_back(run::note_text(note)); });
 }
 
 const emu::Picture& PanelSession::picture() {
   if (picture_stale_) {
-    picture_ = controller_.picture();
+    picture_ = session_.controller().picture();
     picture_stale_ = false;
   }
   return picture_;

@@ -1,5 +1,8 @@
 // One emulated panel on the module's pins, from one qel_panel_reset to the next:
-// the controller, and the recording of its bytes, notes and the pin waveform.
+// a run Session (the controller and its event stream) and the recording of the
+// bytes, notes and pin waveform. Every pin write reaches the controller; should
+// recording run out of memory, recording_failure() says so and the kit's
+// readers report the recording as incomplete instead of short.
 #pragma once
 
 #include <cstdint>
@@ -10,12 +13,12 @@
 #include "emulator/controller.h"
 #include "kit/qel_panel.h"
 #include "qel/pin_observer.h"
+#include "run/session.h"
 
 namespace qel::kit {
 
-class PanelSession : public PinObserver, public emu::ByteListener {
+class PanelSession : public PinObserver, private run::Listener {
  public:
-  // `recycled`: the previous session's recording buffer, reused for its capacity.
   explicit PanelSession(const emu::ControllerOptions& options);
 
   // Hands the recording buffer on to the next session, which adopts it for its
@@ -33,10 +36,7 @@ class PanelSession : public PinObserver, public emu::ByteListener {
   void on_write(std::uint8_t pin, std::uint8_t level) override;
   void on_delay(std::uint32_t ms) override;
 
-  void on_byte(const emu::WireByte& byte, std::uint64_t index) override;
-  void on_note(const emu::Diagnostic& note) override;
-
-  const emu::Controller& controller() const { return controller_; }
+  const emu::Controller& controller() const { return session_.controller(); }
   // What a viewer sees now; computed again only after pin activity.
   const emu::Picture& picture();
   const std::vector<qel_panel_byte>& bytes() const { return bytes_; }
@@ -53,8 +53,10 @@ class PanelSession : public PinObserver, public emu::ByteListener {
   enum Kind : std::uint8_t { kWrite = 0x00, kOpen = 0x40, kDelay = 0x80 };
   static constexpr std::uint8_t kKindMask = 0xC0, kLevelBit = 0x20, kPinMask = 0x1F;
 
-  emu::Controller controller_;
-  emu::ControllerPins pins_;
+  void on_byte(const emu::WireByte& byte, std::uint64_t index) override;
+  void on_note(const run::Note& note) override;
+
+  run::Session session_{*this};
   std::vector<std::uint8_t> events_;
   std::vector<qel_panel_byte> bytes_;
   std::vector<std::string> notes_;

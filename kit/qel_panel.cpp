@@ -11,9 +11,10 @@
 #include <sstream>
 #include <string>
 
+#include "common/file_identity.h"
+#include "common/staged_file.h"
 #include "kit/panel_session.h"
 #include "qel/pin_observer.h"
-#include "common/file_identity.h"
 #include "view/png_compare.h"
 #include "view/png_writer.h"
 #include "view/terminal_view.h"
@@ -24,8 +25,12 @@ namespace {
 using qel::kit::PanelSession;
 
 struct KitState {
-  // The panel on the pins; before the first reset, one that is connected to nothing.
-  std::unique_ptr<PanelSession> session = std::make_unique<PanelSession>(qel::emu::ControllerOptions{});
+  // What the readers see when no panel is connected: a dark, empty one, never
+  // connected. It is made with the kit's state, so reading after qel_panel_close
+  // allocates nothing a leak checker could see.
+  PanelSession idle{qel::emu::ControllerOptions{}};
+  // The panel on the pins; none before the first reset and after qel_panel_close.
+  std::unique_ptr<PanelSession> session;
   std::string error;
   const char* fixed_error = nullptr;  // when even the error sentence could not be stored
   ~KitState() {
@@ -38,7 +43,10 @@ KitState& state() {
   return s;
 }
 
-PanelSession& session() { return *state().session; }
+PanelSession& session() {
+  KitState& s = state();
+  return s.session ? *s.session : s.idle;
+}
 
 // Stores the error sentence; never throws, as it runs in the C entry points' handlers.
 int fail(const char* message) noexcept {
@@ -90,11 +98,21 @@ void qel_panel_reset(const qel_panel_options* options) {
   // On failure the old session stays connected and qel_panel_error says why.
   guarded([&] {
     auto fresh = std::make_unique<PanelSession>(o);
-    fresh->adopt_buffer(state().session->take_buffer());
+    if (state().session) fresh->adopt_buffer(state().session->take_buffer());
     qel::host::set_pin_observer(fresh.get());  // before the old session goes away
     state().session = std::move(fresh);
     return 0;
   });
+}
+
+void qel_panel_close(void) {
+  KitState& s = state();
+  if (s.session) {
+    qel::host::set_pin_observer(nullptr);  // before the session goes away
+    s.session.reset();
+  }
+  std::string().swap(s.error);
+  s.fixed_error = nullptr;
 }
 
 size_t qel_panel_line_text(unsigned line, char* buf, size_t size) {
@@ -121,7 +139,7 @@ int qel_panel_pixel(unsigned x, unsigned y) {
 int qel_panel_write_png(const char* path) {
   if (path == nullptr) return fail("No PNG file name given (NULL).");
   return guarded([&] {
-    qel::common::write_file_replacing(qel::view::encode_png(session().picture()), path, "PNG file");
+    qel::common::write_whole_file(path, "PNG file", qel::view::encode_png(session().picture()));
     return 0;
   });
 }
@@ -135,7 +153,7 @@ long qel_panel_compare_png(const char* golden_png, const char* diff_png) {
         return fail(std::string("Golden PNG file '") + golden_png +
                     "' does not exist; run the test with QEL_PANEL_UPDATE_GOLDEN=1 to create it.");
       }
-      qel::common::write_file_replacing(qel::view::encode_png(now), golden_png, "golden PNG file");
+      qel::common::write_whole_file(golden_png, "golden PNG file", qel::view::encode_png(now));
       return 0;
     }
     if (diff_png != nullptr && qel::common::same_file(golden_png, diff_png)) {
@@ -146,20 +164,35 @@ long qel_panel_compare_png(const char* golden_png, const char* diff_png) {
     const qel::view::LitMap lit = qel::view::lit_map(now);
     const long differing = qel::view::count_differences(golden.lit, lit);
     if (differing != 0 && diff_png != nullptr) {
-      qel::view::write_rgb_png(qel::view::diff_rgb(golden, lit), golden.width, golden.height, diff_png);
+      qel::common::write_whole_file(
+          diff_png, "diff image",
+          qel::view::encode_rgb_png(qel::view::diff_rgb(golden, lit), golden.width, golden.height));
     }
     return differing;
   });
 }
 
-size_t qel_panel_note_count(void) { return session().notes().size(); }
+// A recording that lost an event is incomplete: its notes end with a note that
+// says so, and its bytes are not handed out as if they were all.
+size_t qel_panel_note_count(void) {
+  const size_t kept = session().notes().size();
+  if (session().recording_failure() == nullptr) return kept;
+  fail(session().recording_failure());
+  return kept + 1;
+}
 
 const char* qel_panel_note(size_t index) {
   const auto& notes = session().notes();
-  return index < notes.size() ? notes[index].c_str() : nullptr;
+  if (index < notes.size()) return notes[index].c_str();
+  return index == notes.size() ? session().recording_failure() : nullptr;
 }
 
 size_t qel_panel_bytes(const qel_panel_byte** bytes) {
+  if (session().recording_failure() != nullptr) {
+    if (bytes != nullptr) *bytes = nullptr;
+    fail(session().recording_failure());
+    return 0;
+  }
   const auto& all = session().bytes();
   if (bytes != nullptr) *bytes = all.data();
   return all.size();
@@ -171,7 +204,7 @@ int qel_panel_write_vcd(const char* path) {
     std::ostringstream text;
     session().write_vcd(text);
     const std::string s = text.str();
-    qel::common::write_file_replacing(std::vector<std::uint8_t>(s.begin(), s.end()), path, "VCD file");
+    qel::common::write_whole_file(path, "VCD file", std::vector<std::uint8_t>(s.begin(), s.end()));
     return 0;
   });
 }

@@ -36,6 +36,15 @@ typedef struct {
  * readers below see a dark, empty one. */
 void qel_panel_reset(const qel_panel_options *options);
 
+/* Frees everything the kit holds: the panel, its recorded bytes, notes and
+ * waveform, the recording buffer kept for the next panel, and the error text; the
+ * module's pins then reach no panel. Call it when a test ends (in a fixture's
+ * teardown, say) so that a leak checker (CppUTest's, valgrind, LeakSanitizer)
+ * sees nothing left. The readers then see a dark, empty panel, as before the first
+ * reset, without allocating; a later qel_panel_reset starts again. Calling it
+ * twice, or before any reset, is harmless. */
+void qel_panel_close(void);
+
 /* Text line `line` (0 to 7) read back from display RAM on the module's character
  * grid: 21 cells of 6 columns from column 1; a cell showing a glyph of the module's
  * font reads as that character (blank as a space), any other cell as '?'; trailing
@@ -60,12 +69,15 @@ int qel_panel_write_png(const char *path);
 long qel_panel_compare_png(const char *golden_png, const char *diff_png);
 
 /* The controller's notes since the last reset (an unknown command, a page beyond 7,
- * ...), each "byte N: what happened". qel_panel_note gives NULL past the end. */
+ * ...), each "byte N: what happened". qel_panel_note gives NULL past the end. Should
+ * the kit run out of memory while recording, the last note says the recording is
+ * incomplete (and qel_panel_error() too), so a test expecting no notes fails. */
 size_t qel_panel_note_count(void);
 const char *qel_panel_note(size_t index);
 
 /* Every byte the controller took since the last reset, in order. *bytes stays valid
- * until the next call of the module or of the kit. */
+ * until the next call of the module or of the kit. A recording that ran out of
+ * memory is incomplete: then 0, *bytes NULL and qel_panel_error() says why. */
 typedef struct {
   unsigned char value;
   unsigned char is_data; /* 1 display data, 0 command */

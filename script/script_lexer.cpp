@@ -321,16 +321,6 @@ void Lexer::lex_one_string(std::string& out) {
   }
 }
 
-std::vector<Token> tokenize(std::string_view source, const std::string& file) {
-  std::istringstream in{std::string(source)};
-  Lexer lexer(in, file);
-  std::vector<Token> out;
-  do {
-    out.push_back(lexer.next());
-  } while (out.back().kind != Token::Kind::End);
-  return out;
-}
-
 std::string describe(const Token& token) {
   switch (token.kind) {
     case Token::Kind::End:

@@ -79,9 +79,6 @@ class Lexer {
   std::uint64_t column_ = 1;
 };
 
-// Tokenises a whole script held in memory; the last token is End.
-std::vector<Token> tokenize(std::string_view source, const std::string& file);
-
 // How a token is named in messages, user text quoted and cut short:
 // "'QEL_LCD_Init'", "'('", "character '-'", "string 'abc'", "end of script".
 std::string describe(const Token& token);

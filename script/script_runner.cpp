@@ -84,18 +84,4 @@ std::vector<std::string> call_notes(const Call& call, bool started) {
   return notes;
 }
 
-void Runner::run(const Call& call) {
-  const std::size_t index = index_++;
-  for (const std::string& n : call_notes(call, started_)) listener_.on_call_note(index, call, n);
-  listener_.on_call_start(index, call);
-  execute(call);
-  if (call.function == Function::Init) started_ = true;
-  listener_.on_call_end(index, call);
-}
-
-void run_calls(const std::vector<Call>& calls, CallListener& listener) {
-  Runner runner(listener);
-  for (const Call& c : calls) runner.run(c);
-}
-
 }  // namespace qel::script

@@ -1,20 +1,34 @@
 #!/usr/bin/env python3
-"""Fails when a file includes a header of a layer it must not use.
+"""Fails when a file includes, or a CMake target links, a layer it must not use.
 
-The host code is layered: the module and the PIN driver interface at the bottom,
-then the emulator, then the trace, view and script layers (which may use the emulator and the
-module, but not one another), then the kit, then the qel-lcd-sim program. A layer may include its own
-headers and those of the layers listed for it in ALLOWED, nothing else.
+The host code is layered, and every dependency points down:
 
-A quoted include that names a file relative to the including file is placed by
-the folder that file lands in, ".." resolved ("../view/png_writer.h" from
-emulator/ is in the view layer). Otherwise it names its layer by its first path
-part ("emulator/controller.h") or is one of the module's and the platform's own
-headers. Anything else cannot be placed and fails too, so a new header cannot
-slip past the rule. An angle-bracket include is checked the same way when it is
-one of those own headers or its first path part is a layer folder
-(<trace/vcd_writer.h>); other angle includes are system headers. Tests, benchmarks, fuzz harnesses, the
-target build and the examples sit above everything and are not checked.
+    module (Application/) and the PIN port header      bottom
+    platform (host stand-in, pin observer and fan-out)
+    common (messages, formatting, output files)        knows nothing of the panel
+    emulator
+    trace, view, script                                not one another
+    run                                                one run as one event stream
+    kit, tool (tools/qel-lcd-sim)                      top
+
+A layer may include its own headers and those of the layers listed for it in
+ALLOWED, nothing else.
+
+Includes: a quoted include that names a file relative to the including file is
+placed by the folder that file lands in, ".." resolved ("../view/png_writer.h"
+from emulator/ is in the view layer). Otherwise it names its layer by its first
+path part ("emulator/controller.h") or is one of the module's and the
+platform's own headers. Anything else cannot be placed and fails too, so a new
+header cannot slip past the rule. An angle-bracket include is checked the same
+way when it is one of those own headers or its first path part is a layer
+folder (<trace/vcd_writer.h>); other angle includes are system headers.
+
+Links: each layer's CMakeLists.txt defines its targets; a target_link_libraries
+of a layer's target may name only targets of that layer and the layers it may
+use (other names are system or imported libraries). Tests, benchmarks, fuzz
+harnesses, the target build and the examples sit above everything; they may use
+any layer's library, but never the program's own files: no file outside
+tools/qel-lcd-sim names that folder or includes one of its headers.
 
 Usage: scripts/check-layers.py [ROOT]
 """
@@ -32,11 +46,14 @@ LAYERS = {
     "trace": "trace",
     "view": "view",
     "script": "script",
+    "run": "run",
     "kit": "kit",
     "tool": "tools/qel-lcd-sim",
 }
 
-# What each layer may include besides its own headers.
+_BELOW_RUN = {"script", "view", "trace", "emulator", "module", "platform", "pin-interface", "common"}
+
+# What each layer may use besides itself.
 ALLOWED = {
     "module": {"pin-interface"},
     "platform": {"pin-interface"},
@@ -45,8 +62,9 @@ ALLOWED = {
     "trace": {"emulator", "platform", "common"},
     "view": {"emulator", "module", "platform", "common"},
     "script": {"module", "platform", "common"},
-    "kit": {"view", "trace", "emulator", "module", "platform", "pin-interface", "common"},
-    "tool": {"kit", "script", "view", "trace", "emulator", "module", "platform", "pin-interface", "common"},
+    "run": _BELOW_RUN,
+    "kit": _BELOW_RUN | {"run"},
+    "tool": _BELOW_RUN | {"run"},
 }
 
 # Headers whose layer their path does not name.
@@ -59,8 +77,14 @@ NAMED_HEADERS = {
     "demo_script.h": "tool",  # generated into the build folder from examples/demo.qel
 }
 
+# Targets defined outside the layer folders: the top-level CMakeLists.txt's.
+TOP_LEVEL_TARGETS = {"qel_pin_host": "platform", "qel_lcd": "module"}
+
 INCLUDE = re.compile(r'^\s*#\s*include\s*(?:"([^"]+)"|<([^>]+)>)')
+DEFINE = re.compile(r"\badd_(?:library|executable)\(\s*([A-Za-z0-9_.:-]+)")
+LINK = re.compile(r"\btarget_link_libraries\(\s*([A-Za-z0-9_.:-]+)([^)]*)\)", re.S)
 SOURCES = {".h", ".hpp", ".c", ".cpp"}
+ABOVE = ["tests", "bench", "fuzz", "target", "examples"]
 
 
 def layer_of_folder(path, root):
@@ -94,7 +118,7 @@ def layer_of_include(name, including_file, root, quoted=True):
     return layer_by_name(name)
 
 
-def check(root):
+def check_includes(root):
     problems = []
     for layer, folder in LAYERS.items():
         base = root / folder
@@ -120,15 +144,67 @@ def check(root):
     return problems
 
 
+def cmake_files(folder):
+    return sorted(p for p in folder.rglob("CMakeLists.txt")) if folder.is_dir() else []
+
+
+def check_links(root):
+    owner = dict(TOP_LEVEL_TARGETS)
+    for layer, folder in LAYERS.items():
+        for cmake in cmake_files(root / folder):
+            for name in DEFINE.findall(cmake.read_text(encoding="utf-8", errors="replace")):
+                owner[name] = layer
+    problems = []
+    for layer, folder in LAYERS.items():
+        for cmake in cmake_files(root / folder):
+            text = cmake.read_text(encoding="utf-8", errors="replace")
+            for match in LINK.finditer(text):
+                number = text.count("\n", 0, match.start()) + 1
+                for name in re.findall(r"[A-Za-z0-9_.:-]+", match.group(2)):
+                    used = owner.get(name)
+                    if used is None or used == layer or used in ALLOWED[layer]:
+                        continue
+                    problems.append(f"{cmake.relative_to(root)}:{number}: the {layer} layer must not link "
+                                    f"'{name}' ({used} layer).")
+    return problems
+
+
+def check_program_files(root):
+    """Nothing outside the program's folder uses the program's own files."""
+    problems = []
+    tool = LAYERS["tool"]
+    headers = {p.name for p in (root / tool).glob("*.h")} if (root / tool).is_dir() else set()
+    for top in ABOVE + [folder for layer, folder in LAYERS.items() if layer != "tool"]:
+        base = root / top
+        if not base.is_dir():
+            continue
+        for path in sorted(base.rglob("*")):
+            if path.is_dir() or (path.suffix not in SOURCES and path.name != "CMakeLists.txt"):
+                continue
+            relative = path.relative_to(root).as_posix()
+            if relative.startswith(tool + "/"):
+                continue
+            for number, text in enumerate(path.read_text(encoding="utf-8", errors="replace").splitlines(), 1):
+                match = INCLUDE.match(text)
+                if tool in text or (match and os.path.basename(match.group(1) or match.group(2) or "") in headers):
+                    problems.append(f"{relative}:{number}: uses the program's own files ({tool}); use the run "
+                                    "library or the layers below it.")
+    return problems
+
+
+def check(root):
+    return check_includes(root) + check_links(root) + check_program_files(root)
+
+
 def main():
     root = pathlib.Path(sys.argv[1] if len(sys.argv) > 1 else pathlib.Path(__file__).resolve().parent.parent)
     problems = check(root)
     for p in problems:
         print(p, file=sys.stderr)
     if problems:
-        print(f"Layer check: {len(problems)} include(s) break the layering.", file=sys.stderr)
+        print(f"Layer check: {len(problems)} include(s) or link(s) break the layering.", file=sys.stderr)
         return 1
-    print("Layer check: every include looks down.")
+    print("Layer check: every include and link looks down.")
     return 0
 
 

@@ -6,14 +6,13 @@
 #include <zip.h>
 
 #include <cerrno>
-#include <cstdlib>
 #include <cstring>
 #include <numeric>
 #include <optional>
 #include <stdexcept>
 
-#include "emulator/board.h"
 #include "common/message_text.h"
+#include "emulator/board.h"
 
 namespace qel::trace {
 namespace {
@@ -47,11 +46,6 @@ std::string folder_of(const std::string& path) {
   return slash == 0 ? "/" : path.substr(0, slash);
 }
 
-std::string scratch_folder() {
-  const char* tmp = std::getenv("TMPDIR");
-  return tmp != nullptr && *tmp != '\0' ? tmp : "/tmp";
-}
-
 // A fresh file of a unique name in `folder`; -1 with errno on failure.
 int make_temporary(const std::string& folder, const char* stem, std::string& name) {
   name = folder + "/" + stem + "XXXXXX";
@@ -78,17 +72,16 @@ SrWriter::SrWriter(std::string path, std::string shown_path, std::uint64_t ns_pe
   rate_hz_ = 1'000'000'000 / step;
 
   struct stat st {};
-  const bool exists = ::stat(path_.c_str(), &st) == 0;
-  if (exists && S_ISDIR(st.st_mode)) fail("it is a folder");
-  // libzip replaces the file it writes by renaming a new one over it, which must
-  // never happen to a device or a pipe: the archive is made in a scratch file
-  // and copied into those.
-  const bool special = exists && !S_ISREG(st.st_mode);
-  const std::string folder = special ? scratch_folder() : folder_of(path_);
-  const int fd = make_temporary(folder, ".qel-sr-samples-", temp_path_);
-  if (fd < 0) {
-    temp_path_.clear();
-    fail(std::strerror(errno));
+  if (::stat(path_.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) fail("it is a folder");
+  int fd = -1;
+  {
+    const common::FatalSignalsHeld held;
+    fd = make_temporary(folder_of(path_), ".qel-sr-samples-", temp_path_);
+    if (fd < 0) {
+      temp_path_.clear();
+      fail(std::strerror(errno));
+    }
+    guard_ = common::TemporaryGuard(temp_path_, common::TemporaryGuard::Kind::File);
   }
   temp_ = ::fdopen(fd, "w+b");
   if (temp_ == nullptr) {
@@ -97,49 +90,16 @@ SrWriter::SrWriter(std::string path, std::string shown_path, std::uint64_t ns_pe
     std::remove(temp_path_.c_str());  // no destructor runs for a throwing constructor
     fail(std::strerror(error));
   }
-  if (special) {
-    const int archive = make_temporary(scratch_folder(), ".qel-sr-archive-", archive_path_);
-    if (archive < 0) {
-      const int error = errno;
-      std::fclose(temp_);
-      std::remove(temp_path_.c_str());
-      fail(std::strerror(error));
-    }
-    ::close(archive);
-  }
   buffer_.reserve(kBufferBytes);
 }
 
 SrWriter::~SrWriter() {
   if (temp_ != nullptr) std::fclose(temp_);
   if (!temp_path_.empty()) std::remove(temp_path_.c_str());
-  if (!archive_path_.empty()) std::remove(archive_path_.c_str());
 }
 
 void SrWriter::fail(const std::string& reason) const {
   throw std::runtime_error("Cannot write sigrok session " + common::quoted_excerpt(shown_path_) + ": " + reason + ".");
-}
-
-void SrWriter::copy_archive_in() const {
-  std::FILE* in = std::fopen(archive_path_.c_str(), "rb");
-  if (in == nullptr) fail(std::strerror(errno));
-  std::FILE* out = std::fopen(path_.c_str(), "wb");
-  if (out == nullptr) {
-    const int error = errno;
-    std::fclose(in);
-    fail(std::strerror(error));
-  }
-  char block[kBufferBytes];
-  bool ok = true;
-  for (std::size_t n; ok && (n = std::fread(block, 1, sizeof block, in)) > 0;) ok = std::fwrite(block, 1, n, out) == n;
-  ok = ok && !std::ferror(in);
-  int error = errno;
-  if (std::fclose(out) != 0 && ok) {
-    ok = false;
-    error = errno;
-  }
-  std::fclose(in);
-  if (!ok) fail(std::strerror(error));
 }
 
 void SrWriter::on_open(std::uint8_t pin) {
@@ -190,8 +150,7 @@ void SrWriter::finish() {
   static const char kVersion[] = "2";
 
   int code = 0;
-  const std::string& archive = archive_path_.empty() ? path_ : archive_path_;
-  zip_t* z = zip_open(archive.c_str(), ZIP_CREATE | ZIP_TRUNCATE, &code);
+  zip_t* z = zip_open(path_.c_str(), ZIP_CREATE | ZIP_TRUNCATE, &code);
   if (z == nullptr) {
     zip_error_t error;
     zip_error_init_with_code(&error, code);
@@ -220,7 +179,6 @@ void SrWriter::finish() {
     zip_discard(z);
     fail(reason);
   }
-  if (!archive_path_.empty()) copy_archive_in();
 }
 
 }  // namespace qel::trace

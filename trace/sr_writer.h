@@ -5,10 +5,10 @@
 // Time is nominal, as in VcdWriter: each pin write takes `ns_per_write` and a
 // module delay of ms milliseconds takes exactly that long. The sample rate is
 // the coarsest that holds both exactly (10 MHz for 100 ns per write). Samples
-// are streamed to a temporary file of a fresh name beside the output while the
-// run goes on; finish() packs them into the archive, which replaces the output
-// only once it is complete. A device or a pipe (/dev/null) is not replaced: the
-// archive is made in a scratch file under TMPDIR (else /tmp) and copied in.
+// are streamed to a temporary file of a fresh name beside the archive while the
+// run goes on; finish() packs them into the archive at `path`, which must be a
+// regular file's place (libzip replaces what it writes): a caller that writes
+// a user's file stages it (common/output_files.h) and puts it in place.
 #pragma once
 
 #include <array>
@@ -17,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "common/temporary_registry.h"
 #include "qel/pin_observer.h"
 
 namespace qel::trace {
@@ -44,25 +45,21 @@ class SrWriter : public PinObserver {
   // Writes the archive. Call once at the end; throws std::runtime_error as above.
   void finish();
 
-  std::uint64_t sample_rate_hz() const { return rate_hz_; }
-  std::uint64_t samples() const { return samples_; }
-
  private:
   void put(std::uint64_t count);
   void flush_buffer();
-  void copy_archive_in() const;
   [[noreturn]] void fail(const std::string& reason) const;
 
   std::string path_;
   std::string shown_path_;
-  std::string temp_path_;     // the samples
-  std::string archive_path_;  // scratch archive for a device or a pipe; empty when written in place
+  std::string temp_path_;  // the samples
   std::FILE* temp_ = nullptr;
   std::uint64_t samples_per_write_ = 1;
   std::uint64_t rate_hz_ = 0;
   std::uint64_t samples_ = 0;
   std::uint8_t levels_ = 0;  // bit K-1 is probe K
   std::vector<std::uint8_t> buffer_;
+  common::TemporaryGuard guard_;
 };
 
 }  // namespace qel::trace

@@ -25,15 +25,8 @@ std::string hex_bytes(std::uint8_t opcode, const std::vector<std::uint8_t>& para
 
 }  // namespace
 
-std::string format_capture_time(std::uint64_t time_ns) {
-  char text[40];
-  std::snprintf(text, sizeof text, "%llu.%06llu ms", static_cast<unsigned long long>(time_ns / 1000000),
-                static_cast<unsigned long long>(time_ns % 1000000));
-  return text;
-}
-
 std::string CommandListing::origin_text(const ByteOrigin& origin) const {
-  if (origin.time_ns) return format_capture_time(*origin.time_ns);
+  if (origin.time_ns) return common::time_text(*origin.time_ns, common::TimeStyle::Milliseconds);
   return std::string(origin.call);
 }
 
@@ -76,7 +69,7 @@ void CommandListing::add(const emu::WireByte& byte, emu::RamAddress written, con
 }
 
 void CommandListing::start_command(std::uint8_t opcode, const ByteOrigin& origin) {
-  const int count = emu::command_parameter_count(profile_, opcode).value_or(0);
+  const int count = emu::command_parameter_count(*profile_, opcode).value_or(0);
   opcode_ = opcode;
   params_.clear();
   needed_ = count;
@@ -88,7 +81,7 @@ void CommandListing::end_command(bool cut_short) {
   std::string bytes = hex_bytes(*opcode_, params_);
   if (bytes.size() < kBytesColumn) bytes.resize(kBytesColumn, ' ');
   std::string text =
-      bytes + "  " + emu::describe_command(profile_, *opcode_, cut_short ? std::vector<std::uint8_t>{} : params_);
+      bytes + "  " + emu::describe_command(*profile_, *opcode_, cut_short ? std::vector<std::uint8_t>{} : params_);
   if (cut_short) {
     const std::size_t total = params_.size() + static_cast<std::size_t>(needed_);
     text += " (cut short after " + std::to_string(params_.size()) + " of " + std::to_string(total) +

@@ -34,15 +34,15 @@ class ListingSink {
   virtual void on_line(const ListingLine& line) = 0;
 };
 
-// "12.345678 ms": a capture time with nanosecond resolution.
-std::string format_capture_time(std::uint64_t time_ns);
-
 class CommandListing {
  public:
   // Commands are named as `profile`'s controller has them.
   explicit CommandListing(ListingSink& sink,
                           const emu::Profile& profile = emu::profile_of(emu::ControllerModel::Ssd1306))
-      : sink_(sink), profile_(profile) {}
+      : sink_(sink), profile_(&profile) {}
+
+  // Names the commands from now on as `profile`'s controller has them.
+  void set_profile(const emu::Profile& profile) { profile_ = &profile; }
 
   // One decoded byte. For a data byte, `written` is where it went in display RAM.
   void add(const emu::WireByte& byte, emu::RamAddress written, const ByteOrigin& origin);
@@ -76,7 +76,7 @@ class CommandListing {
   std::string origin_text(const ByteOrigin& origin) const;
 
   ListingSink& sink_;
-  const emu::Profile& profile_;
+  const emu::Profile* profile_;
   // The command still waiting for parameter bytes.
   std::optional<std::uint8_t> opcode_;
   std::string command_origin_;

@@ -3,6 +3,7 @@
 
 #include <string_view>
 
+#include "common/text_format.h"
 #include "view/waveform_svg.h"
 
 namespace qel::view {
@@ -71,7 +72,8 @@ std::string unit_name(const RunFrames& run, const Frame& f) {
 
 std::string frame_where(const RunFrames& run, const Frame& f) {
   if (run.kind == RunKind::Script) return f.where;
-  return format_capture_time(f.start_ns) + " - " + format_capture_time(f.end_ns);
+  return common::time_text(f.start_ns, common::TimeStyle::Milliseconds) + " - " +
+         common::time_text(f.end_ns, common::TimeStyle::Milliseconds);
 }
 
 // The call of a script frame, or the time span of a capture frame, as one line.
@@ -84,12 +86,12 @@ std::string frame_subject(const RunFrames& run, const Frame& f) {
   return out;
 }
 
-void add_costs(std::string& html, const RunFrames& run, const FrameCosts& c) {
+void add_costs(std::string& html, const RunFrames& run, const Costs& c) {
   html += "<table class=\"costs\"><tr><th>command bytes</th><th>data bytes</th><th>";
   html += run.kind == RunKind::Script ? "pin writes" : "line changes";
   html += "</th><th>wire time</th></tr><tr><td>" + std::to_string(c.command_bytes) + "</td><td>" +
           std::to_string(c.data_bytes) + "</td><td>" + std::to_string(c.pin_writes) + "</td><td>" +
-          format_duration(c.wire_ns) + "</td></tr></table>";
+          common::time_text(c.wire_ns, common::TimeStyle::Label) + "</td></tr></table>";
 }
 
 void add_frame(std::string& html, const RunFrames& run, const Frame& f, std::size_t number, const PngOptions& options) {

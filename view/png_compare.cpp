@@ -107,8 +107,4 @@ std::vector<std::uint8_t> diff_rgb(const PanelPng& golden, const LitMap& now) {
   return out;
 }
 
-void write_rgb_png(const std::vector<std::uint8_t>& rgb, int width, int height, const std::string& path) {
-  common::write_file_replacing(encode_rgb_png(rgb, width, height), path, "PNG file");
-}
-
 }  // namespace qel::view

@@ -12,7 +12,6 @@
 #include <vector>
 
 #include "emulator/picture.h"
-#include "common/staged_file.h"
 #include "view/png_writer.h"
 
 namespace qel::view {
@@ -41,10 +40,5 @@ long count_differences(const LitMap& a, const LitMap& b);
 // The golden image with each differing panel pixel's square painted in
 // kLostPixelRgb (lit only in the golden) or kNewPixelRgb (lit only now).
 std::vector<std::uint8_t> diff_rgb(const PanelPng& golden, const LitMap& now);
-
-// Writes an RGB image as PNG, through a temporary file beside `path` that replaces
-// it only once complete, so a failed write leaves an existing file as it was.
-// Throws std::runtime_error "Cannot write PNG file '<path>': <reason>."
-void write_rgb_png(const std::vector<std::uint8_t>& rgb, int width, int height, const std::string& path);
 
 }  // namespace qel::view

@@ -9,7 +9,6 @@
 #include <memory>
 #include <stdexcept>
 
-#include "common/staged_file.h"
 
 namespace qel::view {
 namespace {
@@ -94,11 +93,6 @@ std::vector<std::uint8_t> encode_rgb_png(const std::vector<std::uint8_t>& rgb, i
   }
   encoded.resize(size);
   return encoded;
-}
-
-void write_png(const emu::Picture& picture, const std::string& path, const PngOptions& options) {
-  // Through a temporary file, so a failed write leaves an earlier picture as it was.
-  common::write_file_replacing(encode_png(picture, options), path, "PNG file");
 }
 
 }  // namespace qel::view

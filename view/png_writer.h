@@ -47,7 +47,4 @@ std::vector<std::uint8_t> encode_png(const emu::Picture& picture, const PngOptio
 // std::runtime_error "PNG encoding failed: <reason>." if libpng refuses it.
 std::vector<std::uint8_t> encode_rgb_png(const std::vector<std::uint8_t>& rgb, int width, int height);
 
-// Writes the PNG file; throws std::runtime_error "Cannot write PNG file '<path>': <reason>."
-void write_png(const emu::Picture& picture, const std::string& path, const PngOptions& options = {});
-
 }  // namespace qel::view

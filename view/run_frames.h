@@ -41,16 +41,19 @@ struct Waveform {
   std::uint64_t changes_left_out = 0;  // pin changes not kept
 };
 
-struct FrameCosts {
+// What a call, a frame or a whole run cost on the wire.
+struct Costs {
   std::uint64_t command_bytes = 0;
   std::uint64_t data_bytes = 0;
   std::uint64_t pin_writes = 0;  // for captures: line changes
-  std::uint64_t wire_ns = 0;
+  std::uint64_t delay_ms = 0;    // the module's delays
+  std::uint64_t wire_ns = 0;     // pin writes and delays together, in time
 
-  FrameCosts& operator+=(const FrameCosts& o) {
+  Costs& operator+=(const Costs& o) {
     command_bytes += o.command_bytes;
     data_bytes += o.data_bytes;
     pin_writes += o.pin_writes;
+    delay_ms += o.delay_ms;
     wire_ns += o.wire_ns;
     return *this;
   }
@@ -66,7 +69,7 @@ struct Frame {
   std::uint64_t start_ns = 0;      // captures: the burst's time span
   std::uint64_t end_ns = 0;
   emu::Picture picture;
-  FrameCosts costs;
+  Costs costs;
   std::vector<ListingLine> listing;
   std::uint64_t listing_left_out = 0;
   std::vector<std::string> notes;

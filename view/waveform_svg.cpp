@@ -4,6 +4,8 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "common/text_format.h"
+
 namespace qel::view {
 namespace {
 
@@ -104,20 +106,6 @@ std::string num(double v) {
 
 }  // namespace
 
-std::string format_duration(std::uint64_t ns) {
-  char text[40];
-  if (ns >= 1'000'000'000) {
-    std::snprintf(text, sizeof text, "%.3g s", static_cast<double>(ns) / 1e9);
-  } else if (ns >= 1'000'000) {
-    std::snprintf(text, sizeof text, "%.3g ms", static_cast<double>(ns) / 1e6);
-  } else if (ns >= 1'000) {
-    std::snprintf(text, sizeof text, "%.3g us", static_cast<double>(ns) / 1e3);
-  } else {
-    std::snprintf(text, sizeof text, "%llu ns", static_cast<unsigned long long>(ns));
-  }
-  return text;
-}
-
 std::string render_waveform_svg(const Waveform& w) {
   const TimeAxis axis(w);
   std::vector<Row> rows;
@@ -159,9 +147,7 @@ std::string render_waveform_svg(const Waveform& w) {
   svg += "<text class=\"pin\" x=\"2\" y=\"" + std::to_string(byte_top + 15) + "\">bytes</text>";
   for (const WaveByte& b : w.bytes) {
     const double x0 = kLabelWidth + axis.x(b.start_ns), x1 = kLabelWidth + axis.x(b.end_ns);
-    static const char kHex[] = "0123456789ABCDEF";
-    const std::string text =
-        std::string(b.byte.is_data ? "D " : "C ") + kHex[b.byte.value >> 4] + kHex[b.byte.value & 0xF];
+    const std::string text = (b.byte.is_data ? "D " : "C ") + common::hex_digits(b.byte.value);
     svg += "<rect class=\"" + std::string(b.byte.is_data ? "data" : "cmd") + "\" x=\"" + num(x0) + "\" y=\"" +
            std::to_string(byte_top + 2) + "\" width=\"" + num(std::max(1.0, x1 - x0)) + "\" height=\"18\"/>";
     svg += "<text class=\"byte\" x=\"" + num((x0 + x1) / 2) + "\" y=\"" + std::to_string(byte_top + 15) + "\">" + text +
@@ -172,7 +158,7 @@ std::string render_waveform_svg(const Waveform& w) {
     svg += "<rect class=\"gap\" x=\"" + num(x + 2) + "\" y=\"0\" width=\"" + num(axis.break_width() - 4) +
            "\" height=\"" + std::to_string(byte_top) + "\"/>";
     svg += "<text class=\"gap\" x=\"" + num(x + axis.break_width() / 2) + "\" y=\"" + std::to_string(byte_top - 4) +
-           "\">" + format_duration(br.length_ns) + "</text>";
+           "\">" + common::time_text(br.length_ns, common::TimeStyle::Label) + "</text>";
   }
   svg += "</svg>";
   return svg;

@@ -13,7 +13,4 @@ namespace qel::view {
 
 std::string render_waveform_svg(const Waveform& wave);
 
-// "250 ms", "1.5 us", "800 ns": a duration for labels.
-std::string format_duration(std::uint64_t ns);
-
 }  // namespace qel::view

@@ -218,7 +218,7 @@ struct BusTimingCase {
 
 const std::vector<BusTimingCase> kBusTiming = {
     {"I2C under 400 kHz", true, 1300, ""},
-    {"I2C too fast", true, 1000, "Clock period of 2 µs is shorter than the 2500 ns"},
+    {"I2C too fast", true, 1000, "Clock period of 2 us is shorter than the 2500 ns"},
     {"3-wire too fast", false, 40, "Clock period of 80 ns is shorter than the 100 ns"},
 };
 

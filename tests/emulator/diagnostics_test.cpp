@@ -194,7 +194,7 @@ const std::vector<TimingCase> kTimingCases = {
      ControllerModel::Sh1106},
     {"SH1106: reset pulse of 3 µs",
      {{Line::Reset, false, 1000}, {Line::Reset, true, 4000}},
-     "Reset pulse of 3 µs is shorter than the 10 µs",
+     "Reset pulse of 3 us is shorter than the 10 us",
      ControllerModel::Sh1106},
 };
 

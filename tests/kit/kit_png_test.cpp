@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "kit_fixture.h"
+#include "common/staged_file.h"
 #include "view/png_writer.h"
 
 namespace qel::kit_test {
@@ -79,7 +80,7 @@ TEST_F(GoldenPng, AnyScaleAndColourIsAPanelPicture) {
     for (int y = 0; y < emu::Picture::kHeight; ++y) {
       for (int x = 0; x < emu::Picture::kWidth; ++x) picture.set(x, y, qel_panel_pixel(x, y) ? 255 : 0);
     }
-    view::write_png(picture, golden, view::PngOptions{c.scale, c.color});
+    common::write_whole_file(golden, "golden", view::encode_png(picture, view::PngOptions{c.scale, c.color}));
     EXPECT_EQ(qel_panel_compare_png(golden.c_str(), nullptr), 0) << "scale " << c.scale << ": " << qel_panel_error();
   }
 }

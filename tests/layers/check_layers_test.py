@@ -1,6 +1,7 @@
-"""The include-layer checker on small made-up trees: each include is placed by
-the folder it lands in, whether written with "..", from a subfolder or in angle
-brackets, and includes that cannot be placed fail."""
+"""The layer checker on small made-up trees: each include is placed by the
+folder it lands in, whether written with "..", from a subfolder or in angle
+brackets, and includes that cannot be placed fail; CMake links follow the same
+rule; nothing outside the program's folder uses the program's own files."""
 
 import importlib.util
 import os
@@ -51,6 +52,39 @@ class CheckLayers(unittest.TestCase):
                     self.assertEqual(len(problems), 1, problems)
                     self.assertIn(expected, problems[0])
                     self.assertTrue(problems[0].startswith(including + ":1:"), problems[0])
+
+    def test_links_and_program_files(self):
+        defined = {
+            "emulator/CMakeLists.txt": "add_library(qel_emulator a.cpp)\n",
+            "trace/CMakeLists.txt": "add_library(qel_trace a.cpp)\n",
+            "run/CMakeLists.txt": "add_library(qel_run a.cpp)\n",
+            "tools/qel-lcd-sim/CMakeLists.txt": "add_executable(qel-lcd-sim main.cpp)\n",
+            "tools/qel-lcd-sim/cli_options.h": "#pragma once\n",
+        }
+        # (file, text added to it, expected problem text or None)
+        cases = [
+            ("emulator/CMakeLists.txt", "target_link_libraries(qel_emulator PUBLIC qel_trace)", "must not link 'qel_trace'"),
+            ("trace/CMakeLists.txt", "target_link_libraries(qel_trace\n  PUBLIC qel_run)", "must not link 'qel_run'"),
+            ("trace/CMakeLists.txt", "target_link_libraries(qel_trace PUBLIC qel_emulator PNG::PNG)", None),
+            ("tests/x/CMakeLists.txt", "add_executable(t ${ROOT}/tools/qel-lcd-sim/byte_log.cpp)", "program's own files"),
+            ("bench/b.cpp", '#include "cli_options.h"', "program's own files"),
+            ("tests/x/CMakeLists.txt", "target_link_libraries(t qel_run)", None),
+        ]
+        for path, line, expected in cases:
+            with self.subTest(file=path, text=line), tempfile.TemporaryDirectory() as tmp:
+                root = pathlib.Path(tmp)
+                for name, text in defined.items():
+                    (root / name).parent.mkdir(parents=True, exist_ok=True)
+                    (root / name).write_text(text)
+                (root / path).parent.mkdir(parents=True, exist_ok=True)
+                with open(root / path, "a") as f:
+                    f.write(line + "\n")
+                problems = check_layers.check(root)
+                if expected is None:
+                    self.assertEqual(problems, [])
+                else:
+                    self.assertEqual(len(problems), 1, problems)
+                    self.assertIn(expected, problems[0])
 
 
 if __name__ == "__main__":

@@ -3,42 +3,43 @@
 // compared byte for byte with the Cortex-M3 firmware's.
 #include <cstdio>
 #include <iostream>
+#include <optional>
 
 #include "QEL_LCD.h"
-#include "byte_log.h"
-#include "emulator/controller.h"
 #include "qel/pin_observer.h"
+#include "run/byte_log.h"
+#include "run/session.h"
 #include "scenario.h"
 
 namespace {
 
-qel::emu::Controller* controller = nullptr;
-std::size_t printed = 0;
+qel::run::Session* session = nullptr;
+std::optional<qel::run::CallInfo> current;
+std::size_t calls = 0;
 
-// Prints the bytes of the call before, then the next call's line.
-void flush_bytes() {
-  const auto& bytes = controller->bytes();
-  qel::tool::write_byte_lines(std::cout, bytes, printed, bytes.size());
-  printed = bytes.size();
-}
-
+// Ends the call before, then begins the next one.
 void announce(const char* call) {
-  flush_bytes();
-  qel::tool::write_call_line(std::cout, call);
+  if (current) session->end_call(*current);
+  current = qel::run::CallInfo{calls++, {}, call};
+  session->begin_call(*current);
 }
 
 }  // namespace
 
 int main() {
-  qel::emu::Controller emulated;
-  qel::emu::ControllerPins pins(emulated);
-  qel::host::ScopedPinObserver scope(pins);
-  controller = &emulated;
-  qel_scenario_run(announce);
-  flush_bytes();
-  if (emulated.pending_bits() != 0) {
+  qel::run::ByteLog log(std::cout);
+  qel::run::Session run(log);
+  run.start({}, qel::view::RunKind::Script, "scenario", 100);
+  session = &run;
+  {
+    qel::host::ScopedPinObserver scope(run);
+    qel_scenario_run(announce);
+  }
+  if (current) run.end_call(*current);
+  if (run.controller().pending_bits() != 0) {
     std::fprintf(stderr, "The scenario left a byte unfinished.\n");
     return 1;
   }
+  run.finish();
   return 0;
 }

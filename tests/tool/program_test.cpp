@@ -9,13 +9,15 @@
 #include <filesystem>
 #include <fstream>
 #include <iostream>
-#include <regex>
 #include <sstream>
+#include <regex>
 #include <string>
 #include <vector>
 
 #include "bus_waveform.h"
+#include "common/text_format.h"
 #include "program_fixture.h"
+#include "startup_stream.h"
 
 namespace qel::tool::test {
 namespace {
@@ -29,19 +31,16 @@ TEST_F(Program, ByteLogOnStandardOutputIsExact) {
   ASSERT_EQ(r.status, 0) << r.err;
   EXPECT_EQ(r.err, "");
 
-  const std::vector<std::string> lines = lines_of(r.out);
-  const std::size_t kInitBytes = 1079;
-  ASSERT_EQ(lines.size(), 1 + kInitBytes + 1 + 131 + 3 + 6);
-  EXPECT_EQ(lines[0], "# QEL_LCD_Init();");
-  EXPECT_EQ(lines[1], "C AE");
-  const std::regex byte_line("[CD] [0-9A-F]{2}");
-  for (std::size_t i = 1; i <= kInitBytes; ++i) EXPECT_TRUE(std::regex_match(lines[i], byte_line)) << lines[i];
-
-  // The call, the blanking of page 3, then the position and glyph of 'F'.
-  std::vector<std::string> expected = {"# QEL_LCD_WriteValue(0xF, 16, 3)", "C B3", "C 01", "C 10"};
+  // The start-up as the controller's set-up sequence writes it out, then the
+  // call, the blanking of page 3, and the position and glyph of 'F'.
+  std::vector<std::string> expected = {"# QEL_LCD_Init();"};
+  for (const emu::WireByte& b : qel::test::startup_bytes()) {
+    expected.push_back((b.is_data ? "D " : "C ") + common::hex_digits(b.value));
+  }
+  expected.insert(expected.end(), {"# QEL_LCD_WriteValue(0xF, 16, 3)", "C B3", "C 01", "C 10"});
   expected.insert(expected.end(), 128, "D 00");
   expected.insert(expected.end(), {"C B3", "C 10", "C 01", "D 00", "D 7F", "D 09", "D 09", "D 09", "D 01"});
-  EXPECT_EQ(std::vector<std::string>(lines.begin() + 1 + kInitBytes, lines.end()), expected);
+  EXPECT_EQ(lines_of(r.out), expected);
 }
 
 struct StatusCase {
@@ -121,6 +120,9 @@ const ClashCase kClashes[] = {
     {"--script s.qel --bytes - --png -", "Cannot write both the byte log and the PNG file to standard output"},
     {"--script s.qel --text s.qel", "The text file 's.qel' is the script file"},
     {"--script s.qel --expect-png x --diff-png x", "The diff image 'x' is the golden PNG"},
+    {"--script s.qel --sr x --bytes x", "are the same file 'x'"},
+    {"--script s.qel --sr s.qel", "The sigrok session 's.qel' is the script file"},
+    {"--script s.qel --sr -", "Cannot write sigrok session '-': a session is a ZIP archive"},
 };
 
 class ProgramClash : public Program, public ::testing::WithParamInterface<ClashCase> {};
@@ -145,48 +147,6 @@ TEST_P(ProgramClash, RefusedBeforeAnythingIsWritten) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Table, ProgramClash, ::testing::ValuesIn(kClashes));
-
-// A run that fails part-way (a mistake on line 3, a frames folder that cannot
-// be made) leaves files it would have replaced as they were, and no temporary
-// files behind.
-TEST_F(Program, FailedRunLeavesExistingOutputsUntouched) {
-  file("s.qel", "QEL_LCD_Init();\nQEL_LCD_ClearLine(1);\nQEL_LCD_ClearLine(300);\n");
-  file("good.qel", "QEL_LCD_Init();\n");
-  file("blocker", "a file where the frames folder would go");
-  const struct {
-    const char* args;
-    const char* err_contains;
-  } cases[] = {
-      {"--script s.qel", "s.qel:3:19: Value '300' is out of range"},
-      {"--script good.qel --frames blocker", "Cannot create frames folder 'blocker'"},
-  };
-  for (const auto& c : cases) {
-    file("out.txt", "keep me");
-    file("out.vcd", "keep me too");
-    const Result r = run(std::string(c.args) + " --bytes out.txt --vcd out.vcd --png new.png --no-term");
-    EXPECT_EQ(r.status, 2) << c.args;
-    EXPECT_NE(r.err.find(c.err_contains), std::string::npos) << r.err;
-    EXPECT_EQ(slurp(dir_ / "out.txt"), "keep me") << c.args;
-    EXPECT_EQ(slurp(dir_ / "out.vcd"), "keep me too") << c.args;
-    std::vector<std::string> names;
-    for (const auto& e : fs::directory_iterator(dir_)) names.push_back(e.path().filename().string());
-    std::sort(names.begin(), names.end());
-    EXPECT_EQ(names, (std::vector<std::string>{"blocker", "good.qel", "out.txt", "out.vcd", "s.qel", "stderr.txt",
-                                               "stdout.txt"}))
-        << c.args;
-  }
-}
-
-// A successful run replaces an existing output whole, keeping its permissions.
-TEST_F(Program, SuccessfulRunReplacesAnOutputKeepingItsMode) {
-  file("out.txt", std::string(100000, 'x'));
-  fs::permissions(dir_ / "out.txt", fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
-  const Result r = run("-e 'QEL_LCD_ClearLine(1)' -e 'QEL_LCD_Init()' --bytes out.txt --no-term");
-  ASSERT_EQ(r.status, 0) << r.err;
-  EXPECT_EQ(slurp(dir_ / "out.txt").rfind("# QEL_LCD_ClearLine(1)\n# QEL_LCD_Init()\nC AE\n", 0), 0u);
-  EXPECT_EQ(fs::status(dir_ / "out.txt").permissions(),
-            fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
-}
 
 // Whatever goes to standard output is checked: a full disk or a closed
 // standard output is an error, not a silent loss.
@@ -222,17 +182,6 @@ TEST_F(Program, PngOnStandardOutput) {
   ASSERT_EQ(to_stdout.status, 0) << to_stdout.err;
   EXPECT_EQ(to_stdout.out, slurp(dir_ / "p.png"));  // the terminal view is off
   EXPECT_FALSE(fs::exists(dir_ / "-"));
-}
-
-// --frames writes one picture per call, numbered from 1.
-TEST_F(Program, FramesGivesOnePicturePerCall) {
-  const Result r =
-      run("-e 'QEL_LCD_Init()' -e 'QEL_LCD_ClearLine(1)' -e 'QEL_LCD_WriteValue(3, 10, 2)' "
-          "--frames frames --no-term");
-  ASSERT_EQ(r.status, 0) << r.err;
-  EXPECT_TRUE(fs::exists(dir_ / "frames/frame_0003.png"));
-  EXPECT_EQ(std::distance(fs::directory_iterator(dir_ / "frames"), fs::directory_iterator{}), 3);
-  EXPECT_NE(slurp(dir_ / "frames/frame_0002.png"), slurp(dir_ / "frames/frame_0003.png"));
 }
 
 // A VCD written while running a script decodes to the same bytes and picture.
@@ -346,32 +295,6 @@ TEST_F(Program, StatsCountBytesPinWritesAndDelay) {
 
 namespace {
 
-// The files an output run writes through a symbolic link: the link stays a link
-// and its target gets the output, for the streamed outputs and the whole-file ones.
-TEST_F(Program, OutputsWriteThroughALink) {
-  const struct {
-    const char* option;
-    const char* starts_with;
-  } cases[] = {
-      {"--bytes", "# QEL_LCD_Init()\nC AE\n"},
-      {"--vcd", "$"},
-      {"--png", "\x89PNG"},
-      {"--text", "\n\nHi\n"},
-  };
-  fs::create_directory(dir_ / "real");
-  for (const auto& c : cases) {
-    file("real/target", "old");
-    fs::remove(dir_ / "link");
-    fs::create_symlink("real/target", dir_ / "link");
-    const Result r =
-        run("-e 'QEL_LCD_Init()' -e 'QEL_LCD_WriteString(\"Hi\", 2)' --no-term " + std::string(c.option) + " link");
-    ASSERT_EQ(r.status, 0) << c.option << ": " << r.err;
-    EXPECT_TRUE(fs::is_symlink(dir_ / "link")) << c.option;
-    EXPECT_EQ(slurp(dir_ / "real/target").rfind(c.starts_with, 0), 0u) << c.option;
-    EXPECT_EQ(std::distance(fs::directory_iterator(dir_ / "real"), fs::directory_iterator{}), 1) << c.option;
-  }
-}
-
 // "-" is the file standard input or output actually is: an output redirected
 // onto another output or onto the script is refused before anything is written.
 TEST_F(Program, StandardStreamsAreComparedAsTheFilesTheyAre) {
@@ -395,46 +318,6 @@ TEST_F(Program, StandardStreamsAreComparedAsTheFilesTheyAre) {
     EXPECT_EQ(slurp(dir_ / "s.qel"), script) << c.args;
     EXPECT_EQ(slurp(dir_ / "out.txt"), "keep") << c.args;
   }
-}
-
-// In a folder that takes no new files, a writable output is staged elsewhere:
-// a run that fails leaves it whole, one that succeeds fills it. Root writes
-// anywhere, so as root the program runs as nobody.
-TEST_F(Program, OutputInAReadOnlyFolderSurvivesAFailedRun) {
-  std::string as_user;
-  if (::geteuid() == 0) {
-    if (std::system("command -v setpriv >/dev/null") != 0) GTEST_SKIP() << "running as root without setpriv";
-    as_user = "setpriv --reuid=65534 --regid=65534 --clear-groups ";
-    if (std::system((as_user + "'" QEL_SIM_PROGRAM "' --version >/dev/null 2>&1").c_str()) != 0) {
-      GTEST_SKIP() << "the user nobody cannot run the program from this build folder";
-    }
-  }
-  fs::permissions(dir_, fs::perms::all);
-  fs::create_directory(dir_ / "ro");
-  fs::create_directory(dir_ / "tmp");
-  fs::permissions(dir_ / "tmp", fs::perms::all);
-  file("bad.qel", "QEL_LCD_Init();\nQEL_LCD_ClearLine(300);\n");
-  file("good.qel", "QEL_LCD_Init();\nQEL_LCD_WriteString(\"Hi\", 2);\n");
-  fs::permissions(dir_ / "bad.qel", fs::perms::all);
-  fs::permissions(dir_ / "good.qel", fs::perms::all);
-  const char* outputs[] = {"--bytes", "--vcd", "--png", "--text"};
-  for (const char* option : outputs) {
-    fs::permissions(dir_ / "ro", fs::perms::all);
-    file("ro/out", "keep me");
-    fs::permissions(dir_ / "ro/out", fs::perms::all);
-    fs::permissions(dir_ / "ro",
-                    fs::perms::owner_read | fs::perms::owner_exec | fs::perms::others_read | fs::perms::others_exec);
-    const std::string program = std::string(" ") + option + " ro/out --no-term";
-    const std::string cmd = "cd '" + dir_.string() + "' && TMPDIR='" + (dir_ / "tmp").string() + "' " + as_user +
-                            "'" QEL_SIM_PROGRAM "' --script ";
-    EXPECT_NE(std::system((cmd + "bad.qel" + program + " 2>/dev/null").c_str()), 0) << option;
-    EXPECT_EQ(slurp(dir_ / "ro/out"), "keep me") << option;
-    EXPECT_EQ(std::system((cmd + "good.qel" + program).c_str()), 0) << option;
-    EXPECT_NE(slurp(dir_ / "ro/out"), "keep me") << option;
-    EXPECT_GT(slurp(dir_ / "ro/out").size(), 8u) << option;
-    EXPECT_TRUE(fs::is_empty(dir_ / "tmp")) << option << ": the staged file is removed";
-  }
-  fs::permissions(dir_ / "ro", fs::perms::all);
 }
 
 }  // namespace

@@ -119,20 +119,5 @@ TEST_F(ProgramRun, ReportNotesLinkToTheirFrame) {
   EXPECT_NE(html.find("2 notes"), std::string::npos);
 }
 
-// A run that fails after the outputs were opened leaves the user's files as they
-// were and no temporary file behind.
-TEST_F(ProgramRun, FailedRunKeepsTheUsersFiles) {
-  file("r.html", "keep");
-  file("c.txt", "keep");
-  const Result r = run("-e 'QEL_LCD_Init()' --report r.html --commands c.txt --gif r.gif --png no/such/dir/p.png");
-  EXPECT_EQ(r.status, 2);
-  EXPECT_EQ(slurp(dir_ / "r.html"), "keep");
-  EXPECT_EQ(slurp(dir_ / "c.txt"), "keep");
-  EXPECT_FALSE(fs::exists(dir_ / "r.gif"));
-  std::size_t files = 0;
-  for (const auto& e : fs::directory_iterator(dir_)) files += e.path().filename().string()[0] == '.' ? 1000 : 1;
-  EXPECT_EQ(files, 4u);  // r.html, c.txt, stdout.txt, stderr.txt
-}
-
 }  // namespace
 }  // namespace qel::tool::test

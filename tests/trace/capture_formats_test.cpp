@@ -155,26 +155,6 @@ TEST_F(CaptureFormats, EachFormatReadsBackToTheSameBytesAndPicture) {
   expect_same_as_direct(from_csv, "Saleae CSV");
 }
 
-// A session written to a pipe arrives whole, and the pipe stays a pipe: the
-// archive is made elsewhere and copied in, never renamed over it.
-TEST_F(CaptureFormats, SessionIntoAPipeReadsBack) {
-  const fs::path pipe = dir_ / "pipe.sr";
-  ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
-  std::thread reader([&] {
-    std::ifstream in(pipe, std::ios::binary);
-    std::ostringstream got;
-    got << in.rdbuf();
-    write_file(dir_ / "got.sr", got.str());
-  });
-  record(dir_ / "run.vcd", pipe);
-  // Should the session never have opened the pipe, this lets the reader end.
-  const int fd = ::open(pipe.c_str(), O_WRONLY | O_NONBLOCK);
-  if (fd >= 0) ::close(fd);
-  reader.join();
-  EXPECT_TRUE(fs::is_fifo(pipe));
-  expect_same_as_direct(read_capture(dir_ / "got.sr"), "session through a pipe");
-}
-
 // Sessions as PulseView writes them: more probes than the controller uses, two-byte
 // samples, metadata keys in any order with comments, the rate in kHz or bare Hz.
 TEST(SigrokSession, ReadsProbesAnywhereInWideSamples) {

@@ -3,7 +3,7 @@
 
 namespace qel::tool {
 
-void add_check_options(CLI::App& app, PanelChecks& checks) {
+void add_check_options(CLI::App& app, run::PanelChecks& checks) {
   app.add_option("--text", checks.text_path, "Write the 8 text lines read back from the panel ('-': stdout)")
       ->option_text("FILE|-");
   app.add_option("--expect-text", checks.expect_text_path,

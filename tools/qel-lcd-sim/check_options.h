@@ -4,10 +4,10 @@
 
 #include <CLI/CLI.hpp>
 
-#include "panel_checks.h"
+#include "run/panel_checks.h"
 
 namespace qel::tool {
 
-void add_check_options(CLI::App& app, PanelChecks& checks);
+void add_check_options(CLI::App& app, run::PanelChecks& checks);
 
 }  // namespace qel::tool

@@ -32,7 +32,7 @@ Exit status: 0 done, 1 with --strict when the controller made a note or when
 
 CommandLine parse_command_line(int argc, char** argv) {
   CommandLine cl;
-  RunOptions& o = cl.run;
+  run::Request& o = cl.run;
   CLI::App app{"qel-lcd-sim: runs QEL_LCD calls against an emulated SSD1306-type panel and shows the result."};
   app.footer(kExamples);
   app.get_formatter()->column_width(30);
@@ -147,7 +147,7 @@ CommandLine parse_command_line(int argc, char** argv) {
   o.controller.model = emu::model_named(model).value_or(emu::ControllerModel::Ssd1306);
   o.controller.noise_ram = ram == "noise";
   o.controller.column_wrap = wrap == "zero" ? emu::ColumnWrap::Zero : emu::ColumnWrap::Start;
-  o.term = no_term ? TermMode::Off : ascii ? TermMode::Ascii : TermMode::Unicode;
+  o.term = no_term ? run::TermMode::Off : ascii ? run::TermMode::Ascii : run::TermMode::Unicode;
   o.builtin_script = kDemoScript;
   o.builtin_name = kDemoScriptName;
   cl.demo = o.script_path.empty() && o.calls.empty() && o.decode_path.empty();

@@ -4,12 +4,12 @@
 
 #include <optional>
 
-#include "simulation.h"
+#include "run/request.h"
 
 namespace qel::tool {
 
 struct CommandLine {
-  RunOptions run;
+  run::Request run;
   bool demo = false;            // no script, no call, no trace: the built-in demo runs
   std::optional<int> exit_now;  // set for --help, and for a bad command line (after the message)
 };

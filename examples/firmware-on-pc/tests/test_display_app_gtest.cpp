@@ -1,19 +1,11 @@
-// The same checks in GoogleTest: a fixture gives each test a new panel, and a
-// failing check prints the panel.
+// The same checks in GoogleTest: a fixture gives each test a new panel, and the
+// kit's checks (qel_panel.hpp, after gtest.h) show the panel when they fail.
 #include <gtest/gtest.h>
 
-#include <string>
-
 #include "display_app.h"
-#include "qel_panel.h"
+#include "qel_panel.hpp"
 
 namespace {
-
-std::string line(unsigned n) {
-  char buf[32];
-  qel_panel_line_text(n, buf, sizeof buf);
-  return buf;
-}
 
 class DisplayApp : public ::testing::Test {
  protected:
@@ -22,21 +14,21 @@ class DisplayApp : public ::testing::Test {
     app_display_start();
   }
   void TearDown() override {
-    if (HasFailure()) qel_panel_print(stderr);
     EXPECT_EQ(qel_panel_note_count(), 0u) << qel_panel_note(0);
+    qel_panel_close();
   }
 };
 
 TEST_F(DisplayApp, StatusScreenShowsEveryValue) {
   const app_sensors s = {215, 45, 101325, 3700};
   app_show_status(&s);
-  EXPECT_EQ(line(0), "== NODE STATUS ==");
-  EXPECT_EQ(line(2), "Temp 21.5 C");
-  EXPECT_EQ(line(3), "Humidity % 45");
-  EXPECT_EQ(line(4), "Pressure hPa 1013");
-  EXPECT_EQ(line(5), "Battery mV 3700");
-  EXPECT_EQ(line(7), "");
-  EXPECT_EQ(qel_panel_compare_png(GOLDEN_DIR "/status.png", "status-diff-gtest.png"), 0) << qel_panel_error();
+  EXPECT_PANEL_LINE(0, "== NODE STATUS ==");
+  EXPECT_PANEL_LINE(2, "Temp 21.5 C");
+  EXPECT_PANEL_LINE(3, "Humidity % 45");
+  EXPECT_PANEL_LINE(4, "Pressure hPa 1013");
+  EXPECT_PANEL_LINE(5, "Battery mV 3700");
+  EXPECT_PANEL_LINE(7, "");
+  EXPECT_PANEL_MATCHES_GOLDEN(GOLDEN_DIR "/status.png", "status-diff-gtest.png");
 }
 
 TEST_F(DisplayApp, LowBatteryWarningOnlyBelowThreshold) {
@@ -47,20 +39,20 @@ TEST_F(DisplayApp, LowBatteryWarningOnlyBelowThreshold) {
   for (const auto& c : cases) {
     const app_sensors s = {-45, 80, 99000, c.battery_mv};
     app_show_status(&s);
-    EXPECT_EQ(line(2), "Temp -4.5 C");
-    EXPECT_EQ(line(7), c.line7) << c.battery_mv << " mV";
+    EXPECT_PANEL_LINE(2, "Temp -4.5 C");
+    EXPECT_PANEL_LINE(7, c.line7) << c.battery_mv << " mV";
   }
 }
 
 TEST_F(DisplayApp, MenuMarksTheSelectedEntry) {
   static const char* const entries[] = {"Sensors", "Radio", "Display", "About"};
   app_show_menu("SETTINGS", entries, 4, 2);
-  EXPECT_EQ(line(1), "  Sensors");
-  EXPECT_EQ(line(3), "> Display <");
-  EXPECT_EQ(line(5), "");
+  EXPECT_PANEL_LINE(1, "  Sensors");
+  EXPECT_PANEL_LINE(3, "> Display <");
+  EXPECT_PANEL_LINE(5, "");
   app_show_menu("SETTINGS", entries, 4, 0);
-  EXPECT_EQ(line(1), "> Sensors <");
-  EXPECT_EQ(line(3), "  Display");
+  EXPECT_PANEL_LINE(1, "> Sensors <");
+  EXPECT_PANEL_LINE(3, "  Display");
 }
 
 }  // namespace

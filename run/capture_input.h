@@ -1,0 +1,24 @@
+// A logic-analyzer capture as a run's input: the file streams through its
+// reader into the controller (made once the capture's bus is known), with the
+// capture's own figures and the re-export of its mapped lines written as the
+// changes come, so memory stays bounded however long the capture is.
+#pragma once
+
+#include <ostream>
+#include <string>
+
+#include "run/capture_stats.h"
+#include "run/request.h"
+#include "run/session.h"
+#include "trace/capture_file.h"
+
+namespace qel::run {
+
+// Decodes request.decode_path through `session`, re-exporting the mapped lines
+// as a VCD on `vcd` (or none) and gathering `stats`. The signal map found from
+// the channel names is told on `err`. Returns the capture's format. Throws
+// std::runtime_error for a file or map the readers refuse.
+trace::CaptureFormat decode_capture(const Request& request, Session& session, CaptureStats& stats, std::ostream* vcd,
+                                    std::ostream& err);
+
+}  // namespace qel::run

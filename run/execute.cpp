@@ -1,0 +1,146 @@
+// One run from request to files; see execute.h.
+#include "run/execute.h"
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "common/output_files.h"
+#include "common/output_plan.h"
+#include "common/user_error.h"
+#include "run/byte_log.h"
+#include "run/call_costs.h"
+#include "run/capture_input.h"
+#include "run/capture_stats.h"
+#include "run/frame_files.h"
+#include "run/frame_recorder.h"
+#include "run/note_printer.h"
+#include "run/script_input.h"
+#include "run/session.h"
+#include "view/gif_writer.h"
+#include "view/html_report.h"
+#include "view/png_writer.h"
+#include "view/terminal_view.h"
+
+namespace qel::run {
+namespace {
+
+bool stdout_taken(const Request& o) {
+  for (const std::string* path :
+       {&o.bytes_path, &o.vcd_path, &o.png_path, &o.checks.text_path, &o.commands_path, &o.report_path, &o.gif_path}) {
+    if (*path == "-") return true;
+  }
+  return false;
+}
+
+// Refuses, before anything is written, inputs that cannot be read and outputs
+// that would overwrite an input or each other.
+void check_paths(const Request& o) {
+  std::vector<common::NamedPath> inputs;
+  if (!o.script_path.empty()) inputs.push_back({o.script_path, "script file"});
+  if (!o.decode_path.empty()) inputs.push_back({o.decode_path, "capture"});
+  if (!o.checks.expect_text_path.empty()) inputs.push_back({o.checks.expect_text_path, "expected text file"});
+  if (!o.checks.expect_png_path.empty()) inputs.push_back({o.checks.expect_png_path, "golden PNG"});
+  for (const common::NamedPath& in : inputs) common::check_input_path(in);
+  common::check_output_paths(inputs,
+                             {{o.bytes_path, "byte log"},
+                              {o.vcd_path, "VCD file"},
+                              {o.sr_path, "sigrok session"},
+                              {o.png_path, "PNG file"},
+                              {o.checks.text_path, "text file"},
+                              {o.checks.diff_png_path, "diff image"},
+                              {o.commands_path, "command listing"},
+                              {o.report_path, "report file"},
+                              {o.gif_path, "GIF file"}},
+                             o.frames_dir);
+}
+
+void write_bytes(std::ostream& out, const std::vector<std::uint8_t>& bytes) {
+  out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+}
+
+// The report and the animated GIF of the frames gathered.
+void write_run_views(FrameRecorder& recorder, std::ostream* report, std::ostream* gif, const view::PngOptions& png) {
+  const view::RunFrames run = recorder.take_frames();
+  if (report != nullptr) *report << view::render_html_report(run, png);
+  if (gif != nullptr) {
+    std::vector<view::GifFrame> frames;
+    frames.reserve(run.frames.size());
+    for (const view::Frame& f : run.frames) frames.push_back(view::GifFrame{f.picture, f.costs.wire_ns});
+    if (frames.empty()) frames.push_back(view::GifFrame{run.final_picture, 0});
+    write_bytes(*gif, view::encode_gif(frames, png));
+  }
+}
+
+}  // namespace
+
+int execute(const Request& o, std::ostream& out, std::ostream& err) {
+  try {
+    check_paths(o);
+    common::OutputFiles files(out);
+    std::ostream* bytes = files.open(o.bytes_path, "byte log file");
+    std::ostream* vcd = files.open(o.vcd_path, "VCD file");
+    std::ostream* png = files.open(o.png_path, "PNG file");
+    const std::string sr =
+        files.open_by_name(o.sr_path, "sigrok session", "a session is a ZIP archive and cannot go to standard output");
+    std::ostream* commands = files.open(o.commands_path, "command listing file");
+    std::ostream* report = files.open(o.report_path, "report file");
+    std::ostream* gif = files.open(o.gif_path, "GIF file");
+    common::FrameFolder* frames = files.open_frames(o.frames_dir);
+    std::ostream& figures = stdout_taken(o) ? err : out;
+    const bool capture = !o.decode_path.empty();
+
+    // The recorders, each a listener on the run's events.
+    Fanout events;
+    std::optional<ListingWriter> listing;
+    if (commands != nullptr) listing.emplace(*commands, capture);
+    std::optional<FrameRecorder> recorder;
+    if (commands != nullptr || report != nullptr || gif != nullptr) {
+      events.add(recorder.emplace(
+          RecorderOptions{report != nullptr || gif != nullptr, o.rotate180, listing ? &*listing : nullptr}));
+    }
+    std::optional<ByteLog> byte_log;
+    if (bytes != nullptr) events.add(byte_log.emplace(*bytes));
+    std::optional<CallCosts> costs;
+    if (o.stats && !capture) events.add(costs.emplace(figures, o.pin_write_ns));
+    CaptureStats capture_stats;
+    if (capture) events.add(capture_stats);
+    std::optional<FrameFiles> frame_files;
+    if (frames != nullptr) events.add(frame_files.emplace(*frames, o.png, o.rotate180));
+    NotePrinter notes(err, capture ? view::RunKind::Capture : view::RunKind::Script,
+                      capture ? o.decode_path : script_name(o));
+    events.add(notes);
+
+    Session session(events);
+    if (capture) {
+      const trace::CaptureFormat format = decode_capture(o, session, capture_stats, vcd, err);
+      if (o.stats) {
+        capture_stats.write(figures,
+                            "capture '" + o.decode_path + "' (" + std::string(trace::format_name(format)) + ")");
+      }
+      notes.print_kept();
+      if (!session.started()) session.start(o.controller, view::RunKind::Capture, o.decode_path);
+    } else {
+      run_calls(o, session, vcd, sr);
+    }
+    if (recorder) write_run_views(*recorder, report, gif, o.png);
+
+    const emu::Picture picture =
+        o.rotate180 ? session.controller().picture().rotated180() : session.controller().picture();
+    if (png != nullptr) write_bytes(*png, view::encode_png(picture, o.png));
+    if (o.term != TermMode::Off && !stdout_taken(o)) {
+      out << view::render_text(picture, o.term == TermMode::Ascii ? view::TextStyle::Ascii : view::TextStyle::Unicode);
+    }
+    const int checks = run_panel_checks(o.checks, session.controller(), picture, files, err);
+    for (const std::string& remark : files.commit()) err << remark << '\n';
+    out.flush();
+    if (!out) throw common::UserError("Cannot write to standard output; the output is lost.");
+    return (o.strict && notes.count() > 0) || checks != 0 ? 1 : 0;
+  } catch (const std::exception& e) {
+    out.flush();
+    err << e.what() << '\n';
+    return 2;
+  }
+}
+
+}  // namespace qel::run

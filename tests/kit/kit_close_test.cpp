@@ -1,0 +1,140 @@
+// qel_panel_close as a leak checker sees it: after a test's usual calls and a
+// close, no block the kit allocated is still live. Its own program, since it
+// replaces the global operator new to count live blocks.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <functional>
+#include <new>
+#include <string>
+
+#include "QEL_LCD.h"
+#include "qel_panel.h"
+
+namespace {
+long g_live_blocks = 0;
+}  // namespace
+
+// GCC pairs the free() below with the operator new it sees inlined at a call
+// site and warns of a mismatch; both are this file's replacements, so they match.
+#if defined(__GNUC__) && !defined(__clang__)
+#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
+#endif
+void* operator new(std::size_t size) {
+  if (void* p = std::malloc(size != 0 ? size : 1)) {
+    ++g_live_blocks;
+    return p;
+  }
+  throw std::bad_alloc();
+}
+void operator delete(void* p) noexcept {
+  if (p != nullptr) --g_live_blocks;
+  std::free(p);
+}
+void operator delete(void* p, std::size_t) noexcept { operator delete(p); }
+
+namespace {
+
+const QEL_C* text(const char* s) { return reinterpret_cast<const QEL_C*>(s); }
+
+std::string line(unsigned n) {
+  char buf[64];
+  qel_panel_line_text(n, buf, sizeof buf);
+  return buf;
+}
+
+void write_screen() {
+  QEL_LCD_Init();
+  QEL_LCD_WriteString(text("A status line"), QEL_LCD_LINE0);
+  QEL_LCD_WriteStringValue(text("T="), 21U, 10U, QEL_LCD_LINE2);
+  QEL_LCD_WriteValue(0xBEEFU, 16U, QEL_LCD_LINE3);
+}
+
+// What a test does between its first reset and its teardown.
+const struct {
+  const char* name;
+  std::function<void()> body;
+} kScenarios[] = {
+    {"one screen written and read",
+     [] {
+       qel_panel_reset(nullptr);
+       write_screen();
+       (void)line(0);
+       (void)qel_panel_note_count();
+     }},
+    {"two panels: the recording buffer is handed on",
+     [] {
+       qel_panel_reset(nullptr);
+       write_screen();
+       qel_panel_reset(nullptr);
+       write_screen();
+     }},
+    {"a failed call left an error sentence",
+     [] {
+       qel_panel_reset(nullptr);
+       write_screen();
+       (void)qel_panel_write_png("/nonexistent-folder/with-a-long-name/panel.png");
+       (void)qel_panel_compare_png("/nonexistent-folder/golden.png", nullptr);
+     }},
+    {"a call the module leaves undone, and the panel printed",
+     [] {
+       qel_panel_reset(nullptr);
+       write_screen();
+       QEL_LCD_WriteString(text("x"), 9);  // not a line: the module leaves it undone
+       std::FILE* sink = std::tmpfile();
+       if (sink != nullptr) {
+         qel_panel_print(sink);
+         std::fclose(sink);
+       }
+     }},
+};
+
+TEST(KitClose, LeavesNoBlockOfTheKitLive) {
+  qel_panel_close();  // whatever an earlier test left
+  for (const auto& scenario : kScenarios) {
+    const long before = g_live_blocks;
+    scenario.body();
+    qel_panel_close();
+    const long after = g_live_blocks;
+    EXPECT_EQ(after, before) << scenario.name;
+  }
+}
+
+TEST(KitClose, ReadersThenSeeADarkEmptyPanelWithoutAllocating) {
+  qel_panel_reset(nullptr);
+  write_screen();
+  qel_panel_close();
+  const long before = g_live_blocks;
+  const qel_panel_byte* bytes = nullptr;
+  const size_t byte_count = qel_panel_bytes(&bytes);
+  const size_t notes = qel_panel_note_count();
+  const int pixel = qel_panel_pixel(10, 2);
+  char buf[8] = "stale";
+  const size_t length = qel_panel_line_text(0, buf, sizeof buf);
+  const long after = g_live_blocks;
+
+  EXPECT_EQ(after, before);
+  EXPECT_EQ(byte_count, 0u);
+  EXPECT_EQ(notes, 0u);
+  EXPECT_EQ(pixel, 0);
+  EXPECT_EQ(length, 0u);
+  EXPECT_STREQ(buf, "");
+  EXPECT_STREQ(qel_panel_error(), "");
+}
+
+TEST(KitClose, WritesAfterCloseReachNoPanelAndAResetStartsAgain) {
+  qel_panel_reset(nullptr);
+  qel_panel_close();
+  write_screen();
+  EXPECT_EQ(qel_panel_bytes(nullptr), 0u) << "the module's pins reach no panel after close";
+
+  qel_panel_close();  // twice is harmless
+  qel_panel_reset(nullptr);
+  write_screen();
+  EXPECT_EQ(line(2), "T= 21");
+  EXPECT_EQ(line(3), "BEEF");
+  qel_panel_close();
+}
+
+}  // namespace

@@ -1,0 +1,187 @@
+// Frames of a run: a capture's bursts end at chip-select release or after 1 ms
+// without a byte; long runs merge frames instead of growing; the waveform
+// keeps a frame's first 64 bytes.
+#include "run/frame_recorder.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "bus_waveform.h"
+#include "run/session.h"
+
+namespace qel::run {
+namespace {
+
+using emu::Line;
+
+constexpr std::uint64_t kBitNs = 100;
+
+// Drives a controller's lines with times, as a capture replays.
+struct Capture {
+  Capture() {
+    session.start(emu::ControllerOptions{false, emu::ColumnWrap::Start, true, false}, view::RunKind::Capture, "t.vcd");
+  }
+  void change(Line line, bool level) { session.controller().set_line(line, level, now); }
+  // One byte, the clock low then high for each bit, starting at `now`.
+  void byte(std::uint8_t value, bool is_data) {
+    change(Line::DataCommand, is_data);
+    for (int i = 7; i >= 0; --i) {
+      change(Line::Clock, false);
+      change(Line::Data, ((value >> i) & 1) != 0);
+      now += kBitNs / 2;
+      change(Line::Clock, true);
+      now += kBitNs / 2;
+    }
+  }
+  view::RunFrames finish() {
+    session.finish();
+    return recorder.take_frames();
+  }
+  std::uint64_t now = 1000;
+  FrameRecorder recorder{RecorderOptions{}};
+  Session session{recorder};
+};
+
+struct BurstCase {
+  const char* name;
+  std::uint64_t gap_ns;  // from the last clock edge of one byte to the first of the next
+  bool release_between;  // chip select released (and taken again) between them
+  std::size_t frames;
+  friend void PrintTo(const BurstCase& c, std::ostream* os) { *os << c.name; }
+};
+
+const BurstCase kBursts[] = {
+    {"BackToBack", kBitNs, false, 1},
+    {"IdleJustUnderOneMs", 999'999, false, 1},
+    {"IdleOfOneMs", 1'000'000, false, 2},
+    {"ChipSelectReleased", 2 * kBitNs, true, 2},
+};
+
+class Bursts : public ::testing::TestWithParam<BurstCase> {};
+
+TEST_P(Bursts, EndAtReleaseOrOneMsIdle) {
+  Capture c;
+  c.byte(0xAF, false);
+  const std::uint64_t first_end = c.now - kBitNs / 2;  // the 8th rising edge
+  if (GetParam().release_between) {
+    c.change(Line::ChipSelect, true);
+    c.change(Line::ChipSelect, false);
+  }
+  c.now = first_end + GetParam().gap_ns - kBitNs / 2;
+  c.byte(0xA7, false);
+  const view::RunFrames run = c.finish();
+  ASSERT_EQ(run.frames.size(), GetParam().frames);
+  EXPECT_EQ(run.units, GetParam().frames);
+  std::uint64_t bytes = 0;
+  for (const view::Frame& f : run.frames) bytes += f.costs.command_bytes;
+  EXPECT_EQ(bytes, 2u);
+  const view::Frame& first = run.frames.front();
+  EXPECT_EQ(first.start_ns, 1000u + kBitNs / 2);  // the first rising edge
+  if (GetParam().frames == 2) {
+    EXPECT_EQ(first.end_ns, first_end);
+    ASSERT_EQ(first.listing.size(), 1u);
+    EXPECT_EQ(first.listing[0].text, "AF        display on");
+    EXPECT_EQ(run.frames[1].listing.at(0).text, "A7        inverse");
+    EXPECT_EQ(run.frames[1].first_unit, 2u);
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, Bursts, ::testing::ValuesIn(kBursts),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// Line changes without a byte make no frame.
+TEST(FrameRecorder, ChangesWithoutBytesMakeNoFrame) {
+  Capture c;
+  for (int i = 0; i < 3; ++i) {
+    c.change(Line::ChipSelect, true);
+    c.now += 2'000'000;
+    c.change(Line::ChipSelect, false);
+  }
+  EXPECT_TRUE(c.finish().frames.empty());
+}
+
+// A long burst draws its first 64 bytes, each from its first to its last clock
+// edge, and counts the rest as left out.
+TEST(FrameRecorder, WaveformKeepsTheFirst64Bytes) {
+  Capture c;
+  for (int i = 0; i < 70; ++i) c.byte(static_cast<std::uint8_t>(i), true);
+  const view::RunFrames run = c.finish();
+  ASSERT_EQ(run.frames.size(), 1u);
+  const view::Waveform& w = run.frames[0].wave;
+  ASSERT_EQ(w.bytes.size(), 64u);
+  EXPECT_EQ(w.bytes_left_out, 6u);
+  EXPECT_EQ(w.bytes[1].byte, (emu::WireByte{1, true}));
+  EXPECT_EQ(w.bytes[1].start_ns, 1000u + 8 * kBitNs + kBitNs / 2);
+  EXPECT_EQ(w.bytes[1].end_ns, 1000u + 16 * kBitNs - kBitNs / 2);
+  EXPECT_EQ(w.end_ns, w.bytes[63].end_ns);
+  EXPECT_EQ(run.frames[0].listing.at(0).text, "70 data bytes, page 0, columns 0-69");
+}
+
+// The same bytes sent over each bus make the same listing and one frame.
+TEST(FrameRecorder, EveryBusGivesTheSameListing) {
+  using emu::WireByte;
+  const std::vector<WireByte> bytes = {{0x81, false}, {0x7F, false}, {0xB2, false}, {0x01, true}, {0x02, true}};
+  emu::test::Spi4Wave spi4;
+  spi4.bytes(bytes);
+  emu::test::Spi3Wave spi3;
+  spi3.select(true);
+  spi3.bytes(bytes);
+  spi3.select(false);
+  emu::test::I2cWave i2c;
+  i2c.runs(bytes);
+  const struct {
+    const char* name;
+    emu::Bus bus;
+    const emu::test::Waveform& wave;
+  } cases[] = {{"4-wire", emu::Bus::Spi4, spi4}, {"3-wire", emu::Bus::Spi3, spi3}, {"I2C", emu::Bus::I2c, i2c}};
+  for (const auto& c : cases) {
+    emu::ControllerOptions options;
+    options.reset_released = true;
+    options.bus = c.bus;
+    FrameRecorder recorder{RecorderOptions{}};
+    Session session(recorder);
+    session.start(options, view::RunKind::Capture, "t.vcd");
+    c.wave.play_timed(session.controller(), 2000);
+    session.finish();
+    const view::RunFrames run = recorder.take_frames();
+    ASSERT_EQ(run.frames.size(), 1u) << c.name;
+    std::vector<std::string> texts;
+    for (const view::ListingLine& l : run.frames[0].listing) texts.push_back(l.text);
+    const std::vector<std::string> expected = {"81 7F     contrast 0x7F", "B2        page start 2",
+                                               "2 data bytes, page 2, columns 0-1"};
+    EXPECT_EQ(texts, expected) << c.name;
+    EXPECT_EQ(run.frames[0].costs.command_bytes, 3u) << c.name;
+  }
+}
+
+// Past 500 frames neighbours merge in pairs: every call stays covered once, in
+// order, and the last frame ends with the last call.
+TEST(FrameRecorder, LongRunsMergeFramesAndCoverEveryCall) {
+  FrameRecorder recorder{RecorderOptions{}};
+  Session session(recorder);
+  session.start({}, view::RunKind::Script, "s.qel", 100);
+  constexpr std::size_t kCalls = 1203;
+  for (std::size_t i = 0; i < kCalls; ++i) {
+    const std::string location = "s.qel:" + std::to_string(i + 1) + ":1";
+    session.begin_call(CallInfo{i, location, "QEL_LCD_ClearLine(0);"});
+    session.end_call(CallInfo{i, location, "QEL_LCD_ClearLine(0);"});
+  }
+  session.finish();
+  const view::RunFrames run = recorder.take_frames();
+  EXPECT_LE(run.frames.size(), view::kMaxFrames);
+  EXPECT_EQ(run.units, kCalls);
+  EXPECT_EQ(run.units_per_frame, 4u);
+  std::uint64_t next = 1;
+  for (const view::Frame& f : run.frames) {
+    EXPECT_EQ(f.first_unit, next);
+    EXPECT_LE(f.last_unit - f.first_unit + 1, run.units_per_frame);
+    next = f.last_unit + 1;
+  }
+  EXPECT_EQ(next, kCalls + 1);
+  EXPECT_EQ(run.frames[0].where, "s.qel:1:1");
+}
+
+}  // namespace
+}  // namespace qel::run

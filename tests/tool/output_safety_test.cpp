@@ -1,0 +1,321 @@
+// What a run does to the user's files, output by output and failure by failure.
+// A run that fails for any reason (a bad call, a full disk, another output that
+// cannot be written, a signal) leaves every existing file as it was and no
+// temporary behind; a run that succeeds replaces each output whole, writes
+// through a symbolic link, keeps the file's permissions, fills a file whose
+// folder takes no new files, and never replaces an input.
+#include <fcntl.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "program_fixture.h"
+
+extern char** environ;
+
+namespace qel::tool::test {
+namespace {
+
+struct Output {
+  const char* option;
+  const char* name;  // the file (or folder) in the test's folder
+  const char* what;  // as messages name it
+  friend void PrintTo(const Output& o, std::ostream* os) { *os << o.option; }
+};
+
+const Output kOutputs[] = {
+    {"--bytes", "out.txt", "byte log file"},  {"--vcd", "out.vcd", "VCD file"},
+    {"--sr", "out.sr", "sigrok session"},     {"--png", "out.png", "PNG file"},
+    {"--text", "text.txt", "text file"},      {"--commands", "cmd.txt", "command listing file"},
+    {"--report", "out.html", "report file"},  {"--gif", "out.gif", "GIF file"},
+    {"--diff-png", "diff.png", "diff image"}, {"--frames", "fr", "frames folder"},
+};
+
+enum class Failure { BadCall, DiskFull, OtherOutputFails, Signal };
+
+const char* name_of(Failure f) {
+  switch (f) {
+    case Failure::BadCall:
+      return "BadCall";
+    case Failure::DiskFull:
+      return "DiskFull";
+    case Failure::OtherOutputFails:
+      return "OtherOutputFails";
+    case Failure::Signal:
+      return "Signal";
+  }
+  return "?";
+}
+
+void PrintTo(Failure f, std::ostream* os) { *os << name_of(f); }
+
+constexpr const char* kScript = "QEL_LCD_Init();\nQEL_LCD_WriteString(\"Hi\", 2);\nQEL_LCD_WriteValue(7, 10, 3);\n";
+constexpr const char* kOld = "the user's own file\n";
+
+class OutputSafety : public ProgramRun {
+ protected:
+  void SetUp() override {
+    ProgramRun::SetUp();
+    file("s.qel", kScript);
+    file("bad.qel", "QEL_LCD_Init();\nQEL_LCD_ClearLine(1);\nQEL_LCD_ClearLine(300);\n");
+    file("golden.png", slurp_example_picture());
+    fs::create_directory(dir_ / "tmp");
+  }
+
+  // A picture that differs from the script's, for --expect-png.
+  std::string slurp_example_picture() {
+    EXPECT_EQ(run("-e 'QEL_LCD_Init()' --png golden.png --no-term").status, 0);
+    return slurp(dir_ / "golden.png");
+  }
+
+  // Every file and folder that was there before, with its old bytes.
+  void plant(const Output& o) {
+    if (std::string(o.option) == "--frames") {
+      fs::create_directory(dir_ / o.name);
+      for (int i = 1; i <= 5; ++i) file(std::string(o.name) + "/frame_000" + std::to_string(i) + ".png", kOld);
+    } else {
+      file(o.name, kOld);
+    }
+  }
+
+  void expect_untouched(const Output& o, const std::string& why) {
+    if (std::string(o.option) == "--frames") {
+      std::size_t count = 0;
+      for (const auto& e : fs::directory_iterator(dir_ / o.name)) {
+        ++count;
+        EXPECT_EQ(slurp(e.path()), kOld) << why << ": " << e.path();
+      }
+      EXPECT_EQ(count, 5u) << why;
+    } else {
+      EXPECT_EQ(slurp(dir_ / o.name), kOld) << why;
+    }
+    EXPECT_EQ(temporaries(), std::vector<std::string>{}) << why;
+  }
+
+  // Anything a staged write may leave: hidden names, anywhere below the folder.
+  std::vector<std::string> temporaries() const {
+    std::vector<std::string> found;
+    for (const auto& e : fs::recursive_directory_iterator(dir_)) {
+      if (e.path().filename().string()[0] == '.') found.push_back(e.path().string());
+    }
+    return found;
+  }
+
+  std::string arguments(const Output& o, const char* script) const {
+    std::string args = std::string("--script ") + script + " --no-term " + o.option + " " + o.name;
+    if (std::string(o.option) == "--diff-png") args += " --expect-png golden.png";
+    return args;
+  }
+
+  // The program with every regular-file write failing, as on a full disk: the
+  // file-size limit is 0 (and SIGXFSZ ignored). Messages reach us through a pipe.
+  Result run_disk_full(const std::string& args) {
+    const std::string cmd = "cd '" + dir_.string() + "' && ( (trap '' XFSZ; ulimit -f 0; exec '" QEL_SIM_PROGRAM "' " +
+                            args + " </dev/null 2>&1 >/dev/null); echo \"exit=$?\" ) | cat >stderr.txt";
+    EXPECT_EQ(std::system(cmd.c_str()), 0);
+    Result r;
+    r.err = slurp(dir_ / "stderr.txt");
+    const std::size_t at = r.err.rfind("exit=");
+    r.status = at == std::string::npos ? -1 : std::stoi(r.err.substr(at + 5));
+    fs::remove(dir_ / "stderr.txt");
+    return r;
+  }
+
+  // The program reading its script from a pipe that stays open: once `ready`
+  // (a staged temporary) appears, it gets `signal`. Returns the signal it died of.
+  int run_until_signal(const std::string& args, int signal) {
+    const fs::path fifo = dir_ / "calls";
+    EXPECT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    const std::string cmd =
+        "cd '" + dir_.string() + "' && exec '" QEL_SIM_PROGRAM "' " + args + " <calls >/dev/null 2>/dev/null";
+    const char* argv[] = {"sh", "-c", cmd.c_str(), nullptr};
+    pid_t pid = 0;
+    EXPECT_EQ(::posix_spawn(&pid, "/bin/sh", nullptr, nullptr, const_cast<char**>(argv), environ), 0);
+    const int writer = ::open(fifo.c_str(), O_WRONLY);
+    const std::string first = "QEL_LCD_Init();\n";
+    EXPECT_EQ(::write(writer, first.data(), first.size()), static_cast<ssize_t>(first.size()));
+    for (int i = 0; i < 1000 && temporaries().empty(); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    EXPECT_FALSE(temporaries().empty()) << "the run staged nothing";
+    ::kill(pid, signal);
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    ::close(writer);
+    fs::remove(fifo);
+    return WIFSIGNALED(status) ? WTERMSIG(status) : -1;
+  }
+};
+
+class EveryOutput : public OutputSafety, public ::testing::WithParamInterface<std::tuple<Output, Failure>> {};
+
+TEST_P(EveryOutput, FailedRunLeavesTheFileAsItWas) {
+  const auto [output, failure] = GetParam();
+  plant(output);
+  switch (failure) {
+    case Failure::BadCall: {
+      const Result r = run(arguments(output, "bad.qel"));
+      EXPECT_EQ(r.status, 2) << r.err;
+      EXPECT_NE(r.err.find("bad.qel:3:"), std::string::npos) << r.err;
+      break;
+    }
+    case Failure::DiskFull: {
+      const Result r = run_disk_full(arguments(output, "s.qel"));
+      EXPECT_EQ(r.status, 2) << r.err;
+      const std::string why = std::string("Cannot write ") + output.what + " '" + output.name;
+      EXPECT_NE(r.err.find(why), std::string::npos) << r.err;
+      EXPECT_NE(r.err.find("File too large"), std::string::npos) << r.err;
+      break;
+    }
+    case Failure::OtherOutputFails: {
+      const bool png = std::string(output.option) == "--png";
+      const Result r = run(arguments(output, "s.qel") + (png ? " --bytes /dev/full" : " --png /dev/full"));
+      EXPECT_EQ(r.status, 2) << r.err;
+      EXPECT_NE(r.err.find("No space left on device"), std::string::npos) << r.err;
+      break;
+    }
+    case Failure::Signal:
+      if (std::string(output.option) == "--diff-png" || std::string(output.option) == "--text") {
+        GTEST_SKIP() << "made only at the end of the run";
+      }
+      EXPECT_EQ(run_until_signal(std::string("--script - --no-term ") + output.option + " " + output.name, SIGTERM),
+                SIGTERM);
+      break;
+  }
+  expect_untouched(output, name_of(failure));
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, EveryOutput,
+                         ::testing::Combine(::testing::ValuesIn(kOutputs),
+                                            ::testing::Values(Failure::BadCall, Failure::DiskFull,
+                                                              Failure::OtherOutputFails, Failure::Signal)),
+                         [](const auto& info) {
+                           std::string name =
+                               std::string(std::get<0>(info.param).option + 2) + "_" + name_of(std::get<1>(info.param));
+                           for (char& c : name) c = c == '-' ? '_' : c;
+                           return name;
+                         });
+
+// Every fatal signal the program can get mid-run cleans up the same way.
+TEST_F(OutputSafety, EveryFatalSignalRemovesTheTemporaries) {
+  for (int signal : {SIGINT, SIGTERM, SIGHUP, SIGPIPE}) {
+    plant(kOutputs[0]);
+    EXPECT_EQ(run_until_signal("--script - --no-term --bytes out.txt --sr out.sr --frames fr", signal), signal);
+    expect_untouched(kOutputs[0], strsignal(signal));
+  }
+}
+
+// A good run replaces the file whole and keeps its permissions; through a
+// symbolic link it writes the link's target and the link stays a link; a
+// name as long as the system allows works.
+TEST_F(OutputSafety, GoodRunReplacesWholeThroughLinksKeepingTheMode) {
+  const fs::perms mode = fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read;
+  fs::create_directory(dir_ / "real");
+  const std::string longest(250, 'n');
+  for (const Output& o : kOutputs) {
+    if (std::string(o.option) == "--frames") continue;
+    file(std::string("real/") + o.name, std::string(100000, 'x'));
+    fs::permissions(dir_ / "real" / o.name, mode);
+    fs::create_symlink(std::string("real/") + o.name, dir_ / o.name);
+    const Result r = run(arguments(o, "s.qel"));
+    EXPECT_EQ(r.status, std::string(o.option) == "--diff-png" ? 1 : 0) << o.option << ": " << r.err;
+    EXPECT_TRUE(fs::is_symlink(dir_ / o.name)) << o.option;
+    const std::string now = slurp(dir_ / "real" / o.name);
+    EXPECT_TRUE(!now.empty() && now != std::string(100000, 'x')) << o.option;
+    EXPECT_EQ(fs::status(dir_ / "real" / o.name).permissions(), mode) << o.option;
+    EXPECT_EQ(run(std::string("--script s.qel --no-term ") + o.option + " " + longest +
+                  (std::string(o.option) == "--diff-png" ? " --expect-png golden.png" : ""))
+                  .status,
+              std::string(o.option) == "--diff-png" ? 1 : 0)
+        << o.option << " with a 250-byte name";
+    fs::remove(dir_ / longest);
+  }
+  EXPECT_EQ(temporaries(), std::vector<std::string>{});
+}
+
+// The frames folder holds exactly this run's frames: a longer earlier run's are
+// removed (and said so), a link of a frame's name is replaced, not written
+// through, and an input named like a frame in the folder is refused.
+TEST_F(OutputSafety, FramesFolderHoldsThisRunsFrames) {
+  plant(kOutputs[9]);
+  fs::remove(dir_ / "fr/frame_0001.png");
+  fs::create_symlink("../s.qel", dir_ / "fr/frame_0001.png");
+  const Result r = run("--script s.qel --no-term --frames fr");
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_NE(r.err.find("Removed 2 frames of an earlier, longer run from 'fr'."), std::string::npos) << r.err;
+  EXPECT_EQ(slurp(dir_ / "s.qel"), kScript);
+  EXPECT_FALSE(fs::is_symlink(dir_ / "fr/frame_0001.png"));
+  std::vector<std::string> names;
+  for (const auto& e : fs::directory_iterator(dir_ / "fr")) names.push_back(e.path().filename().string());
+  std::sort(names.begin(), names.end());
+  EXPECT_EQ(names, (std::vector<std::string>{"frame_0001.png", "frame_0002.png", "frame_0003.png"}));
+  EXPECT_NE(slurp(dir_ / "fr/frame_0002.png"), slurp(dir_ / "fr/frame_0003.png"));
+
+  const std::string golden = slurp(dir_ / "fr/frame_0002.png");
+  const Result clash = run("--script s.qel --no-term --frames fr --expect-png fr/frame_0002.png");
+  EXPECT_EQ(clash.status, 2);
+  EXPECT_NE(clash.err.find("The frames folder 'fr' would replace the golden PNG 'fr/frame_0002.png'"),
+            std::string::npos)
+      << clash.err;
+  EXPECT_EQ(slurp(dir_ / "fr/frame_0002.png"), golden);
+}
+
+// An output that is another name (a hard link) of an input is refused before
+// anything is written.
+TEST_F(OutputSafety, HardLinkToAnInputIsRefused) {
+  for (const Output& o : kOutputs) {
+    if (std::string(o.option) == "--frames") continue;
+    fs::remove(dir_ / o.name);
+    fs::create_hard_link(dir_ / "s.qel", dir_ / o.name);
+    const Result r = run(arguments(o, "s.qel"));
+    EXPECT_EQ(r.status, 2) << o.option;
+    EXPECT_NE(r.err.find("is the script file"), std::string::npos) << o.option << ": " << r.err;
+    EXPECT_EQ(slurp(dir_ / "s.qel"), kScript) << o.option;
+    fs::remove(dir_ / o.name);
+  }
+}
+
+// In a folder that takes no new files, a writable output is staged elsewhere
+// and copied in: a run that fails leaves it whole, one that succeeds fills it.
+// Root writes anywhere, so as root the program runs as nobody.
+TEST_F(OutputSafety, OutputInAFolderThatTakesNoNewFiles) {
+  std::string as_user;
+  if (::geteuid() == 0) {
+    if (std::system("command -v setpriv >/dev/null") != 0) GTEST_SKIP() << "running as root without setpriv";
+    as_user = "setpriv --reuid=65534 --regid=65534 --clear-groups ";
+    if (std::system((as_user + "'" QEL_SIM_PROGRAM "' --version >/dev/null 2>&1").c_str()) != 0) {
+      GTEST_SKIP() << "the user nobody cannot run the program from this build folder";
+    }
+  }
+  fs::permissions(dir_, fs::perms::all);
+  fs::permissions(dir_ / "tmp", fs::perms::all);
+  for (const char* script : {"s.qel", "bad.qel", "golden.png"}) fs::permissions(dir_ / script, fs::perms::all);
+  fs::create_directory(dir_ / "ro");
+  for (const Output& o : kOutputs) {
+    if (std::string(o.option) == "--frames") continue;  // frames need a folder that takes files
+    fs::permissions(dir_ / "ro", fs::perms::all);
+    file(std::string("ro/") + o.name, kOld);
+    fs::permissions(dir_ / "ro" / o.name, fs::perms::all);
+    fs::permissions(dir_ / "ro",
+                    fs::perms::owner_read | fs::perms::owner_exec | fs::perms::others_read | fs::perms::others_exec);
+    const std::string cmd =
+        "cd '" + dir_.string() + "' && TMPDIR='" + (dir_ / "tmp").string() + "' " + as_user + "'" QEL_SIM_PROGRAM "' ";
+    const std::string out = std::string(" --no-term ") + o.option + " ro/" + o.name +
+                            (std::string(o.option) == "--diff-png" ? " --expect-png golden.png" : "");
+    EXPECT_NE(std::system((cmd + "--script bad.qel" + out + " 2>/dev/null").c_str()), 0) << o.option;
+    EXPECT_EQ(slurp(dir_ / "ro" / o.name), kOld) << o.option;
+    EXPECT_NE(std::system((cmd + "--script s.qel" + out + " 2>/dev/null").c_str()), 2 << 8) << o.option;
+    EXPECT_NE(slurp(dir_ / "ro" / o.name), kOld) << o.option;
+    EXPECT_TRUE(fs::is_empty(dir_ / "tmp")) << o.option << ": the staged file is removed";
+  }
+  fs::permissions(dir_ / "ro", fs::perms::all);
+}
+
+}  // namespace
+}  // namespace qel::tool::test
