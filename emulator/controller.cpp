@@ -125,7 +125,7 @@ void Controller::forget_times() {
 
 void Controller::take_byte(const WireByte& byte) {
   if (registers_.command_lock && locked_out(byte)) {
-    // ignored
+    // SSD1309, locked: the byte is counted and goes nowhere.
   } else if (byte.is_data) {
     if (decoder_.pending()) note(*decoder_.data());
     assert(registers_.page < kPages && registers_.column <= last_column_);
