@@ -25,8 +25,10 @@ constexpr std::size_t kMaxLines = 64;  // the 8 lines and some blank ones after 
 }
 
 // The file's lines with trailing spaces and CRs dropped, as read-back lines are;
-// missing lines are empty, and more than 8 non-empty lines are a mistake.
-std::vector<std::string> read_expected_lines(const std::string& path) {
+// missing lines are empty, and more non-empty lines than the glass has
+// (`count`) are a mistake.
+std::vector<std::string> read_expected_lines(const std::string& path, int count) {
+  const auto panel_lines = static_cast<std::size_t>(count);
   std::ifstream in(path, std::ios::binary);
   if (!in)
     throw common::UserError("Cannot open expected text file " + common::quoted_excerpt(path) + ": " +
@@ -56,19 +58,20 @@ std::vector<std::string> read_expected_lines(const std::string& path) {
     text.erase(text.find_last_not_of(" \r") + 1);
     lines.push_back(text);
   }
-  while (lines.size() > static_cast<std::size_t>(view::kTextLines) && lines.back().empty()) lines.pop_back();
-  if (lines.size() > static_cast<std::size_t>(view::kTextLines)) {
-    throw common::UserError(path + ":9: expected at most 8 lines of panel text, got " +
-                            common::quoted_excerpt(lines[view::kTextLines]) + ".");
+  while (lines.size() > panel_lines && lines.back().empty()) lines.pop_back();
+  if (lines.size() > panel_lines) {
+    throw common::UserError(path + ":" + std::to_string(count + 1) + ": expected at most " + std::to_string(count) +
+                            " lines of panel text, got " + common::quoted_excerpt(lines[panel_lines]) + ".");
   }
-  lines.resize(static_cast<std::size_t>(view::kTextLines));
+  lines.resize(panel_lines);
   return lines;
 }
 
 int compare_text(const std::string& path, const emu::Controller& controller, std::ostream& err) {
-  const std::vector<std::string> expected = read_expected_lines(path);
+  const int count = view::text_lines(controller);
+  const std::vector<std::string> expected = read_expected_lines(path, count);
   int differing = 0;
-  for (unsigned n = 0; n < static_cast<unsigned>(view::kTextLines); ++n) {
+  for (unsigned n = 0; n < static_cast<unsigned>(count); ++n) {
     const std::string actual = view::line_text(controller, n);
     if (actual == expected[n]) continue;
     ++differing;
@@ -79,7 +82,7 @@ int compare_text(const std::string& path, const emu::Controller& controller, std
 }
 
 long compare_png(const PanelChecks& checks, const emu::Picture& shown, common::OutputFiles& files, std::ostream& err) {
-  const view::PanelPng golden = view::read_panel_png(checks.expect_png_path);
+  const view::PanelPng golden = view::read_panel_png(checks.expect_png_path, shown.width, shown.height);
   const view::LitMap now = view::lit_map(shown);
   const long differing = view::count_differences(golden.lit, now);
   if (differing == 0) return 0;

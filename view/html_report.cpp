@@ -57,8 +57,8 @@ std::string base64(const std::vector<std::uint8_t>& data) {
 // times larger with crisp pixels.
 std::string panel_img(const emu::Picture& picture, const PngOptions& options, const std::string& alt) {
   const std::vector<std::uint8_t> png = encode_png(picture, PngOptions{1, options.color});
-  const int w = (emu::Picture::kWidth + 2 * kPngBezel) * options.scale;
-  const int h = (emu::Picture::kHeight + 2 * kPngBezel) * options.scale;
+  const int w = (picture.width + 2 * kPngBezel) * options.scale;
+  const int h = (picture.height + 2 * kPngBezel) * options.scale;
   return "<img class=\"panel\" width=\"" + std::to_string(w) + "\" height=\"" + std::to_string(h) + "\" alt=\"" +
          escape(alt) + "\" src=\"data:image/png;base64," + base64(png) + "\">";
 }

@@ -4,6 +4,7 @@
 
 #include <png.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -14,9 +15,6 @@
 
 namespace qel::view {
 namespace {
-
-constexpr int kW = emu::Picture::kWidth;
-constexpr int kH = emu::Picture::kHeight;
 
 struct ImageFree {
   void operator()(png_image* image) const { png_image_free(image); }
@@ -34,12 +32,13 @@ Rgb rgb_at(const PanelPng& p, int x, int y) {
 }  // namespace
 
 LitMap lit_map(const emu::Picture& picture) {
-  LitMap lit{};
+  LitMap lit(picture.level.size());
   for (std::size_t i = 0; i < lit.size(); ++i) lit[i] = picture.level[i] != 0;
   return lit;
 }
 
-PanelPng read_panel_png(const std::string& path) {
+PanelPng read_panel_png(const std::string& path, int glass_width, int glass_height) {
+  const int kW = glass_width, kH = glass_height;
   png_image image{};
   image.version = PNG_IMAGE_VERSION;
   const std::unique_ptr<png_image, ImageFree> cleanup(&image);
@@ -54,11 +53,14 @@ PanelPng read_panel_png(const std::string& path) {
   PanelPng p;
   p.width = static_cast<int>(image.width);
   p.height = static_cast<int>(image.height);
+  p.glass_width = kW;
+  p.glass_height = kH;
   p.scale = p.width / (kW + 2 * kPngBezel);
   if (p.scale < 1 || p.scale > kMaxPngScale || p.width != p.scale * (kW + 2 * kPngBezel) ||
       p.height != p.scale * (kH + 2 * kPngBezel)) {
-    not_panel(path, "its size " + std::to_string(p.width) + " x " + std::to_string(p.height) +
-                        " is not the panel's 136 x 72 at a whole scale");
+    not_panel(path, "its size " + std::to_string(p.width) + " x " + std::to_string(p.height) + " is not the panel's " +
+                        std::to_string(kW + 2 * kPngBezel) + " x " + std::to_string(kH + 2 * kPngBezel) +
+                        " at a whole scale");
   }
   image.format = PNG_FORMAT_RGB;
   p.rgb.resize(PNG_IMAGE_SIZE(image));
@@ -69,6 +71,7 @@ PanelPng read_panel_png(const std::string& path) {
   for (const auto& [x, y] : {std::pair{0, 0}, std::pair{last, 0}, std::pair{0, p.height - 1}}) {
     if (!(rgb_at(p, x, y) == kBezelRgb)) not_panel(path, "it has no panel bezel");
   }
+  p.lit.assign(static_cast<std::size_t>(kW) * static_cast<std::size_t>(kH), false);
   for (int y = 0; y < kH; ++y) {
     for (int x = 0; x < kW; ++x) {
       const int cx = (x + kPngBezel) * p.scale + p.scale / 2;
@@ -80,6 +83,7 @@ PanelPng read_panel_png(const std::string& path) {
 }
 
 long count_differences(const LitMap& a, const LitMap& b) {
+  if (a.size() != b.size()) return static_cast<long>(std::max(a.size(), b.size()));
   long n = 0;
   for (std::size_t i = 0; i < a.size(); ++i) n += a[i] != b[i] ? 1 : 0;
   return n;
@@ -87,9 +91,11 @@ long count_differences(const LitMap& a, const LitMap& b) {
 
 std::vector<std::uint8_t> diff_rgb(const PanelPng& golden, const LitMap& now) {
   std::vector<std::uint8_t> out = golden.rgb;
+  const int kW = golden.glass_width, kH = golden.glass_height;
   for (int y = 0; y < kH; ++y) {
     for (int x = 0; x < kW; ++x) {
       const std::size_t i = static_cast<std::size_t>(y * kW + x);
+      if (i >= now.size()) return out;
       if (golden.lit[i] == now[i]) continue;
       const Rgb c = golden.lit[i] ? kLostPixelRgb : kNewPixelRgb;
       for (int sy = 0; sy < golden.scale; ++sy) {

@@ -77,8 +77,8 @@ TEST_F(GoldenPng, AnyScaleAndColourIsAPanelPicture) {
     // The kit's own picture, written at another scale and colour.
     qel_panel_write_png(golden.c_str());
     emu::Picture picture;
-    for (int y = 0; y < emu::Picture::kHeight; ++y) {
-      for (int x = 0; x < emu::Picture::kWidth; ++x) picture.set(x, y, qel_panel_pixel(x, y) ? 255 : 0);
+    for (int y = 0; y < picture.height; ++y) {
+      for (int x = 0; x < picture.width; ++x) picture.set(x, y, qel_panel_pixel(x, y) ? 255 : 0);
     }
     common::write_whole_file(golden, "golden", view::encode_png(picture, view::PngOptions{c.scale, c.color}));
     EXPECT_EQ(qel_panel_compare_png(golden.c_str(), nullptr), 0) << "scale " << c.scale << ": " << qel_panel_error();
