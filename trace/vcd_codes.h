@@ -47,7 +47,7 @@ class VcdCodes {
   std::vector<Span> spans_;                           // each signal's code in text_ (empty for a short one)
   std::vector<std::uint32_t> sorted_;                 // signals with longer codes, by code
   std::vector<std::pair<std::string, Lines>> bound_;  // longer codes with lines: at most one per line
-  const Lines none_;
+  const Lines none_{};
 };
 
 }  // namespace qel::trace
