@@ -4,6 +4,7 @@
 #include <string_view>
 
 #include "common/text_format.h"
+#include "view/script_hash.h"
 #include "view/waveform_svg.h"
 
 namespace qel::view {
@@ -185,6 +186,12 @@ constexpr const char* kScript = R"js(
 })();
 )js";
 
+// The page's one script, allowed by its hash and nothing else.
+const std::string& script_source() {
+  static const std::string kSource = script_hash_source(kScript);
+  return kSource;
+}
+
 }  // namespace
 
 std::string render_html_report(const RunFrames& run, const PngOptions& options) {
@@ -192,7 +199,9 @@ std::string render_html_report(const RunFrames& run, const PngOptions& options) 
   std::string html =
       "<!DOCTYPE html>\n<html lang=\"en\"><head><meta charset=\"utf-8\">\n"
       "<meta http-equiv=\"Content-Security-Policy\" content=\"default-src 'none'; img-src data:; "
-      "style-src 'unsafe-inline'; script-src 'unsafe-inline'\">\n"
+      "style-src 'unsafe-inline'; script-src " +
+      script_source() +
+      "\">\n"
       "<meta name=\"viewport\" content=\"width=device-width\">\n<title>qel-lcd-sim: " +
       escape(run.source) + "</title>\n<style>" + kStyle + "</style></head>\n<body>\n";
   std::uint64_t commands = 0, data = 0, notes = 0;
