@@ -162,7 +162,12 @@ class Controller {
       return;
     }
     const auto outcome = four_wire_.set(line, level);
-    if (outcome != FrontEnd::Outcome::None && outcome != FrontEnd::Outcome::Bit) settle(outcome);
+    if (outcome == FrontEnd::Outcome::None || outcome == FrontEnd::Outcome::Bit) return;
+    if (outcome == FrontEnd::Outcome::Byte) {
+      take_byte(four_wire_.byte());
+    } else {
+      settle(outcome);
+    }
   }
   // The trace is over: a partial byte left in the shift register becomes a note.
   void end_of_trace();
