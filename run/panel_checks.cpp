@@ -84,14 +84,15 @@ long compare_png(const PanelChecks& checks, const emu::Picture& shown, common::O
   const long differing = view::count_differences(golden.lit, now);
   if (differing == 0) return 0;
   err << "Picture differs from '" << checks.expect_png_path << "' in " << differing << " pixel"
-      << (differing == 1 ? "" : "s") << ".\n";
+      << (differing == 1 ? "" : "s") << " (" << view::box_text(*view::difference_box(golden.lit, now)) << ").\n";
   if (!checks.diff_png_path.empty()) {
-    const std::vector<std::uint8_t> diff =
-        view::encode_rgb_png(view::diff_rgb(golden, now), golden.width, golden.height);
+    const view::RgbImage image = view::diff_image(golden, now);
+    const std::vector<std::uint8_t> diff = view::encode_rgb_png(image.rgb, image.width, image.height);
     files.open(checks.diff_png_path, "diff image")
         ->write(reinterpret_cast<const char*>(diff.data()), static_cast<std::streamsize>(diff.size()));
     err << "Diff image written to '" << checks.diff_png_path
-        << "' (red: lit only in the golden, green: lit only now).\n";
+        << "' (the golden, the panel now and the difference side by side; red: lit only in the golden, green: lit "
+           "only now).\n";
   }
   return differing;
 }

@@ -20,7 +20,7 @@ static void expect_line(unsigned line, const char *want) {
 
 int main(void) {
   const qel_panel_byte *bytes = NULL;
-  qel_panel_options options = {0, 0};
+  qel_panel_options options = {0};
   unsigned line;
 
   /* Nothing connected yet: the module's writes reach no panel, which reads dark and empty. */

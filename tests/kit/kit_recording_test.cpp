@@ -41,14 +41,6 @@ TEST_F(Recording, StartUpBytesAsSent) {
   EXPECT_EQ(qel_panel_note(0), nullptr);
 }
 
-// Text that runs past line 7 makes the module send page 8, which the controller notes.
-TEST_F(Recording, PageBeyondTheLastIsNoted) {
-  QEL_LCD_WriteString(text("0123456789012345678901234"), 7);
-  ASSERT_GE(qel_panel_note_count(), 1U);
-  EXPECT_NE(std::string(qel_panel_note(0)).find("byte "), std::string::npos) << qel_panel_note(0);
-  EXPECT_EQ(qel_panel_note(qel_panel_note_count()), nullptr);
-}
-
 // A reset connects a new, blank panel and forgets the recording; the module's pins
 // stay open, so the next test's QEL_LCD_Init works as the first did.
 TEST(Reset, IsolatesOneTestFromTheNext) {

@@ -79,7 +79,8 @@ TEST(PanelOptions, ColumnWrapDecidesWhereTheOverhangLands) {
     const char* line0;
   } cases[] = {{0, "ABCDEFGHIJKLMNOPQRSTU"}, {1, "?BCDEFGHIJKLMNOPQRSTU"}};
   for (const auto& c : cases) {
-    const qel_panel_options options = {0, c.column_wrap_zero};
+    qel_panel_options options = {};
+    options.column_wrap_zero = c.column_wrap_zero;
     qel_panel_reset(&options);
     QEL_LCD_Init();
     QEL_LCD_WriteString(text("ABCDEFGHIJKLMNOPQRSTUV"), 0);
@@ -89,7 +90,8 @@ TEST(PanelOptions, ColumnWrapDecidesWhereTheOverhangLands) {
 
 // Noise RAM reads as unknown cells until the module blanks the panel.
 TEST(PanelOptions, NoiseRamShowsUntilInit) {
-  const qel_panel_options options = {1, 0};
+  qel_panel_options options = {};
+  options.noise_ram = 1;
   qel_panel_reset(&options);
   EXPECT_NE(line(2).find('?'), std::string::npos);
   QEL_LCD_Init();
