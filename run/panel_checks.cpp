@@ -14,7 +14,7 @@
 namespace qel::run {
 namespace {
 
-// A read-back file is 8 lines of at most 21 characters; anything far longer is
+// A read-back file is 8 lines of at most 22 characters; anything far longer is
 // some other file, refused before it is read whole.
 constexpr std::size_t kMaxLineBytes = 256;
 constexpr std::size_t kMaxLines = 64;  // the 8 lines and some blank ones after them
