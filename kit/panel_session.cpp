@@ -3,6 +3,7 @@
 // layout as they come, each within its own limit.
 #include "kit/panel_session.h"
 
+#include <algorithm>
 #include <stdexcept>
 
 #include "trace/vcd_writer.h"
@@ -21,8 +22,11 @@ constexpr std::size_t kDelayEventBytes = 5;
 }  // namespace
 
 PanelSession::PanelSession(const emu::ControllerOptions& options, const PanelLimits& limits) : limits_(limits) {
-  listeners_.add(*this);
-  if (limits_.frames) listeners_.add(recorder_.emplace(run::RecorderOptions{}));
+  if (limits_.frames) {
+    listeners_.add(*this);
+    listeners_.add(recorder_.emplace(run::RecorderOptions{}));
+  }
+  session_.tell_pins(limits_.frames);  // only the frames need each pin event
   session_.start(without_history(options), view::RunKind::Script, "qel_panel", trace::VcdWriter::kDefaultNsPerWrite);
 }
 
@@ -47,20 +51,22 @@ void PanelSession::recording(Body body) noexcept {
 
 void PanelSession::record_event(std::uint8_t event, std::uint32_t delay_ms) {
   const std::size_t size = (event & kKindMask) == kDelay ? kDelayEventBytes : 1;
-  if (events_dropped_ != 0 || events_.size() + size > limits_.waveform_bytes) {
-    if (events_dropped_++ == 0) cut_at_call_ = session_.call_count();
-    return;
+  if (events_.size() + size > events_.capacity()) {
+    if (events_dropped_ != 0 || events_.size() + size > limits_.waveform_bytes) {
+      if (events_dropped_++ == 0) cut_at_call_ = session_.call_count();
+      return;
+    }
+    // Grow by doubling, but never past the limit; the only step that can fail.
+    recording([&] {
+      events_.reserve(std::min(std::max(events_.capacity() * 2, std::size_t{4096}), limits_.waveform_bytes));
+    });
+    if (events_.size() + size > events_.capacity()) return;
   }
-  recording([&] {
-    // Grow by doubling, but never past the limit.
-    if (events_.size() + size > events_.capacity() && events_.capacity() * 2 > limits_.waveform_bytes) {
-      events_.reserve(limits_.waveform_bytes);
-    }
-    events_.push_back(event);
-    if (size == kDelayEventBytes) {
-      for (int i = 0; i < 4; ++i) events_.push_back(static_cast<std::uint8_t>(delay_ms >> (8 * i)));
-    }
-  });
+  // Within the capacity: nothing here allocates or throws.
+  events_.push_back(event);
+  if (size == kDelayEventBytes) {
+    for (int i = 0; i < 4; ++i) events_.push_back(static_cast<std::uint8_t>(delay_ms >> (8 * i)));
+  }
 }
 
 void PanelSession::on_open(std::uint8_t pin) {
@@ -71,7 +77,7 @@ void PanelSession::on_open(std::uint8_t pin) {
 
 void PanelSession::on_write(std::uint8_t pin, std::uint8_t level) {
   picture_stale_ = true;
-  record_event(static_cast<std::uint8_t>(kWrite | (level != 0 ? kLevelBit : 0) | (pin & kPinMask)));
+  record(static_cast<std::uint8_t>(kWrite | (level != 0 ? kLevelBit : 0) | (pin & kPinMask)));
   if (recorder_) {
     recording([&] { session_.on_write(pin, level); });
   } else {

@@ -82,13 +82,22 @@ class PanelSession : public PinObserver, private run::Listener {
   void on_byte(const emu::WireByte& byte, std::uint64_t index) override;
   void on_note(const run::Note& note) override;
   void record_event(std::uint8_t event, std::uint32_t delay_ms = 0);
+  // One pin event: stored at once while there is room, which is nearly always.
+  void record(std::uint8_t event) {
+    if (events_.size() < events_.capacity()) {
+      events_.push_back(event);
+    } else {
+      record_event(event);
+    }
+  }
 
   PanelLimits limits_;
   // The session's listeners: the kit itself, then the frame recorder when asked
   // for. A recorder of the run's findings goes on this fan-out too.
   run::Fanout listeners_;
   std::optional<run::FrameRecorder> recorder_;
-  run::Session session_{listeners_};
+  // Without frames the kit is the session's only listener, told without the fan-out.
+  run::Session session_{limits_.frames ? static_cast<run::Listener&>(listeners_) : *this};
   std::vector<std::uint8_t> events_;
   std::uint64_t events_dropped_ = 0;  // pin events past the waveform limit
   std::size_t cut_at_call_ = 0;       // module calls told when the waveform was cut

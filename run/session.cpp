@@ -51,9 +51,9 @@ void Session::on_write(std::uint8_t pin, std::uint8_t level) {
   now_ns_ += pin_write_ns_;
   const auto line = emu::line_of_dio(pin);
   if (!line) return;
-  listener_.on_pin(PinEvent{*line, level != 0, t, true});
+  if (tell_pins_) listener_.on_pin(PinEvent{*line, level != 0, t, true});
   if (*line == emu::Line::Clock) {
-    if (level != 0 && !clock_high_ && in_call_ && controller_->in_reset()) ++edges_in_reset_;
+    rising_edges_ += level != 0 && !clock_high_ ? 1 : 0;
     clock_high_ = level != 0;
   }
   controller_->set_line(*line, level != 0);
@@ -78,7 +78,8 @@ void Session::on_call_begin(const ModuleCall& call) {
   call_named_ = false;
   call_label_ = call_label(call);
   call_ = CallInfo{calls_++, call_location_, call_text_, call_label_};
-  edges_in_reset_ = 0;
+  call_edges_ = rising_edges_;
+  call_in_reset_ = controller_->in_reset();
   in_call_ = true;
   listener_.on_call_begin(call_);
   for (const std::string& note : call_notes(call)) {
@@ -88,7 +89,9 @@ void Session::on_call_begin(const ModuleCall& call) {
 
 void Session::on_call_end() {
   if (!in_call_) return;
-  if (const std::uint64_t ignored = edges_in_reset_ / 8; ignored != 0 && controller_->in_reset()) {
+  // A controller in reset from the call's start to its end took none of its clock edges.
+  const std::uint64_t ignored = call_in_reset_ && controller_->in_reset() ? (rising_edges_ - call_edges_) / 8 : 0;
+  if (ignored != 0) {
     const std::string message = std::to_string(ignored) + " byte" + (ignored == 1 ? "" : "s") +
                                 " before the controller was reset were ignored.";
     listener_.on_note(Note{Note::From::Controller, controller_->byte_count(), message, {}, &call_});
