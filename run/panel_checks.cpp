@@ -26,11 +26,19 @@ constexpr std::size_t kMaxLines = 64;  // the 8 lines and some blank ones after 
 
 // The file's lines with trailing spaces and CRs dropped, as read-back lines are;
 // missing lines are empty, and more than 8 non-empty lines are a mistake.
-std::vector<std::string> read_expected_lines(const std::string& path) {
+// `file_lines` is set to the number of lines the file really has. A UTF-8 byte
+// order mark at its start is skipped.
+std::vector<std::string> read_expected_lines(const std::string& path, std::size_t& file_lines) {
   std::ifstream in(path, std::ios::binary);
   if (!in)
     throw common::UserError("Cannot open expected text file " + common::quoted_excerpt(path) + ": " +
                             std::strerror(errno) + ".");
+  constexpr char kBom[] = "\xEF\xBB\xBF";
+  char start[3] = {};
+  if (!in.read(start, 3) || std::string(start, 3) != kBom) {
+    in.clear();
+    in.seekg(0);
+  }
   std::vector<std::string> lines;
   std::string text;
   bool open_line = false;
@@ -56,6 +64,7 @@ std::vector<std::string> read_expected_lines(const std::string& path) {
     text.erase(text.find_last_not_of(" \r") + 1);
     lines.push_back(text);
   }
+  file_lines = lines.size();
   while (lines.size() > static_cast<std::size_t>(view::kTextLines) && lines.back().empty()) lines.pop_back();
   if (lines.size() > static_cast<std::size_t>(view::kTextLines)) {
     throw common::UserError(path + ":9: expected at most 8 lines of panel text, got " +
@@ -66,14 +75,20 @@ std::vector<std::string> read_expected_lines(const std::string& path) {
 }
 
 int compare_text(const std::string& path, const emu::Controller& controller, std::ostream& err) {
-  const std::vector<std::string> expected = read_expected_lines(path);
+  std::size_t file_lines = 0;
+  const std::vector<std::string> expected = read_expected_lines(path, file_lines);
   int differing = 0;
   for (unsigned n = 0; n < static_cast<unsigned>(view::kTextLines); ++n) {
     const std::string actual = view::line_text(controller, n);
     if (actual == expected[n]) continue;
     ++differing;
-    err << path << ":" << n + 1 << ": line " << n << " differs: expected " << common::quoted_excerpt(expected[n])
-        << ", got " << common::quoted_excerpt(actual) << ".\n";
+    if (n < file_lines) {
+      err << path << ":" << n + 1 << ": line " << n << " differs: expected " << common::quoted_excerpt(expected[n]);
+    } else {  // past the file's end: no line of the file to cite
+      err << path << ": line " << n << " differs: expected an empty line (the file has " << file_lines << " line"
+          << (file_lines == 1 ? "" : "s") << ")";
+    }
+    err << ", got " << common::quoted_excerpt(actual) << ".\n";
   }
   return differing;
 }

@@ -86,17 +86,25 @@ TEST_F(Recording, WaveformReplaysToTheSamePanel) {
   EXPECT_EQ(view::line_text(replayed, 2), line(2));
 }
 
+// Both terminal views: Unicode half blocks, or plain ASCII for logs.
 TEST_F(Recording, PrintShowsThePanelInTheTerminalView) {
   QEL_LCD_WriteString(text("###"), 0);
-  std::FILE* out = std::tmpfile();
-  ASSERT_NE(out, nullptr);
-  qel_panel_print(out);
-  std::rewind(out);
-  std::string shown;
-  for (int c; (c = std::fgetc(out)) != EOF;) shown.push_back(static_cast<char>(c));
-  std::fclose(out);
-  EXPECT_NE(shown.find("\u2588"), std::string::npos) << "lit pixels drawn as blocks";
-  EXPECT_EQ(std::count(shown.begin(), shown.end(), '\n'), 34) << "32 rows of pixel pairs in a frame";
+  const struct {
+    void (*print)(FILE*);
+    const char* both_lit;  // a pair of lit pixels
+  } views[] = {{qel_panel_print, "\u2588"}, {qel_panel_print_ascii, "#"}};
+  for (const auto& v : views) {
+    std::FILE* out = std::tmpfile();
+    ASSERT_NE(out, nullptr);
+    v.print(out);
+    std::rewind(out);
+    std::string shown;
+    for (int c; (c = std::fgetc(out)) != EOF;) shown.push_back(static_cast<char>(c));
+    std::fclose(out);
+    EXPECT_NE(shown.find(v.both_lit), std::string::npos) << v.both_lit;
+    EXPECT_EQ(std::count(shown.begin(), shown.end(), '\n'), 34) << "32 rows of pixel pairs in a frame";
+    EXPECT_EQ(shown.find("\u2588") == std::string::npos, v.print == qel_panel_print_ascii) << "ASCII only";
+  }
 }
 
 // The run as the program's report shows it: one frame per module call, each with
