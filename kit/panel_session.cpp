@@ -26,7 +26,6 @@ PanelSession::PanelSession(const emu::ControllerOptions& options, const PanelLim
     listeners_.add(*this);
     listeners_.add(recorder_.emplace(run::RecorderOptions{}));
   }
-  session_.tell_pins(limits_.frames);  // only the frames need each pin event
   session_.start(without_history(options), view::RunKind::Script, "qel_panel", trace::VcdWriter::kDefaultNsPerWrite);
 }
 

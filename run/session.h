@@ -13,6 +13,8 @@
 //   each change it takes, with its time, and the Session passes it on.
 //
 // Every pin write reaches the controller, whatever a listener does with it.
+// Listeners are added to the Fanout before start(): whether any takes pin
+// events is settled then.
 #pragma once
 
 #include <cstdint>
@@ -37,9 +39,6 @@ class Session : public PinObserver, private emu::ByteListener {
   void start(const emu::ControllerOptions& options, view::RunKind kind, std::string source,
              std::uint64_t pin_write_ns = 0);
   bool started() const { return controller_.has_value(); }
-  // Whether the listener is told each pin event (by default it is). A listener
-  // that takes only calls, bytes and notes runs faster without them.
-  void tell_pins(bool tell) { tell_pins_ = tell; }
 
   // The module's pins.
   void on_open(std::uint8_t pin) override;
@@ -75,12 +74,12 @@ class Session : public PinObserver, private emu::ByteListener {
   void on_timed_change(emu::Line line, bool level, std::uint64_t time_ns) override;
 
   Listener& listener_;
+  bool pins_wanted_ = false;  // the listener takes pin events
   std::optional<emu::Controller> controller_;
   std::string source_;
   std::uint64_t pin_write_ns_ = 0;
   std::uint64_t now_ns_ = 0;  // nominal time of the next pin write
   bool finished_ = false;
-  bool tell_pins_ = true;
 
   // The module call running now.
   bool in_call_ = false;
