@@ -32,6 +32,7 @@ using qel::kit::PanelSession;
 
 constexpr std::size_t kMegabyte = std::size_t{1} << 20;
 constexpr std::size_t kDefaultWaveformMb = 16;
+constexpr std::size_t kFramesWaveformMb = 4;  // with frames, which keep each call's own waveform
 
 // Hears the module while no panel is connected (before the first reset, after
 // qel_panel_close): a call then belongs to a test that did not reset the panel.
@@ -212,6 +213,8 @@ void qel_panel_reset(const qel_panel_options* options) {
     if (options->waveform_mb < 0) limits.waveform_bytes = 0;
     if (options->waveform_mb > 0) limits.waveform_bytes = static_cast<std::size_t>(options->waveform_mb) * kMegabyte;
     limits.frames = options->frames != 0;
+    // Frames hold each call's waveform for the report: the whole one is kept shorter then.
+    if (limits.frames && options->waveform_mb == 0) limits.waveform_bytes = kFramesWaveformMb * kMegabyte;
   }
   // On failure the old session stays connected and qel_panel_error says why.
   guarded([&] {

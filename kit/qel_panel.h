@@ -49,8 +49,9 @@ typedef struct {
   int noise_ram;        /* 0: display RAM powers up as zeros; 1: the emulator's fixed noise pattern */
   int column_wrap_zero; /* 0: page-mode wrap to the column start address; 1: to column 0 */
   /* The pin waveform kept for qel_panel_write_vcd: 0 keeps its first 16 MB (one byte
-   * per pin write: a start-up and some 2,000 line writes), N > 0 its first N MB,
-   * -1 none. What is past the limit still reaches the panel; only the waveform is cut. */
+   * per pin write: a start-up and some 2,000 line writes), or 4 MB when frames are
+   * kept (each frame holds its call's waveform); N > 0 its first N MB; -1 none. What
+   * is past the limit still reaches the panel; only the waveform is cut. */
   int waveform_mb;
   /* 1: also gather the run frame by frame (one frame per module call, with its
    * bytes, notes and waveform) for qel_panel_write_report and qel_panel_write_gif.
