@@ -64,7 +64,8 @@ void BM_KitMemoryOverLongTest(benchmark::State& state) {
     QEL_LCD_Init();
     for (std::uint64_t i = 0; i < calls; ++i) {
       QEL_LCD_WriteValue(static_cast<QEL_U32>(i), 10, static_cast<QEL_U8>(i % 8));
-      if ((i + 1) % (calls / 4) == 0) state.counters["MB_at_" + std::to_string((i + 1) * 4 / calls) + "q"] = resident_mb();
+      if ((i + 1) % (calls / 4) == 0)
+        state.counters["MB_at_" + std::to_string((i + 1) * 4 / calls) + "q"] = resident_mb();
     }
     state.counters["notes"] = static_cast<double>(qel_panel_note_count());
   }

@@ -113,8 +113,9 @@ void PanelSession::on_note(const run::Note& note) {
       return;
     }
     ++notes_dropped_;
-    const std::string count = std::to_string(notes_dropped_) + " more note" + (notes_dropped_ == 1 ? " was" : "s were") +
-                              " not kept (the kit keeps the first " + std::to_string(limits_.notes) + ").";
+    const std::string count = std::to_string(notes_dropped_) + " more note" +
+                              (notes_dropped_ == 1 ? " was" : "s were") + " not kept (the kit keeps the first " +
+                              std::to_string(limits_.notes) + ").";
     if (notes_dropped_ == 1) {
       notes_.push_back(count);
     } else {

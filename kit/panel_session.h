@@ -23,10 +23,10 @@
 namespace qel::kit {
 
 struct PanelLimits {
-  std::size_t waveform_bytes = 0;    // compact pin events kept (one byte per pin write); 0 for none
-  std::size_t bytes = 4u << 20;      // controller bytes kept for qel_panel_bytes
-  std::size_t notes = 1000;          // notes kept; past them, one more note counts the rest
-  bool frames = false;               // gather the run frame by frame for a report
+  std::size_t waveform_bytes = 0;  // compact pin events kept (one byte per pin write); 0 for none
+  std::size_t bytes = 4u << 20;    // controller bytes kept for qel_panel_bytes
+  std::size_t notes = 1000;        // notes kept; past them, one more note counts the rest
+  bool frames = false;             // gather the run frame by frame for a report
 };
 
 class PanelSession : public PinObserver, private run::Listener {

@@ -159,8 +159,8 @@ void write_with_folder(const std::filesystem::path& path, const std::string& wha
     std::error_code ec;
     std::filesystem::create_directories(path.parent_path(), ec);
     if (ec) {
-      throw std::runtime_error("Cannot create the folder '" + path.parent_path().string() + "' for the " + what +
-                               " '" + path.string() + "': " + ec.message() + ".");
+      throw std::runtime_error("Cannot create the folder '" + path.parent_path().string() + "' for the " + what + " '" +
+                               path.string() + "': " + ec.message() + ".");
     }
   }
   qel::common::write_whole_file(path.string(), what, bytes);
@@ -321,9 +321,8 @@ long qel_panel_compare_png(const char* golden_png, const char* diff_png) {
 
 int qel_panel_write_report(const char* path) {
   if (path == nullptr) return fail("No report file name given (NULL).");
-  return guarded([&] {
-    return write_text_file(path, "report file", qel::view::render_html_report(frames_or_throw().frames()));
-  });
+  return guarded(
+      [&] { return write_text_file(path, "report file", qel::view::render_html_report(frames_or_throw().frames())); });
 }
 
 int qel_panel_write_gif(const char* path) {

@@ -144,8 +144,7 @@ std::vector<std::string> call_notes(const ModuleCall& call) {
   for (std::size_t p = kFullCells; p < text.size(); p += kLinePositions) {
     if (!draws(static_cast<unsigned char>(text[p]))) continue;
     notes.push_back("Character " + std::to_string(p + 1) + " " + common::quoted_excerpt(text.substr(p, 1)) +
-                    " starts at the panel's last column on line " +
-                    std::to_string(call.line + p / kLinePositions) +
+                    " starts at the panel's last column on line " + std::to_string(call.line + p / kLinePositions) +
                     ": only its first pixel column shows (21 characters fit on a line).");
     break;
   }

@@ -67,7 +67,8 @@ bool read_rgb(std::FILE* file, Reader& r) {
   png_read_update_info(r.png, r.info);
   r.rgb.resize(static_cast<std::size_t>(r.width) * r.height * 3);
   r.rows.resize(static_cast<std::size_t>(r.height));
-  for (int y = 0; y < r.height; ++y) r.rows[static_cast<std::size_t>(y)] = &r.rgb[static_cast<std::size_t>(y) * r.width * 3];
+  for (int y = 0; y < r.height; ++y)
+    r.rows[static_cast<std::size_t>(y)] = &r.rgb[static_cast<std::size_t>(y) * r.width * 3];
   png_read_image(r.png, r.rows.data());
   png_read_end(r.png, nullptr);
   return true;
@@ -169,7 +170,9 @@ std::optional<Box> difference_box(const LitMap& a, const LitMap& b) {
 }
 
 std::string box_text(const Box& box) {
-  const auto span = [](int a, int b) { return a == b ? std::to_string(a) : std::to_string(a) + "-" + std::to_string(b); };
+  const auto span = [](int a, int b) {
+    return a == b ? std::to_string(a) : std::to_string(a) + "-" + std::to_string(b);
+  };
   return "x " + span(box.x0, box.x1) + ", y " + span(box.y0, box.y1);
 }
 

@@ -27,8 +27,8 @@ using LitMap = std::array<bool, emu::Picture::kWidth * emu::Picture::kHeight>;
 
 struct PanelPng {
   int width = 0, height = 0;
-  int scale = 1;  // picture pixels per panel pixel
-  int bezel = 0;  // panel pixels of bezel on each side: kPngBezel, or 0 for a plain picture
+  int scale = 1;                  // picture pixels per panel pixel
+  int bezel = 0;                  // panel pixels of bezel on each side: kPngBezel, or 0 for a plain picture
   std::vector<std::uint8_t> rgb;  // row-major, 3 bytes per pixel
   LitMap lit{};
 };

@@ -79,8 +79,8 @@ extern "C" void qel_host_call_begin(std::uint8_t operation, const std::uint8_t* 
                                     std::uint8_t format, std::uint8_t line) {
   StandIn& s = stand_in();
   if (s.call_depth++ != 0 || s.observer == nullptr) return;
-  s.observer->on_call_begin(qel::ModuleCall{static_cast<qel::ModuleOperation>(operation), text, value, format, line,
-                                            s.held != 0});
+  s.observer->on_call_begin(
+      qel::ModuleCall{static_cast<qel::ModuleOperation>(operation), text, value, format, line, s.held != 0});
 }
 
 extern "C" void qel_host_call_end() {

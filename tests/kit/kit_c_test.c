@@ -35,8 +35,9 @@ int main(void) {
   qel_panel_reset(&options);
   QEL_LCD_ClearLine(QEL_LCD_LINE1);
   assert(qel_panel_bytes(NULL) == 0 && qel_panel_note_count() == 1);
-  assert(strcmp(qel_panel_note(0), "call 1, QEL_LCD_ClearLine(line 1): QEL_LCD_ClearLine before QEL_LCD_Init; the "
-                                   "module's pins are not open, so it sends nothing.") == 0);
+  assert(strcmp(qel_panel_note(0),
+                "call 1, QEL_LCD_ClearLine(line 1): QEL_LCD_ClearLine before QEL_LCD_Init; the "
+                "module's pins are not open, so it sends nothing.") == 0);
 
   qel_panel_reset(&options);
   QEL_LCD_Init();

@@ -111,8 +111,8 @@ bool write_rows(std::FILE* f, int width, int height, const Variant& v, const png
     return false;
   }
   png_init_io(png, f);
-  png_set_IHDR(png, info, static_cast<png_uint_32>(width), static_cast<png_uint_32>(height), v.bit_depth,
-               v.color_type, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+  png_set_IHDR(png, info, static_cast<png_uint_32>(width), static_cast<png_uint_32>(height), v.bit_depth, v.color_type,
+               PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
   if (palette != nullptr) png_set_PLTE(png, info, palette, colors);
   if (v.srgb) png_set_sRGB(png, info, PNG_sRGB_INTENT_PERCEPTUAL);
   if (v.gama) png_set_gAMA(png, info, 1.0 / 2.2);
@@ -203,9 +203,9 @@ TEST_F(GoldenPng, AnyPngShowingThePanelIsAGolden) {
   for (int y = 0; y < 64; ++y) {
     for (int x = 0; x < 128; ++x) picture.set(x, y, qel_panel_pixel(x, y) ? 255 : 0);
   }
-  for (const view::PngOptions o : {view::PngOptions{1, view::PanelColor::White},
-                                   view::PngOptions{3, view::PanelColor::Blue},
-                                   view::PngOptions{7, view::PanelColor::YellowBlue}}) {
+  for (const view::PngOptions o :
+       {view::PngOptions{1, view::PanelColor::White}, view::PngOptions{3, view::PanelColor::Blue},
+        view::PngOptions{7, view::PanelColor::YellowBlue}}) {
     const std::string golden = scratch("scaled.png");
     common::write_whole_file(golden, "golden", view::encode_png(picture, o));
     EXPECT_EQ(qel_panel_compare_png(golden.c_str(), nullptr), 0) << "scale " << o.scale << ": " << error();
@@ -219,8 +219,9 @@ TEST_F(GoldenPng, UpdateModeRecordsAndRewritesGoldensButNeverUnderCi) {
   QEL_LCD_WriteString(text("first run"), 3);
 
   EXPECT_EQ(qel_panel_compare_png(golden.c_str(), nullptr), -1);
-  EXPECT_EQ(error(), "Golden PNG file '" + golden + "' does not exist; run the test with QEL_PANEL_UPDATE_GOLDEN=1 "
-                     "to record it.");
+  EXPECT_EQ(error(), "Golden PNG file '" + golden +
+                         "' does not exist; run the test with QEL_PANEL_UPDATE_GOLDEN=1 "
+                         "to record it.");
   const struct {
     const char* value;
     long result;  // of a compare that differs

@@ -3,12 +3,12 @@
 // pages, an unsupported base) and text that does not show whole (past the 21st
 // character, spilling onto the next line). How the notes reach a test is the
 // kit's (tests/kit/kit_notes_test.cpp).
+#include "run/module_calls.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
-
-#include "run/module_calls.h"
 
 namespace qel::run {
 namespace {
@@ -21,7 +21,7 @@ ModuleCall call(Op op, const char* text, std::uint32_t value, std::uint8_t base,
 }
 
 TEST(ModuleCalls, NotesWhatACallLeavesUndoneOrOutOfSight) {
-  const char* const k22 = "ABCDEFGHIJKLMNOPQRSTUV";   // the 22nd is V
+  const char* const k22 = "ABCDEFGHIJKLMNOPQRSTUV";  // the 22nd is V
   const char* const k25 = "ABCDEFGHIJKLMNOPQRSTUVWXY";
   const char* const k21sp = "ABCDEFGHIJKLMNOPQRSTU    ";  // only blanks past the 21st
   const struct {
@@ -67,8 +67,11 @@ TEST(ModuleCalls, TextAndLabelWriteTheCallOut) {
     const char* label;
   } cases[] = {
       {call(Op::Init, nullptr, 0, 0, 0), "QEL_LCD_Init();", "QEL_LCD_Init()"},
-      {call(Op::WriteString, "Say \"hi\"\x01" "A", 0, 0, 9), "QEL_LCD_WriteString(\"Say \\\"hi\\\"\\x01\" \"A\", 9);",
-       "QEL_LCD_WriteString(line 9)"},
+      {call(Op::WriteString,
+            "Say \"hi\"\x01"
+            "A",
+            0, 0, 9),
+       "QEL_LCD_WriteString(\"Say \\\"hi\\\"\\x01\" \"A\", 9);", "QEL_LCD_WriteString(line 9)"},
       {call(Op::WriteString, nullptr, 0, 0, 2), "QEL_LCD_WriteString(NULL, 2);", "QEL_LCD_WriteString(line 2)"},
       {call(Op::ClearLine, nullptr, 0, 0, 7), "QEL_LCD_ClearLine(7);", "QEL_LCD_ClearLine(line 7)"},
       {call(Op::WriteValue, nullptr, 4294967295U, 16, 3), "QEL_LCD_WriteValue(4294967295U, 16, 3);",

@@ -9,8 +9,8 @@
 #include <filesystem>
 #include <fstream>
 #include <iostream>
-#include <sstream>
 #include <regex>
+#include <sstream>
 #include <string>
 #include <vector>
 
