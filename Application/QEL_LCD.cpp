@@ -368,7 +368,8 @@ void qel_host_call_end(void);
 #ifdef __cplusplus
 }
 #endif
-#define QEL_CALL_BEGIN(operation, text, value, format, line) qel_host_call_begin((operation), (text), (value), (format), (line))
+#define QEL_CALL_BEGIN(operation, text, value, format, line) \
+  qel_host_call_begin((operation), (text), (value), (format), (line))
 #define QEL_CALL_END() qel_host_call_end()
 #else
 #define QEL_CALL_BEGIN(operation, text, value, format, line)
