@@ -254,10 +254,9 @@ size_t qel_panel_line_text(unsigned line, char* buf, size_t size) {
 }
 
 int qel_panel_pixel(unsigned x, unsigned y) {
-  if (x >= static_cast<unsigned>(qel::emu::Picture::kWidth) || y >= static_cast<unsigned>(qel::emu::Picture::kHeight)) {
-    return -1;
-  }
-  return session().picture().lit(static_cast<int>(x), static_cast<int>(y)) ? 1 : 0;
+  const qel::emu::Picture& picture = session().picture();
+  if (x >= static_cast<unsigned>(picture.width) || y >= static_cast<unsigned>(picture.height)) return -1;
+  return picture.lit(static_cast<int>(x), static_cast<int>(y)) ? 1 : 0;
 }
 
 int qel_panel_write_png(const char* path) {
@@ -292,11 +291,12 @@ long qel_panel_compare_png(const char* golden_png, const char* diff_png) {
       return fail(std::string("The diff image '") + diff_png + "' is the golden PNG file '" + golden_png +
                   "'; writing it would destroy the golden. Give the diff image another name.");
     }
-    const qel::view::PanelPng golden = qel::view::read_panel_png(golden_png);
+    const qel::view::PanelPng golden = qel::view::read_panel_png(golden_png, now.width, now.height);
     const qel::view::LitMap lit = qel::view::lit_map(now);
     const long differing = qel::view::count_differences(golden.lit, lit);
     if (differing == 0) return 0;
-    const std::string box = qel::view::box_text(*qel::view::difference_box(golden.lit, lit));
+    const auto where = qel::view::difference_box(golden.lit, lit, now.width);
+    const std::string box = where ? qel::view::box_text(*where) : "another size";
     if (update) {
       write_with_folder(golden_png, "golden PNG file", qel::view::encode_png(now));
       std::fprintf(stderr, "qel_panel: rewrote the golden '%s' (%ld pixels differed, %s).\n", golden_png, differing,

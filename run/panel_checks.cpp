@@ -25,10 +25,11 @@ constexpr std::size_t kMaxLines = 64;  // the 8 lines and some blank ones after 
 }
 
 // The file's lines with trailing spaces and CRs dropped, as read-back lines are;
-// missing lines are empty, and more than 8 non-empty lines are a mistake.
-// `file_lines` is set to the number of lines the file really has. A UTF-8 byte
-// order mark at its start is skipped.
-std::vector<std::string> read_expected_lines(const std::string& path, std::size_t& file_lines) {
+// missing lines are empty, and more non-empty lines than the glass has
+// (`count`) are a mistake. `file_lines` is set to the number of lines the file
+// really has. A UTF-8 byte order mark at its start is skipped.
+std::vector<std::string> read_expected_lines(const std::string& path, int count, std::size_t& file_lines) {
+  const auto panel_lines = static_cast<std::size_t>(count);
   std::ifstream in(path, std::ios::binary);
   if (!in)
     throw common::UserError("Cannot open expected text file " + common::quoted_excerpt(path) + ": " +
@@ -65,20 +66,21 @@ std::vector<std::string> read_expected_lines(const std::string& path, std::size_
     lines.push_back(text);
   }
   file_lines = lines.size();
-  while (lines.size() > static_cast<std::size_t>(view::kTextLines) && lines.back().empty()) lines.pop_back();
-  if (lines.size() > static_cast<std::size_t>(view::kTextLines)) {
-    throw common::UserError(path + ":9: expected at most 8 lines of panel text, got " +
-                            common::quoted_excerpt(lines[view::kTextLines]) + ".");
+  while (lines.size() > panel_lines && lines.back().empty()) lines.pop_back();
+  if (lines.size() > panel_lines) {
+    throw common::UserError(path + ":" + std::to_string(count + 1) + ": expected at most " + std::to_string(count) +
+                            " lines of panel text, got " + common::quoted_excerpt(lines[panel_lines]) + ".");
   }
-  lines.resize(static_cast<std::size_t>(view::kTextLines));
+  lines.resize(panel_lines);
   return lines;
 }
 
 int compare_text(const std::string& path, const emu::Controller& controller, std::ostream& err) {
+  const int count = view::text_lines(controller);
   std::size_t file_lines = 0;
-  const std::vector<std::string> expected = read_expected_lines(path, file_lines);
+  const std::vector<std::string> expected = read_expected_lines(path, count, file_lines);
   int differing = 0;
-  for (unsigned n = 0; n < static_cast<unsigned>(view::kTextLines); ++n) {
+  for (unsigned n = 0; n < static_cast<unsigned>(count); ++n) {
     const std::string actual = view::line_text(controller, n);
     if (actual == expected[n]) continue;
     ++differing;
@@ -94,12 +96,14 @@ int compare_text(const std::string& path, const emu::Controller& controller, std
 }
 
 long compare_png(const PanelChecks& checks, const emu::Picture& shown, common::OutputFiles& files, std::ostream& err) {
-  const view::PanelPng golden = view::read_panel_png(checks.expect_png_path);
+  const view::PanelPng golden = view::read_panel_png(checks.expect_png_path, shown.width, shown.height);
   const view::LitMap now = view::lit_map(shown);
   const long differing = view::count_differences(golden.lit, now);
   if (differing == 0) return 0;
   err << "Picture differs from '" << checks.expect_png_path << "' in " << differing << " pixel"
-      << (differing == 1 ? "" : "s") << " (" << view::box_text(*view::difference_box(golden.lit, now)) << ").\n";
+      << (differing == 1 ? "" : "s");
+  if (const auto box = view::difference_box(golden.lit, now, shown.width)) err << " (" << view::box_text(*box) << ")";
+  err << ".\n";
   if (!checks.diff_png_path.empty()) {
     const view::RgbImage image = view::diff_image(golden, now);
     const std::vector<std::uint8_t> diff = view::encode_rgb_png(image.rgb, image.width, image.height);

@@ -15,8 +15,6 @@
 namespace qel::view {
 namespace {
 
-constexpr int kW = emu::Picture::kWidth;
-constexpr int kH = emu::Picture::kHeight;
 constexpr int kPlainScale = 4;  // a plain 128 x 64 golden is drawn this much larger in the diff image
 constexpr Rgb kGapRgb{128, 128, 128};
 constexpr Rgb kLitRgb{255, 255, 255};
@@ -39,7 +37,7 @@ void on_error(png_structp png, png_const_charp message) {
 }
 void on_warning(png_structp, png_const_charp) {}
 
-bool panel_size(int width, int height) {
+bool panel_size(int width, int height, int kW, int kH) {
   if (width == kW && height == kH) return true;
   const int scale = width / (kW + 2 * kPngBezel);
   return scale >= 1 && scale <= kMaxPngScale && width == scale * (kW + 2 * kPngBezel) &&
@@ -48,7 +46,7 @@ bool panel_size(int width, int height) {
 
 // Reads the header, then, when the size is a panel's, the picture as 8-bit RGB.
 // Nothing in this frame has a destructor, since libpng leaves it by longjmp.
-bool read_rgb(std::FILE* file, Reader& r) {
+bool read_rgb(std::FILE* file, Reader& r, int glass_width, int glass_height) {
   r.png = png_create_read_struct(PNG_LIBPNG_VER_STRING, &r, on_error, on_warning);
   if (r.png == nullptr) return false;
   r.info = png_create_info_struct(r.png);
@@ -58,7 +56,7 @@ bool read_rgb(std::FILE* file, Reader& r) {
   png_read_info(r.png, r.info);
   r.width = static_cast<int>(png_get_image_width(r.png, r.info));
   r.height = static_cast<int>(png_get_image_height(r.png, r.info));
-  if (!panel_size(r.width, r.height)) return true;
+  if (!panel_size(r.width, r.height, glass_width, glass_height)) return true;
   png_set_expand(r.png);  // palette to RGB, small gray depths to 8 bits
   png_set_strip_16(r.png);
   png_set_strip_alpha(r.png);
@@ -93,12 +91,13 @@ void put(RgbImage& image, int x, int y, Rgb c) {
 }  // namespace
 
 LitMap lit_map(const emu::Picture& picture) {
-  LitMap lit{};
+  LitMap lit(picture.level.size());
   for (std::size_t i = 0; i < lit.size(); ++i) lit[i] = picture.level[i] != 0;
   return lit;
 }
 
-PanelPng read_panel_png(const std::string& path) {
+PanelPng read_panel_png(const std::string& path, int glass_width, int glass_height) {
+  const int kW = glass_width, kH = glass_height;
   std::error_code ec;
   if (std::filesystem::is_directory(path, ec)) {
     throw std::runtime_error("Cannot read PNG file '" + path + "': it is a folder, not a file.");
@@ -112,18 +111,23 @@ PanelPng read_panel_png(const std::string& path) {
   bool read = false;
   if (png) {
     std::rewind(file);
-    read = read_rgb(file, r);
+    read = read_rgb(file, r, kW, kH);
   }
   std::fclose(file);
   if (!png) throw std::runtime_error("Cannot read PNG file '" + path + "': it is not a PNG file.");
   if (!read) throw std::runtime_error("Cannot read PNG file '" + path + "': " + r.message + ".");
-  if (!panel_size(r.width, r.height)) {
-    not_panel(path, "its size " + std::to_string(r.width) + " x " + std::to_string(r.height) +
-                        " is neither the panel's 128 x 64 nor, with the bezel, 136 x 72 at a whole scale");
+  if (!panel_size(r.width, r.height, kW, kH)) {
+    not_panel(path, "its size " + std::to_string(r.width) + " x " + std::to_string(r.height) + " is neither the panel's " +
+                        std::to_string(kW) + " x " + std::to_string(kH) + " nor, with the bezel, " +
+                        std::to_string(kW + 2 * kPngBezel) + " x " + std::to_string(kH + 2 * kPngBezel) +
+                        " at a whole scale");
   }
   PanelPng p;
   p.width = r.width;
   p.height = r.height;
+  p.glass_width = kW;
+  p.glass_height = kH;
+  p.lit.assign(static_cast<std::size_t>(kW) * static_cast<std::size_t>(kH), false);
   p.rgb = std::move(r.rgb);
   if (p.width == kW) {
     for (int i = 0; i < kW * kH; ++i) {
@@ -149,13 +153,16 @@ PanelPng read_panel_png(const std::string& path) {
 }
 
 long count_differences(const LitMap& a, const LitMap& b) {
+  if (a.size() != b.size()) return static_cast<long>(std::max(a.size(), b.size()));
   long n = 0;
   for (std::size_t i = 0; i < a.size(); ++i) n += a[i] != b[i] ? 1 : 0;
   return n;
 }
 
-std::optional<Box> difference_box(const LitMap& a, const LitMap& b) {
+std::optional<Box> difference_box(const LitMap& a, const LitMap& b, int width) {
   std::optional<Box> box;
+  if (a.size() != b.size() || width <= 0) return box;
+  const int kW = width, kH = static_cast<int>(a.size()) / width;
   for (int y = 0; y < kH; ++y) {
     for (int x = 0; x < kW; ++x) {
       const std::size_t i = static_cast<std::size_t>(y * kW + x);
@@ -177,6 +184,7 @@ std::string box_text(const Box& box) {
 }
 
 RgbImage diff_image(const PanelPng& golden, const LitMap& now) {
+  const int kW = golden.glass_width, kH = golden.glass_height;
   const int k = golden.bezel == 0 ? kPlainScale : 1;  // a plain golden is drawn larger
   const int w = golden.width * k, h = golden.height * k, s = golden.scale * k;
   const int gap = std::max(8, 2 * s);
@@ -198,6 +206,7 @@ RgbImage diff_image(const PanelPng& golden, const LitMap& now) {
   for (int py = 0; py < kH; ++py) {
     for (int px = 0; px < kW; ++px) {
       const std::size_t i = static_cast<std::size_t>(py * kW + px);
+      if (i >= now.size()) return out;
       const bool differs = golden.lit[i] != now[i];
       for (int sy = 0; sy < s; ++sy) {
         for (int sx = 0; sx < s; ++sx) {

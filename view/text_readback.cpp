@@ -46,9 +46,11 @@ char cell_char(const Cell& cell) {
   return found != table.end() && found->first == key ? found->second : kUnknownCell;
 }
 
+int text_lines(const emu::Controller& controller) { return controller.glass().height / 8; }
+
 std::string line_text(const emu::Controller& controller, unsigned line) {
   std::string text;
-  if (line >= static_cast<unsigned>(kTextLines)) return text;
+  if (line >= static_cast<unsigned>(text_lines(controller))) return text;
   const int page = static_cast<int>(line);
   for (int k = 0; k < kTextCells; ++k) {
     Cell cell;
@@ -63,7 +65,9 @@ std::string line_text(const emu::Controller& controller, unsigned line) {
 
 std::string screen_text(const emu::Controller& controller) {
   std::string out;
-  for (unsigned line = 0; line < static_cast<unsigned>(kTextLines); ++line) out += line_text(controller, line) + '\n';
+  for (unsigned line = 0; line < static_cast<unsigned>(text_lines(controller)); ++line) {
+    out += line_text(controller, line) + '\n';
+  }
   return out;
 }
 

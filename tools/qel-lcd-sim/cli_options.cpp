@@ -144,6 +144,11 @@ CommandLine parse_command_line(int argc, char** argv) {
   app.add_option("--controller", model, "The panel's controller: its command set, RAM width and power circuit")
       ->check(CLI::IsMember({"ssd1306", "sh1106", "ssd1309", "ssd1315"}))
       ->option_text("ssd1306|sh1106|ssd1309|ssd1315");
+  std::string panel;
+  app.add_option("--panel", panel,
+                 "The glass: its width and height, and the RAM column at its left edge (default 128x64, column 2 on "
+                 "the SH1106, else 0); e.g. 128x32, 64x48+32")
+      ->option_text("WxH[+C]");
   std::string ram = "zero";
   app.add_option("--power-on-ram", ram, "Display RAM at power-on, before the first write")
       ->check(CLI::IsMember({"zero", "noise"}))
@@ -195,6 +200,18 @@ CommandLine parse_command_line(int argc, char** argv) {
                 : color == "yellow-blue" ? view::PanelColor::YellowBlue
                                          : view::PanelColor::White;
   o.controller.model = emu::model_named(model).value_or(emu::ControllerModel::Ssd1306);
+  if (!panel.empty()) {
+    const auto glass = emu::parse_glass(panel);
+    const auto misfit = glass ? emu::glass_misfit(*glass, emu::profile_of(o.controller.model)) : std::nullopt;
+    if (!glass || misfit) {
+      std::cerr << "Option --panel '" << panel << "' "
+                << (glass ? "does not fit: " + *misfit : std::string("is not WxH or WxH+C, e.g. 128x32 or 64x48+32"))
+                << ".\n";
+      cl.exit_now = 2;
+      return cl;
+    }
+    o.controller.glass = *glass;
+  }
   o.controller.noise_ram = ram == "noise";
   o.controller.column_wrap = wrap == "zero" ? emu::ColumnWrap::Zero : emu::ColumnWrap::Start;
   o.term = no_term ? run::TermMode::Off : ascii ? run::TermMode::Ascii : run::TermMode::Unicode;
