@@ -63,13 +63,7 @@ void write_bytes(std::ostream& out, const std::vector<std::uint8_t>& bytes) {
 void write_run_views(FrameRecorder& recorder, std::ostream* report, std::ostream* gif, const view::PngOptions& png) {
   const view::RunFrames run = recorder.take_frames();
   if (report != nullptr) *report << view::render_html_report(run, png);
-  if (gif != nullptr) {
-    std::vector<view::GifFrame> frames;
-    frames.reserve(run.frames.size());
-    for (const view::Frame& f : run.frames) frames.push_back(view::GifFrame{f.picture, f.costs.wire_ns});
-    if (frames.empty()) frames.push_back(view::GifFrame{run.final_picture, 0});
-    write_bytes(*gif, view::encode_gif(frames, png));
-  }
+  if (gif != nullptr) write_bytes(*gif, encode_run_gif(run, png));
 }
 
 }  // namespace

@@ -19,7 +19,7 @@ cd "$(dirname "$0")/.."
 scripts/need-packages.sh chromium cmake make g++ pkg-config libpng-dev libgif-dev libcli11-dev libgtest-dev libzip-dev \
   libssl-dev
 cmake --preset host >/dev/null
-cmake --build --preset host -j 2 --target qel-lcd-sim panel_probe >/dev/null
+cmake --build --preset host -j 2 --target qel-lcd-sim panel_probe kit_failing_report >/dev/null
 
 work=$(pwd)/build/host/report-test
 rm -rf "$work"
@@ -112,4 +112,27 @@ grep -q '<span id="player-status">Frame 3 of 10</span>' "$work/injected.dom.html
   fail "with a script added, the report's own script did not run."
 echo "policy: the report's own script runs, an added inline script is blocked"
 
-echo "report stage: console clean, no network request, panel and frame 3 seen in the browser, inline scripts allowed by hash only"
+
+# A kit test that fails writes a report of what it drew; it opens the same way.
+if QEL_KIT_REPORT="$work/kit.html" build/host/tests/kit/kit_failing_report >"$work/kit-test.log" 2>&1; then
+  fail "the failing kit test passed."
+fi
+[ -s "$work/kit.html" ] || fail "the failing kit test wrote no report."
+"$sim" -e 'QEL_LCD_Init()' -e 'QEL_LCD_WriteString("== QEL LCD STATUS ==", 0)' \
+  -e 'QEL_LCD_WriteString("Sensor: ready (OK!)", 1)' --png "$work/kit-final.png" --scale 1 --no-term
+open_page "file://$work/kit.html#frame-3" kit
+messages=$(console_messages "$work/kit-shot.log")
+[ -z "$messages" ] || fail "the kit's report logged to the console: $messages"
+requests=$(page_requests "$work/kit-net.json")
+[ -z "$requests" ] || fail "the kit's report made network requests: $requests"
+"$probe" "$work/kit.png" 0 "$work/kit-final.png" || fail "the final panel of the kit's report is not the test's."
+python3 - "$work/kit.dom.html" <<'PY' || fail "the DOM of the kit's report does not show frame 3 of 3."
+import re, sys
+dom = open(sys.argv[1], encoding="utf-8").read()
+status = re.search(r'<span id="player-status">([^<]*)</span>', dom)
+assert status and status.group(1) == "Frame 3 of 3", status and status.group(1)
+shown = re.search(r'<span id="selected-subject">([^<]*)</span>', dom)
+assert shown and "Sensor: ready (OK!)" in shown.group(1).replace("&quot;", '"'), shown and shown.group(1)
+print("DOM: the kit's report shows frame 3 of 3, the test's last call")
+PY
+echo "report stage: console clean, no network request, panel and frame 3 seen in the browser, inline scripts allowed by hash only; a failing kit test's report too"

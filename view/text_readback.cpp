@@ -58,6 +58,7 @@ std::string line_text(const emu::Controller& controller, unsigned line) {
       cell[static_cast<std::size_t>(i)] = controller.ram(page, kCellWidth * k + 1 + i);
     text.push_back(cell_char(cell));
   }
+  text.push_back(controller.ram(page, kLastColumn) != 0 ? kUnknownCell : ' ');
   text.erase(text.find_last_not_of(' ') + 1);
   return text;
 }

@@ -3,8 +3,9 @@
 // RAM columns 6k+1 to 6k+6 of page n (k = 0 to 20), for the lines the glass
 // has (its height / 8: 8 on the usual 64 rows, 4 on 32). A cell holding a glyph reads
 // as its character (a blank cell as a space), any other cell as '?'; trailing
-// spaces are dropped. The 22nd position (column 127 and beyond) is not a cell:
-// a character there does not fit on the panel.
+// spaces are dropped. A 22nd character starts at column 127, the last, and only
+// its first pixel column shows: that column reads as a 22nd cell, '?' when
+// anything in it is lit (no glyph can be told from one column), a space otherwise.
 #pragma once
 
 #include <array>
@@ -18,6 +19,7 @@ namespace qel::view {
 inline constexpr int kTextLines = 8;  // on the tallest glass
 inline constexpr int kTextCells = 21;
 inline constexpr int kCellWidth = 6;
+inline constexpr int kLastColumn = 127;  // where a 22nd character starts
 inline constexpr char kUnknownCell = '?';
 
 // One cell's six RAM bytes, column 6k+1 first.
