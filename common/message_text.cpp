@@ -51,6 +51,13 @@ std::string quoted_excerpt(std::string_view text, std::size_t max_chars) {
   return out;
 }
 
+std::string escaped_text(std::string_view text) {
+  std::string out;
+  out.reserve(text.size());
+  for (const char c : text) append_escaped(out, static_cast<unsigned char>(c));
+  return out;
+}
+
 std::string quoted_list(const std::vector<std::string>& names, std::size_t max_names) {
   std::string out;
   const std::size_t shown = names.size() <= max_names ? names.size() : max_names;

@@ -17,6 +17,11 @@ inline constexpr std::size_t kListedNames = 10;
 // cut after `max_chars` characters and ends in "...' (N bytes)".
 std::string quoted_excerpt(std::string_view text, std::size_t max_chars = kExcerptChars);
 
+// `text` whole, with the same escapes and without the quote marks: for text
+// from input that is printed in full and unquoted, such as a file name before
+// ":12:" in a location or the name of a capture in a note.
+std::string escaped_text(std::string_view text);
+
 // "'a', 'b', 'c'", each name quoted as above; past `max_names` it stops and adds
 // " and N more".
 std::string quoted_list(const std::vector<std::string>& names, std::size_t max_names = kListedNames);

@@ -1,9 +1,11 @@
 // Removal of registered temporaries on a fatal signal; see temporary_registry.h.
 #include "common/temporary_registry.h"
 
+#include <poll.h>
 #include <pthread.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <csignal>
 #include <cstring>
 
@@ -22,6 +24,10 @@ struct Slot {
 };
 
 Slot g_slots[kSlots];
+
+// Set while an InterruptStops lives; g_stop by SIGINT meanwhile.
+std::atomic<bool> g_interrupt_stops{false};
+std::atomic<bool> g_stop{false};
 
 // Writes "<folder>/frame_NNNN.png" into `out` without any library call that a
 // signal handler may not make.
@@ -61,6 +67,10 @@ void remove_all() {
 }
 
 extern "C" void on_fatal_signal(int signal) {
+  if (signal == SIGINT && g_interrupt_stops.load()) {
+    g_stop.store(true);
+    return;
+  }
   remove_all();
   std::signal(signal, SIG_DFL);
   std::raise(signal);
@@ -90,6 +100,38 @@ void remove_temporaries_on_signals() {
     return true;
   }();
   (void)installed;
+}
+
+InterruptStops::InterruptStops() {
+  remove_temporaries_on_signals();
+  g_stop.store(false);
+  g_interrupt_stops.store(true);
+  sigset_t interrupt;
+  sigemptyset(&interrupt);
+  sigaddset(&interrupt, SIGINT);
+  ::pthread_sigmask(SIG_BLOCK, &interrupt, &previous_);
+}
+
+InterruptStops::~InterruptStops() {
+  ::pthread_sigmask(SIG_SETMASK, &previous_, nullptr);  // a SIGINT held is taken here, still as a stop
+  g_interrupt_stops.store(false);
+}
+
+bool stop_requested() { return g_stop.load(); }
+
+InputWait wait_for_input(int fd, int timeout_ms) {
+  sigset_t during;
+  ::pthread_sigmask(SIG_SETMASK, nullptr, &during);
+  sigdelset(&during, SIGINT);
+  const timespec limit{timeout_ms / 1000, (timeout_ms % 1000) * 1'000'000L};
+  pollfd input{fd, POLLIN, 0};
+  while (true) {
+    if (g_stop.load()) return InputWait::Stop;
+    const int ready = ::ppoll(&input, 1, timeout_ms < 0 ? nullptr : &limit, &during);
+    if (g_stop.load()) return InputWait::Stop;
+    if (ready > 0 || (ready < 0 && errno != EINTR)) return InputWait::Ready;
+    if (ready == 0) return InputWait::Nothing;
+  }
 }
 
 TemporaryGuard::TemporaryGuard(const std::string& path, Kind kind) {

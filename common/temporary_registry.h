@@ -4,6 +4,10 @@
 // temporary (a folder with its numbered frames) before the signal takes its
 // usual effect. The handler only calls unlink() and rmdir(), which are safe in
 // a signal handler; registering takes a free slot without locks.
+//
+// A run reading input that arrives over time (a capture piped from a running
+// analyzer) can instead take SIGINT as a request to stop reading: see
+// InterruptStops.
 #pragma once
 
 #include <signal.h>
@@ -53,6 +57,33 @@ class FatalSignalsHeld {
  private:
   sigset_t previous_;
 };
+
+// While one lives, SIGINT (Ctrl-C) no longer ends the process: it asks the run
+// to stop, and stop_requested() turns true. SIGINT is held meanwhile except
+// inside wait_for_input(), so a read waiting for input sees the request at once
+// and a run busy with what it already has sees it at its next wait. The other
+// signals keep their effect. When it ends, a SIGINT held until then only asks
+// for the stop too; after it, SIGINT ends the process again. One at a time.
+class InterruptStops {
+ public:
+  InterruptStops();
+  ~InterruptStops();
+  InterruptStops(const InterruptStops&) = delete;
+  InterruptStops& operator=(const InterruptStops&) = delete;
+
+ private:
+  sigset_t previous_;
+};
+
+// A SIGINT came while an InterruptStops lived (since the last one began).
+bool stop_requested();
+
+enum class InputWait { Ready, Nothing, Stop };
+
+// Waits up to `timeout_ms` (-1: as long as it takes) until `fd` has input to
+// read (or its end, or an error, which the read then tells): Ready; Nothing
+// when the time ran out first; Stop when a stop is requested before or meanwhile.
+InputWait wait_for_input(int fd, int timeout_ms);
 
 // Frame N's name in a frames folder: "frame_0001.png" (at least four digits).
 std::string frame_file_name(std::size_t number);
