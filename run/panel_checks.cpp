@@ -100,7 +100,7 @@ long compare_png(const PanelChecks& checks, const emu::Picture& shown, common::O
   const view::LitMap now = view::lit_map(shown);
   const long differing = view::count_differences(golden.lit, now);
   if (differing == 0) return 0;
-  err << "Picture differs from '" << checks.expect_png_path << "' in " << differing << " pixel"
+  err << "Picture differs from '" << common::escaped_text(checks.expect_png_path) << "' in " << differing << " pixel"
       << (differing == 1 ? "" : "s");
   if (const auto box = view::difference_box(golden.lit, now, shown.width)) err << " (" << view::box_text(*box) << ")";
   err << ".\n";
@@ -109,7 +109,7 @@ long compare_png(const PanelChecks& checks, const emu::Picture& shown, common::O
     const std::vector<std::uint8_t> diff = view::encode_rgb_png(image.rgb, image.width, image.height);
     files.open(checks.diff_png_path, "diff image")
         ->write(reinterpret_cast<const char*>(diff.data()), static_cast<std::streamsize>(diff.size()));
-    err << "Diff image written to '" << checks.diff_png_path
+    err << "Diff image written to '" << common::escaped_text(checks.diff_png_path)
         << "' (the golden, the panel now and the difference side by side; red: lit only in the golden, green: lit "
            "only now).\n";
   }

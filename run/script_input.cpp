@@ -22,14 +22,14 @@ namespace {
 
 // One source of calls: a file, standard input, a -e call or the built-in demo.
 struct CallSource {
-  std::string name;  // in messages
+  std::string name;  // in messages, escaped
   std::string path;  // read from this file ("-": standard input), or else from `text`
   std::string text;
 };
 
 std::vector<CallSource> call_sources(const Request& o) {
   std::vector<CallSource> sources;
-  if (!o.script_path.empty()) sources.push_back({o.script_path == "-" ? "<stdin>" : o.script_path, o.script_path, {}});
+  if (!o.script_path.empty()) sources.push_back({script_name(o), o.script_path, {}});
   for (std::size_t i = 0; i < o.calls.size(); ++i) sources.push_back({"-e#" + std::to_string(i + 1), {}, o.calls[i]});
   if (o.script_path.empty() && o.calls.empty()) sources.push_back({o.builtin_name, {}, o.builtin_script});
   return sources;
@@ -38,7 +38,7 @@ std::vector<CallSource> call_sources(const Request& o) {
 }  // namespace
 
 std::string script_name(const Request& o) {
-  if (!o.script_path.empty()) return o.script_path == "-" ? "<stdin>" : o.script_path;
+  if (!o.script_path.empty()) return o.script_path == "-" ? "<stdin>" : common::escaped_text(o.script_path);
   return o.calls.empty() ? o.builtin_name : "-e calls";
 }
 

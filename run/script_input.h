@@ -14,8 +14,8 @@
 
 namespace qel::run {
 
-// The script's name in messages and the report: the file, "<stdin>", "-e
-// calls" or the built-in script's name.
+// The script's name in messages and the report: the file (escaped as messages
+// print text from input), "<stdin>", "-e calls" or the built-in script's name.
 std::string script_name(const Request& request);
 
 // Runs every call of the request's sources through `session` (started here),

@@ -10,6 +10,7 @@
 #include "common/message_text.h"
 #include "script/cast_types.h"
 #include "script/script_error.h"
+#include "script/source_line.h"
 
 namespace qel::script {
 namespace {
@@ -185,7 +186,7 @@ class CallReader::Parser {
     } else if (peek().kind != Token::Kind::End && peek().line == close_line) {
       fail(peek(), "Unexpected " + describe(peek()) + " after the call; expected ';' or a new line.");
     }
-    call.source = one_line(lexer_.source(name.begin, end));
+    call.source = source_line(lexer_.source(name.begin, end));
     return call;
   }
 

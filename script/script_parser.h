@@ -31,7 +31,7 @@ struct Argument {
 struct Call {
   Function function = Function::Init;
   std::vector<Argument> args;  // in the operation's own order
-  std::string source;          // the call as written, on one line
+  std::string source;          // the call as written, on one line, printable (source_line.h)
   std::string file;
   std::uint64_t line = 1;
   std::uint64_t column = 1;

@@ -4,6 +4,7 @@
 #include <iostream>
 
 #include "cli_options.h"
+#include "common/message_text.h"
 #include "common/temporary_registry.h"
 #include "run/execute.h"
 #include "standard_streams.h"
@@ -14,6 +15,8 @@ int main(int argc, char** argv) {
   const qel::tool::CommandLine cl = qel::tool::parse_command_line(argc, argv);
   if (cl.exit_now) return *cl.exit_now;
   const int status = qel::run::execute(cl.run, std::cout, std::cerr);
-  if (status == 0 && cl.demo) std::cerr << "Demo picture written to '" << cl.run.png_path << "'.\n";
+  if (status == 0 && cl.demo) {
+    std::cerr << "Demo picture written to '" << qel::common::escaped_text(cl.run.png_path) << "'.\n";
+  }
   return status;
 }
