@@ -40,7 +40,7 @@ class CaptureFeed : public trace::LineSink {
     emu::ControllerOptions co = options_.controller;
     co.keep_history = false;
     co.bus = start.bus;
-    session_.start(co, view::RunKind::Capture, options_.decode_path);
+    session_.start(co, view::RunKind::Capture, trace::capture_name(options_.decode_path));
     controller_ = &session_.controller();
     trace::ControllerFeed(*controller_).begin(start);
     stats_.begin(start.time_ns);
@@ -54,6 +54,8 @@ class CaptureFeed : public trace::LineSink {
   }
 
   void note(const std::string& message) override { session_.capture_note(message); }
+
+  void idle() override { session_.capture_idle(); }
 
   void end() override {
     session_.finish();
@@ -71,8 +73,8 @@ class CaptureFeed : public trace::LineSink {
 
 }  // namespace
 
-trace::CaptureFormat decode_capture(const Request& o, Session& session, CaptureStats& stats, std::ostream* vcd,
-                                    std::ostream& err) {
+trace::CaptureRead decode_capture(const Request& o, Session& session, CaptureStats& stats, std::ostream* vcd,
+                                  std::ostream& err) {
   std::optional<trace::SignalMap> map;
   if (!o.signal_map.empty()) map = trace::parse_signal_map(o.signal_map);
   if (o.bus) {

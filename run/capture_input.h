@@ -16,9 +16,10 @@ namespace qel::run {
 
 // Decodes request.decode_path through `session`, re-exporting the mapped lines
 // as a VCD on `vcd` (or none) and gathering `stats`. The signal map found from
-// the channel names is told on `err`. Returns the capture's format. Throws
-// std::runtime_error for a file or map the readers refuse.
-trace::CaptureFormat decode_capture(const Request& request, Session& session, CaptureStats& stats, std::ostream* vcd,
-                                    std::ostream& err);
+// the channel names is told on `err`. Returns the capture's format and whether
+// a stop ended it (trace::read_capture_file). Throws std::runtime_error for a
+// file or map the readers refuse.
+trace::CaptureRead decode_capture(const Request& request, Session& session, CaptureStats& stats, std::ostream* vcd,
+                                  std::ostream& err);
 
 }  // namespace qel::run

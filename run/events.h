@@ -75,6 +75,9 @@ class Listener {
   // `index` counts the bytes decoded before this one.
   virtual void on_byte(const emu::WireByte& /*byte*/, std::uint64_t /*index*/) {}
   virtual void on_note(const Note& /*note*/) {}
+  // Input that arrives over time (a piped capture) has nothing more for now:
+  // the run waits for it. Told again every so often while nothing comes.
+  virtual void on_idle() {}
   // The trace is over: the controller has had its end of trace.
   virtual void on_finish() {}
 };
@@ -107,6 +110,9 @@ class Fanout : public Listener {
   }
   void on_note(const Note& n) override {
     for (Listener* l : listeners_) l->on_note(n);
+  }
+  void on_idle() override {
+    for (Listener* l : listeners_) l->on_idle();
   }
   void on_finish() override {
     for (Listener* l : listeners_) l->on_finish();

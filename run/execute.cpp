@@ -7,6 +7,8 @@
 
 #include "common/output_files.h"
 #include "common/output_plan.h"
+#include "common/temporary_registry.h"
+#include "common/text_format.h"
 #include "common/user_error.h"
 #include "run/byte_log.h"
 #include "run/call_costs.h"
@@ -14,6 +16,7 @@
 #include "run/capture_stats.h"
 #include "run/frame_files.h"
 #include "run/frame_recorder.h"
+#include "run/live_view.h"
 #include "run/note_printer.h"
 #include "run/script_input.h"
 #include "run/session.h"
@@ -66,6 +69,24 @@ void write_run_views(FrameRecorder& recorder, std::ostream* report, std::ostream
   if (gif != nullptr) write_bytes(*gif, encode_run_gif(run, png));
 }
 
+// "capture 'board.vcd' (VCD)", "capture on standard input (VCD)".
+std::string capture_title(const std::string& path, const trace::CaptureRead& read) {
+  return (path == "-" ? std::string("capture on standard input") : "capture '" + trace::capture_name(path) + "'") +
+         " (" + (read.format ? std::string(trace::format_name(*read.format)) : "stopped before its first bytes") + ")";
+}
+
+// What a capture stopped on request holds, in one sentence.
+std::string stop_sentence(const std::string& name, const Session& session, const CaptureStats& stats) {
+  if (!session.started()) {
+    return "Decoding of " + name + " stopped by an interrupt (Ctrl-C) before the capture's header was complete; " +
+           "nothing was decoded.";
+  }
+  const std::uint64_t bytes = session.controller().byte_count();
+  return "Decoding of " + name + " stopped by an interrupt (Ctrl-C) after " +
+         common::time_text(stats.span_ns(), common::TimeStyle::Figure) + " of capture and " + std::to_string(bytes) +
+         (bytes == 1 ? " byte" : " bytes") + "; the outputs hold what was decoded.";
+}
+
 }  // namespace
 
 int execute(const Request& o, std::ostream& out, std::ostream& err) {
@@ -101,19 +122,27 @@ int execute(const Request& o, std::ostream& out, std::ostream& err) {
     if (capture) events.add(capture_stats);
     std::optional<FrameFiles> frame_files;
     if (frames != nullptr) events.add(frame_files.emplace(*frames, o.png, o.rotate180));
+    const std::string capture_name = capture ? trace::capture_name(o.decode_path) : std::string();
     NotePrinter notes(err, capture ? view::RunKind::Capture : view::RunKind::Script,
-                      capture ? o.decode_path : script_name(o));
+                      capture ? capture_name : script_name(o));
     events.add(notes);
+    std::optional<LiveView> live;
+    if (o.live) {
+      const auto style = o.term == TermMode::Ascii ? view::TextStyle::Ascii : view::TextStyle::Unicode;
+      events.add(
+          live.emplace(out, LiveViewOptions{style, o.rotate180, o.terminal_columns, &capture_stats, {}}, capture_name));
+    }
+    // A capture arriving over time ends on Ctrl-C, and the run goes on to write what was decoded.
+    std::optional<common::InterruptStops> stops;
+    if (capture && trace::capture_streams(o.decode_path)) stops.emplace();
 
     Session session(events);
     if (capture) {
-      const trace::CaptureFormat format = decode_capture(o, session, capture_stats, vcd, err);
-      if (o.stats) {
-        capture_stats.write(figures,
-                            "capture '" + o.decode_path + "' (" + std::string(trace::format_name(format)) + ")");
-      }
+      const trace::CaptureRead read = decode_capture(o, session, capture_stats, vcd, err);
+      if (o.stats) capture_stats.write(figures, capture_title(o.decode_path, read));
       notes.print_kept();
-      if (!session.started()) session.start(o.controller, view::RunKind::Capture, o.decode_path);
+      if (read.stopped) err << stop_sentence(capture_name, session, capture_stats) << '\n';
+      if (!session.started()) session.start(o.controller, view::RunKind::Capture, capture_name);
     } else {
       run_calls(o, session, vcd, sr);
     }
@@ -122,7 +151,7 @@ int execute(const Request& o, std::ostream& out, std::ostream& err) {
     const emu::Picture picture =
         o.rotate180 ? session.controller().picture().rotated180() : session.controller().picture();
     if (png != nullptr) write_bytes(*png, view::encode_png(picture, o.png));
-    if (o.term != TermMode::Off && !stdout_taken(o)) {
+    if (o.term != TermMode::Off && !stdout_taken(o) && !(live && live->finished())) {
       out << view::render_text(picture, o.term == TermMode::Ascii ? view::TextStyle::Ascii : view::TextStyle::Unicode);
     }
     const int checks = run_panel_checks(o.checks, session.controller(), picture, files, err);

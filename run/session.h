@@ -61,6 +61,8 @@ class Session : public PinObserver, private emu::ByteListener {
 
   // Something about the capture file itself (it is cut short...).
   void capture_note(std::string_view message);
+  // The capture's input has nothing more for now.
+  void capture_idle() { listener_.on_idle(); }
 
   // The trace is over: the controller's end of trace, then on_finish. Once.
   void finish();

@@ -15,6 +15,10 @@ class ByteSource {
   // arrived; 0 only at the end of the input. Throws std::runtime_error naming
   // the input when it cannot be read.
   virtual std::size_t read(char* into, std::size_t max) = 0;
+  // The input ended because the run asked to stop reading (Ctrl-C on a live
+  // capture), not at its own end: what came last may be a line cut in two, and
+  // is no sign of a file cut short.
+  virtual bool stopped() const { return false; }
 };
 
 // The bytes of a stream the caller opened: a file, or text in memory.

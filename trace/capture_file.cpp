@@ -7,7 +7,6 @@
 
 #include <cerrno>
 #include <cstring>
-#include <functional>
 #include <stdexcept>
 
 #include "common/message_text.h"
@@ -59,11 +58,11 @@ class OpenInput {
 };
 
 // The first bytes, until they tell the format: a pipe may give them a few at a time.
-std::string read_head(int fd, const std::string& name) {
+std::string read_head(ByteSource& in) {
   std::string head;
   char buffer[kMostHeadBytes];
   while (head.size() < kMostHeadBytes && !capture_format_of(head) && may_become_capture(head)) {
-    const std::size_t got = read_descriptor(fd, buffer, kMostHeadBytes - head.size(), name);
+    const std::size_t got = in.read(buffer, kMostHeadBytes - head.size());
     if (got == 0) break;
     head.append(buffer, got);
   }
@@ -95,9 +94,17 @@ std::string_view format_name(CaptureFormat format) {
   return "capture";
 }
 
-std::string capture_name(const std::string& path) { return path == "-" ? "standard input" : path; }
+std::string capture_name(const std::string& path) {
+  return path == "-" ? "standard input" : common::escaped_text(path);
+}
 
-CaptureFormat read_capture_file(const std::string& path, const std::optional<SignalMap>& map, LineSink& sink) {
+bool capture_streams(const std::string& path) {
+  struct stat info {};
+  const int status = path == "-" ? ::fstat(STDIN_FILENO, &info) : ::stat(path.c_str(), &info);
+  return status == 0 && !S_ISREG(info.st_mode) && !S_ISDIR(info.st_mode);
+}
+
+CaptureRead read_capture_file(const std::string& path, const std::optional<SignalMap>& map, LineSink& sink) {
   const std::string name = capture_name(path);
   const OpenInput input(path, name);
   struct stat info {};
@@ -108,8 +115,11 @@ CaptureFormat read_capture_file(const std::string& path, const std::optional<Sig
     throw std::runtime_error("Cannot read capture '" + name + "': it is a folder; expected a file.");
   }
   const bool regular = S_ISREG(info.st_mode);
-  std::string head = read_head(input.fd(), name);
+  // Input that arrives over time tells the sink when it pauses; a file never does.
+  DescriptorSource source(input.fd(), name, !regular, [&sink] { sink.idle(); });
+  std::string head = read_head(source);
   const auto format = capture_format_of(head);
+  if (!format && source.stopped()) return CaptureRead{std::nullopt, true};
   if (!format) {
     throw std::runtime_error(
         "Cannot read capture '" + name +
@@ -130,18 +140,21 @@ CaptureFormat read_capture_file(const std::string& path, const std::optional<Sig
       throw std::runtime_error("Cannot read capture '" + name + "': " + std::strerror(errno) + ".");
     }
     read_sr_descriptor(own, name, map, sink);
-    return *format;
+    return CaptureRead{format, false};
   }
-  // Input that arrives over time tells the sink when it pauses; a file never does.
-  std::function<void()> idle;
-  if (!regular) idle = [&sink] { sink.idle(); };
-  DescriptorSource source(input.fd(), name, std::move(head), std::move(idle));
-  if (*format == CaptureFormat::Vcd) {
-    read_vcd(source, name, map, sink);
-  } else {
-    read_csv(source, name, map, sink);
+  source.give_back(std::move(head));
+  try {
+    if (*format == CaptureFormat::Vcd) {
+      read_vcd(source, name, map, sink);
+    } else {
+      read_csv(source, name, map, sink);
+    }
+  } catch (const std::runtime_error&) {
+    // Past a stop the reader sees no more lines: what it refuses then is a
+    // header the stop cut short, before anything was begun.
+    if (!source.stopped()) throw;
   }
-  return *format;
+  return CaptureRead{format, source.stopped()};
 }
 
 }  // namespace qel::trace

@@ -20,9 +20,11 @@ namespace qel::trace {
 
 // Each row reaches the sink as soon as it is in, so a capture still being
 // written is decoded as it arrives.
+// `file_name` is the input as messages name it (capture_name escapes it).
 // Throws std::runtime_error "<file>:<line>: <what was expected, got what>." for
 // a malformed row and for channels it cannot bind (see bind_roles). A last row
-// cut off mid-line is noted as cut short.
+// cut off mid-line is noted as cut short, unless the input was stopped on
+// request (ByteSource::stopped): then it is left out.
 void read_csv(ByteSource& in, const std::string& file_name, const std::optional<SignalMap>& map, LineSink& sink);
 void read_csv(std::istream& in, const std::string& file_name, const std::optional<SignalMap>& map, LineSink& sink);
 

@@ -1,7 +1,6 @@
 // Reading a capture from a file descriptor; see descriptor_source.h.
 #include "trace/descriptor_source.h"
 
-#include <poll.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -9,6 +8,8 @@
 #include <cstring>
 #include <stdexcept>
 #include <utility>
+
+#include "common/temporary_registry.h"
 
 namespace qel::trace {
 
@@ -22,8 +23,23 @@ std::size_t read_descriptor(int fd, char* into, std::size_t max, const std::stri
   }
 }
 
-DescriptorSource::DescriptorSource(int fd, std::string name, std::string head, std::function<void()> idle)
-    : fd_(fd), name_(std::move(name)), head_(std::move(head)), idle_(std::move(idle)) {}
+DescriptorSource::DescriptorSource(int fd, std::string name, bool streamed, std::function<void()> idle)
+    : fd_(fd), name_(std::move(name)), streamed_(streamed), idle_(std::move(idle)) {}
+
+void DescriptorSource::give_back(std::string head) {
+  head_ = std::move(head);
+  head_taken_ = 0;
+}
+
+bool DescriptorSource::wait() {
+  using common::InputWait;
+  InputWait state = common::wait_for_input(fd_, 0);
+  while (state == InputWait::Nothing) {
+    if (idle_) idle_();
+    state = common::wait_for_input(fd_, idle_ ? kIdleRepeatMs : -1);
+  }
+  return state == InputWait::Ready;
+}
 
 std::size_t DescriptorSource::read(char* into, std::size_t max) {
   if (head_taken_ < head_.size()) {
@@ -33,11 +49,15 @@ std::size_t DescriptorSource::read(char* into, std::size_t max) {
     if (head_taken_ == head_.size()) std::string().swap(head_);
     return n;
   }
-  if (idle_) {
-    pollfd ready{fd_, POLLIN, 0};
-    if (::poll(&ready, 1, 0) == 0) idle_();
+  if (stopped_) return 0;
+  if (streamed_ && !wait()) {
+    stopped_ = true;
+    return 0;
   }
-  return read_descriptor(fd_, into, max, name_);
+  const std::size_t got = read_descriptor(fd_, into, max, name_);
+  // The writer ended with the same Ctrl-C (an analyzer in the same pipeline).
+  if (got == 0 && streamed_ && common::stop_requested()) stopped_ = true;
+  return got;
 }
 
 }  // namespace qel::trace

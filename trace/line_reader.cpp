@@ -15,7 +15,8 @@ std::optional<std::string_view> LineReader::next() {
     if (nl != nullptr) {
       stop = static_cast<std::size_t>(static_cast<const char*>(nl) - buffer_.data());
     } else if (at_eof_) {
-      if (begin_ == end_) return std::nullopt;
+      // A stop ends the input between two reads: a line it cut in two is left out.
+      if (begin_ == end_ || in_.stopped()) return std::nullopt;
       stop = end_;
       open_ = true;
     } else if (end_ - begin_ > kMaxLineBytes) {

@@ -1,7 +1,9 @@
 // Lines of a text capture, read in chunks of what has arrived, with bounded
 // memory: a line longer than the limit is refused rather than held. A line is
 // handed out as soon as its line end is in, whether or not more input follows. Line ends are LF or CRLF;
-// a UTF-8 byte order mark before the first line is skipped. Line numbers count
+// a UTF-8 byte order mark before the first line is skipped. When the input
+// was stopped (ByteSource::stopped) rather than ended, its unfinished last line is
+// left out. Line numbers count
 // in 64 bits.
 #pragma once
 

@@ -1,10 +1,13 @@
 // sigrok session reader: the metadata's device section, then the sample chunks.
 #include "trace/sr_reader.h"
 
+#include <fcntl.h>
 #include <unistd.h>
 #include <zip.h>
 
+#include <cerrno>
 #include <cmath>
+#include <cstring>
 #include <map>
 #include <memory>
 #include <sstream>
@@ -51,7 +54,7 @@ class SrReader {
   SrReader(const std::string& path, const std::optional<SignalMap>& map, LineSink& sink)
       : path_(path), map_(map), sink_(sink) {}
 
-  // Opens the archive by its path, or from `fd` when it is not -1.
+  // Reads the archive open on `fd`, which it takes.
   void run(int fd) {
     open(fd);
     const std::string version = trim(read_small("version"));
@@ -67,8 +70,8 @@ class SrReader {
 
   void open(int fd) {
     int code = 0;
-    zip_t* z = fd < 0 ? zip_open(path_.c_str(), ZIP_RDONLY, &code) : zip_fdopen(fd, 0, &code);
-    if (z == nullptr && fd >= 0) ::close(fd);  // libzip closes it only once the archive is open
+    zip_t* z = zip_fdopen(fd, 0, &code);
+    if (z == nullptr) ::close(fd);  // libzip closes it only once the archive is open
     if (z == nullptr) {
       zip_error_t error;
       zip_error_init_with_code(&error, code);
@@ -336,7 +339,10 @@ class SrReader {
 }  // namespace
 
 void read_sr_file(const std::string& path, const std::optional<SignalMap>& map, LineSink& sink) {
-  SrReader(path, map, sink).run(-1);
+  const std::string name = common::escaped_text(path);
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) throw std::runtime_error("Cannot open capture file '" + name + "': " + std::strerror(errno) + ".");
+  SrReader(name, map, sink).run(fd);
 }
 
 void read_sr_descriptor(int fd, const std::string& file_name, const std::optional<SignalMap>& map, LineSink& sink) {

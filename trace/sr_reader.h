@@ -22,7 +22,8 @@ namespace qel::trace {
 void read_sr_file(const std::string& path, const std::optional<SignalMap>& map, LineSink& sink);
 
 // The same from an open file that can seek (not a pipe: an archive is read
-// from its end). It takes `fd` and closes it. Messages name `file_name`.
+// from its end). It takes `fd` and closes it. Messages name `file_name`, which
+// the caller has escaped (capture_name).
 void read_sr_descriptor(int fd, const std::string& file_name, const std::optional<SignalMap>& map, LineSink& sink);
 
 }  // namespace qel::trace

@@ -98,7 +98,7 @@ std::string quoted(std::string_view s) { return common::quoted_excerpt(s); }
 class Parser {
  public:
   Parser(ByteSource& in, const std::string& file, const std::optional<SignalMap>& map, LineSink& sink)
-      : tokens_(in, file), file_(file), map_(map), sink_(sink) {}
+      : in_(in), tokens_(in, file), file_(file), map_(map), sink_(sink) {}
 
   void run() {
     parse_declarations();
@@ -293,6 +293,7 @@ class Parser {
 
   void cut_short(const std::string& where) {
     if (!begun_) begin();
+    if (in_.stopped()) return;  // the run stopped reading; the file is not cut short
     sink_.note(file_ + ":" + std::to_string(tokens_.line()) + ": the file is cut short " + where + ".");
   }
 
@@ -344,6 +345,7 @@ class Parser {
     }
   }
 
+  ByteSource& in_;
   Tokenizer tokens_;
   const std::string& file_;
   const std::optional<SignalMap>& map_;

@@ -24,9 +24,12 @@ namespace qel::trace {
 
 // Each line's changes reach the sink as soon as the line is in, so a capture
 // still being written (a pipe from an analyzer) is decoded as it arrives.
+// `file_name` is the input as messages name it (capture_name escapes it).
 // Throws std::runtime_error "<file>:<line>: <what was expected, got what>." for
 // malformed input and for signals it cannot bind (see bind_roles). A file that
-// ends mid-line or inside a block is read up to there and noted as cut short.
+// ends mid-line or inside a block is read up to there and noted as cut short;
+// an input stopped on request (ByteSource::stopped) is read up to its last whole
+// line, with no note.
 // Without a map, the roles are found from the signal names.
 void read_vcd(ByteSource& in, const std::string& file_name, const std::optional<SignalMap>& map, LineSink& sink);
 void read_vcd(std::istream& in, const std::string& file_name, const std::optional<SignalMap>& map, LineSink& sink);

@@ -1,10 +1,14 @@
 // The options table of qel-lcd-sim; see cli_options.h.
 #include "cli_options.h"
 
+#include <sys/ioctl.h>
+#include <unistd.h>
+
 #include <CLI/CLI.hpp>
 #include <algorithm>
 #include <iostream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "check_options.h"
@@ -77,6 +81,33 @@ std::string option_suggestions(const CLI::App& app, int argc, char** argv) {
   return out;
 }
 
+// Why --live cannot draw here, or nothing: it redraws the panel in place on
+// standard output, which must be a terminal and carry nothing else.
+std::string live_refusal(const run::Request& o) {
+  for (const auto& [path, option] : {std::pair{&o.bytes_path, "--bytes"},
+                                     {&o.vcd_path, "--vcd"},
+                                     {&o.png_path, "--png"},
+                                     {&o.checks.text_path, "--text"},
+                                     {&o.commands_path, "--commands"},
+                                     {&o.report_path, "--report"},
+                                     {&o.gif_path, "--gif"}}) {
+    if (*path == "-") {
+      return std::string("Option --live draws the panel on standard output, which ") + option +
+             " - takes too; write that output to a file.";
+    }
+  }
+  if (::isatty(STDOUT_FILENO) == 0) {
+    return "Option --live needs a terminal on standard output to redraw the panel in place, and standard output is "
+           "a file or a pipe here; run it in a terminal, or leave out --live.";
+  }
+  return {};
+}
+
+int terminal_columns() {
+  winsize size{};
+  return ::ioctl(STDOUT_FILENO, TIOCGWINSZ, &size) == 0 ? size.ws_col : 0;
+}
+
 }  // namespace
 
 CommandLine parse_command_line(int argc, char** argv) {
@@ -131,10 +162,17 @@ CommandLine parse_command_line(int argc, char** argv) {
                      ->option_text("FILE");
   app.add_option("--map", o.signal_map,
                  "Signal names in the capture, e.g. sclk=D0,sdin=D1,dc=D2,res_n=D3,cs=D4 (I2C: scl=D0,sda=D1); "
-                 "default: found from the names")
+                 "default: found from the names. Names match as the file spells them; quote a name with blanks at "
+                 "its ends, a comma or control bytes with the escapes messages use: dc='Probe 6, spare', "
+                 "cs='\\x1B[2J'")
       ->option_text("ROLE=NAME,...")
       ->needs(decode);
   decode->excludes(script)->excludes(calls)->excludes(frames)->excludes(sr);
+  app.add_flag("--live", o.live,
+               "Redraw the panel in the terminal as the capture arrives, e.g. piped from a running analyzer "
+               "(--decode -); Ctrl-C ends the capture and the outputs are written")
+      ->needs(decode)
+      ->excludes(no_term_opt);
   std::string bus;
   app.add_option("--bus", bus, "The capture's bus: 4-wire or 3-wire serial, or I2C (roles scl, sda)")
       ->check(CLI::IsMember({"spi4", "spi3", "i2c"}))
@@ -204,7 +242,7 @@ CommandLine parse_command_line(int argc, char** argv) {
     const auto glass = emu::parse_glass(panel);
     const auto misfit = glass ? emu::glass_misfit(*glass, emu::profile_of(o.controller.model)) : std::nullopt;
     if (!glass || misfit) {
-      std::cerr << "Option --panel '" << panel << "' "
+      std::cerr << "Option --panel " << common::quoted_excerpt(panel) << " "
                 << (glass ? "does not fit: " + *misfit : std::string("is not WxH or WxH+C, e.g. 128x32 or 64x48+32"))
                 << ".\n";
       cl.exit_now = 2;
@@ -215,6 +253,14 @@ CommandLine parse_command_line(int argc, char** argv) {
   o.controller.noise_ram = ram == "noise";
   o.controller.column_wrap = wrap == "zero" ? emu::ColumnWrap::Zero : emu::ColumnWrap::Start;
   o.term = no_term ? run::TermMode::Off : ascii ? run::TermMode::Ascii : run::TermMode::Unicode;
+  if (o.live) {
+    if (const std::string refusal = live_refusal(o); !refusal.empty()) {
+      std::cerr << refusal << "\n";
+      cl.exit_now = 2;
+      return cl;
+    }
+    o.terminal_columns = terminal_columns();
+  }
   o.builtin_script = kDemoScript;
   o.builtin_name = kDemoScriptName;
   cl.demo = o.script_path.empty() && o.calls.empty() && o.decode_path.empty();
