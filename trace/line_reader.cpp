@@ -23,9 +23,10 @@ std::optional<std::string_view> LineReader::next() {
       throw std::runtime_error(file_ + ":" + std::to_string(line_ + 1) +
                                ": expected a line of at most 1 MiB, got a longer one.");
     } else {
-      // Move the partial line to the front and read more after it.
+      // Move the partial line to the front (one arriving a few bytes at a time
+      // is there already) and read more after it.
       scanned = end_ - begin_;
-      std::memmove(buffer_.data(), buffer_.data() + begin_, end_ - begin_);
+      if (begin_ > 0) std::memmove(buffer_.data(), buffer_.data() + begin_, end_ - begin_);
       end_ -= begin_;
       begin_ = 0;
       if (end_ == buffer_.size()) buffer_.resize(std::min(2 * buffer_.size(), 2 * kMaxLineBytes));

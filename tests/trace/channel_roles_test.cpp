@@ -36,10 +36,17 @@ std::string bound(const std::string& names, const std::string& map = "", std::op
   }
 }
 
+// Typical names in any case; a chosen bus wins over the names: 3-wire serial
+// needs no dc line and ignores one, and SCL/SDA channels on a 4-wire board
+// keep needing dc.
 TEST(ChannelRoles, FindsTypicalNamesCaseInsensitively) {
   const struct {
     const char *names, *map, *expected;
+    std::optional<emu::Bus> bus = std::nullopt;
   } cases[] = {
+      {"CLK,MOSI,CS", "", "spi3 auto sclk=CLK,sdin=MOSI,cs=CS", emu::Bus::Spi3},
+      {"CLK,MOSI,DC", "", "spi3 auto sclk=CLK,sdin=MOSI", emu::Bus::Spi3},
+      {"SCL,SDA,DC,RES", "", "spi auto sclk=SCL,sdin=SDA,dc=DC,res_n=RES", emu::Bus::Spi4},
       {"CLK,MOSI,DC,RST,CS", "", "spi auto sclk=CLK,sdin=MOSI,dc=DC,res_n=RST,cs=CS"},
       {"sck,din,a0,reset", "", "spi auto sclk=sck,sdin=din,dc=a0,res_n=reset"},
       {"/CS,SCLK,SDIN,D/C,RES#", "", "spi auto sclk=SCLK,sdin=SDIN,dc=D/C,res_n=RES#,cs=/CS"},
@@ -58,16 +65,7 @@ TEST(ChannelRoles, FindsTypicalNamesCaseInsensitively) {
       {"CLK,D1,DC,X", "sclk=X", "spi auto sclk=X,sdin=D1,dc=DC"},
       {"A,B", "scl=A,sda=B", "i2c scl=A,sda=B"},
   };
-  for (const auto& c : cases) EXPECT_EQ(bound(c.names, c.map), c.expected) << c.names << " / " << c.map;
-}
-
-// A chosen bus wins over the names: 3-wire serial needs no dc line and ignores
-// one, and SCL/SDA channels on a 4-wire board keep needing dc.
-TEST(ChannelRoles, ChosenBusDecidesWhatIsNeeded) {
-  EXPECT_EQ(bound("CLK,MOSI,CS", "", emu::Bus::Spi3), "spi3 auto sclk=CLK,sdin=MOSI,cs=CS");
-  EXPECT_EQ(bound("CLK,MOSI,DC", "", emu::Bus::Spi3), "spi3 auto sclk=CLK,sdin=MOSI");
-  EXPECT_EQ(bound("SCL,SDA,DC,RES", "", emu::Bus::Spi4), "spi auto sclk=SCL,sdin=SDA,dc=DC,res_n=RES");
-  EXPECT_NE(bound("CLK,MOSI,CS").find("no channel fits dc"), std::string::npos);
+  for (const auto& c : cases) EXPECT_EQ(bound(c.names, c.map, c.bus), c.expected) << c.names << " / " << c.map;
 }
 
 TEST(ChannelRoles, RefusesAmbiguousOrIncompleteSetsListingCandidates) {
@@ -81,6 +79,7 @@ TEST(ChannelRoles, RefusesAmbiguousOrIncompleteSetsListingCandidates) {
       {"D0,D1,D2", {"no channel fits dc.", "\n  dc (DC, D/C, A0, RS): none", "\n  res_n (RES, RST, RESET): none"}},
       {"CLK,MOSI,DC,CS,NSS", {"2 channels fit cs.", "'CS', 'NSS'"}},
       {"SCL", {"no channel fits sda.", "\n  scl (SCL): 'SCL'"}},
+      {"CLK,MOSI,CS", {"no channel fits dc"}},
   };
   for (const auto& c : cases) {
     const std::string message = bound(c.names);

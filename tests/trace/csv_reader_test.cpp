@@ -5,41 +5,18 @@
 
 #include <gtest/gtest.h>
 
-#include <sstream>
-#include <stdexcept>
 #include <string>
 
-#include "trace/captured_trace.h"
+#include "trace_test_support.h"
 
 namespace qel::trace {
 namespace {
 
-struct Outcome {
-  CapturedTrace trace;
-  std::string error;
-};
+using test::changes_text;
+using test::Outcome;
 
 Outcome read(const std::string& text, const std::string& map = "") {
-  std::istringstream in(text);
-  TraceCollector sink;
-  Outcome o;
-  try {
-    read_csv(in, "t.csv", map.empty() ? std::nullopt : std::optional<SignalMap>(parse_signal_map(map)), sink);
-  } catch (const std::runtime_error& e) {
-    o.error = e.what();
-  }
-  o.trace = sink.trace;
-  return o;
-}
-
-// "C1@500 D1@500": each change as line letter, level and time in ns.
-std::string changes(const CapturedTrace& t) {
-  std::string out;
-  for (const LineChange& c : t.changes) {
-    out += std::string(out.empty() ? "" : " ") + "CDSRX"[static_cast<int>(c.line)] + (c.level ? "1@" : "0@") +
-           std::to_string(c.time_ns);
-  }
-  return out;
+  return test::read_text(read_csv, "t.csv", text, map);
 }
 
 // Headers whose names are quoted as RFC 4180 allows: each is read to the
@@ -66,18 +43,20 @@ TEST(CsvReader, ReadsQuotedNamesInTheHeader) {
     const Outcome o = read(c.header + rows, c.map);
     EXPECT_EQ(o.error, "") << c.header;
     EXPECT_EQ(o.trace.start.mapping, c.mapping) << c.header;
-    EXPECT_EQ(changes(o.trace), c.changes) << c.header;
+    EXPECT_EQ(changes_text(o.trace), c.changes) << c.header;
   }
 }
 
 // Times are decimals: a sign, digits with a point, an exponent. Anything else
-// is refused, and a time past about 285 years says it is too large.
+// is refused, and a time past about 285 years says it is too large; times as
+// far apart as that either side of zero are counted exactly from the first row.
 TEST(CsvReader, TakesDecimalTimesOnly) {
-  const std::string header = "Time [s],CLK,MOSI,DC\n0,0,0,1\n";
   const struct {
     const char* time;
     std::string result;  // the change at that time, or the message
+    const char* first = "0";
   } cases[] = {
+      {"8999999999.999999999", "C1@17999999999999999998", "-8999999999.999999999"},
       {"0.0000005", "C1@500"},
       {"+.0000005", "C1@500"},
       {"5e-7", "C1@500"},
@@ -95,16 +74,17 @@ TEST(CsvReader, TakesDecimalTimesOnly) {
       {"1e999", "t.csv:3: time '1e999' is too large; times within 9,000,000,000 s (about 285 years) of zero are read."},
   };
   for (const auto& c : cases) {
-    const Outcome o = read(header + c.time + ",1,0,1\n");
-    EXPECT_EQ(o.error.empty() ? changes(o.trace) : o.error, c.result) << c.time;
+    const Outcome o = read("Time [s],CLK,MOSI,DC\n" + std::string(c.first) + ",0,0,1\n" + c.time + ",1,0,1\n");
+    EXPECT_EQ(o.error.empty() ? changes_text(o.trace) : o.error, c.result) << c.time;
   }
 }
 
-// Quote marks that do not pair up are refused naming the line and the place.
-TEST(CsvReader, RefusesQuoteMarksOutOfPlace) {
+// An empty file, and quote marks that do not pair up, are refused naming the line and the place.
+TEST(CsvReader, RefusesAnEmptyFileAndQuoteMarksOutOfPlace) {
   const struct {
     std::string text, message;
   } cases[] = {
+      {"", "t.csv:1: expected the header 'Time [s],<channel>,...', got an empty file."},
       {"Time [s],Pro\"be,CLK,MOSI,DC\n",
        "t.csv:1: expected a quote mark only around a whole field, got '\"be,CLK,MOSI,DC'."},
       {"Time [s],\"CLK\"x,MOSI,DC\n",

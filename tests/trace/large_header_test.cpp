@@ -6,39 +6,21 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <functional>
 #include <sstream>
-#include <stdexcept>
 #include <string>
 
-#include "trace/capture_file.h"
-#include "trace/captured_trace.h"
 #include "trace/csv_reader.h"
 #include "trace/vcd_reader.h"
+#include "trace_test_support.h"
 
 namespace qel::trace {
 namespace {
 
 #if defined(__SANITIZE_ADDRESS__)
 constexpr bool kAddressSanitizer = true;
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-constexpr bool kAddressSanitizer = true;
 #else
 constexpr bool kAddressSanitizer = false;
 #endif
-#else
-constexpr bool kAddressSanitizer = false;
-#endif
-
-std::string error_of(const std::function<void()>& run) {
-  try {
-    run();
-  } catch (const std::runtime_error& e) {
-    return e.what();
-  }
-  return "no error";
-}
 
 // 3,000 nested scopes of 64-character names around 20,000 signals: each
 // signal's full path is 195 kB, so holding one per signal would take 3.9 GB.
@@ -91,33 +73,24 @@ TEST(LargeHeader, ManyChannelsOfOneNameAreCountedAndListedInBrief) {
   vcd += "$enddefinitions $end\n";
   const std::string ten = "'CLK', 'CLK', 'CLK', 'CLK', 'CLK', 'CLK', 'CLK', 'CLK', 'CLK', 'CLK'";
   const struct {
-    const char* format;
-    std::function<void(TraceCollector&)> read;
+    test::TextReader reader;
+    const std::string& text;
     std::string expected;
   } cases[] = {
-      {"CSV",
-       [&](TraceCollector& sink) {
-         std::istringstream in(csv);
-         read_csv(in, "wide.csv", std::nullopt, sink);
-       },
-       "wide.csv:1: cannot tell which channel is which line: 250000 channels fit sclk; no channel fits sdin; no "
-       "channel fits dc. Channels: " +
+      {read_csv, csv,
+       "t:1: cannot tell which channel is which line: 250000 channels fit sclk; no channel fits sdin; no channel "
+       "fits dc. Channels: " +
            ten + " and 249990 more. Candidates for each line:\n  sclk (CLK, SCK, SCLK, D0): " + ten +
            " and 249990 more\n"},
-      {"VCD",
-       [&](TraceCollector& sink) {
-         std::istringstream in(vcd);
-         read_vcd(in, "wide.vcd", std::nullopt, sink);
-       },
-       "wide.vcd:300001: cannot tell which channel is which line: 300000 channels fit sclk; no channel fits sdin; "
-       "no channel fits dc. Channels: " +
+      {read_vcd, vcd,
+       "t:300001: cannot tell which channel is which line: 300000 channels fit sclk; no channel fits sdin; no "
+       "channel fits dc. Channels: " +
            ten + " and 299990 more. Candidates for each line:\n  sclk (CLK, SCK, SCLK, D0): " + ten +
            " and 299990 more\n"},
   };
   for (const auto& c : cases) {
-    TraceCollector sink;
-    const std::string message = error_of([&] { c.read(sink); });
-    EXPECT_EQ(message.substr(0, c.expected.size()), c.expected) << c.format;
+    const std::string message = test::read_text(c.reader, "t", c.text).error;
+    EXPECT_EQ(message.substr(0, c.expected.size()), c.expected);
   }
 }
 

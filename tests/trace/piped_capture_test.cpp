@@ -1,6 +1,7 @@
 // Captures that arrive through a pipe: standard input and a FIFO carry a VCD or
 // a CSV export as a file does, a sigrok session is refused for want of a file,
-// and a capture still being written is decoded as it arrives.
+// a capture still being written is decoded as it arrives, and one the run
+// stops reading ends at its last whole line, where a file cut short is noted.
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -9,7 +10,7 @@
 #include <chrono>
 #include <condition_variable>
 #include <filesystem>
-#include <fstream>
+#include <functional>
 #include <mutex>
 #include <stdexcept>
 #include <string>
@@ -17,6 +18,9 @@
 
 #include "trace/capture_file.h"
 #include "trace/captured_trace.h"
+#include "trace/csv_reader.h"
+#include "trace/vcd_reader.h"
+#include "trace_test_support.h"
 
 namespace qel::trace {
 namespace {
@@ -38,35 +42,7 @@ const struct Format {
     {"CSV", kCsvHeader + "0.0,0,1,1\n0.00000001,1,1,1\n0.00000002,0,1,1\n", "0.00000003,1,1,1\n"},
 };
 
-// "C1@10 C0@20 C1@30": the clock's changes as a test expects them.
-std::string clock_changes(const CapturedTrace& t) {
-  std::string out;
-  for (const LineChange& c : t.changes) {
-    out += std::string(out.empty() ? "" : " ") + (c.line == emu::Line::Clock ? "C" : "?") + (c.level ? "1@" : "0@") +
-           std::to_string(c.time_ns);
-  }
-  return out;
-}
-
-// A folder of the test's own, removed after it.
-class PipedCapture : public ::testing::Test {
- protected:
-  void SetUp() override {
-    dir_ = fs::temp_directory_path() / ("qel_piped_" + std::to_string(::getpid()) + "_" +
-                                        ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(dir_);
-    fs::create_directories(dir_);
-  }
-  void TearDown() override { fs::remove_all(dir_); }
-
-  fs::path fifo(const char* name) {
-    const fs::path p = dir_ / name;
-    EXPECT_EQ(::mkfifo(p.c_str(), 0600), 0);
-    return p;
-  }
-
-  fs::path dir_;
-};
+using test::changes_text;
 
 void write_all(int fd, const std::string& bytes) {
   for (std::size_t at = 0; at < bytes.size();) {
@@ -76,89 +52,57 @@ void write_all(int fd, const std::string& bytes) {
   }
 }
 
-// Reads `path` while another thread writes `bytes` into the FIFO there.
-CapturedTrace read_through_fifo(const fs::path& path, const std::string& bytes) {
+// Reads a capture through a pipe that another thread writes with `write`
+// (given its end): the FIFO `fifo`, made here, or standard input ("-") when
+// none is given. Returns the message of a refusal, or empty.
+std::string read_piped(const std::function<void(int)>& write, LineSink& sink, const fs::path& fifo = {}) {
+  int ends[2] = {-1, -1};
+  const int saved = fifo.empty() ? ::dup(STDIN_FILENO) : -1;
+  if (fifo.empty()) {
+    EXPECT_EQ(::pipe(ends), 0);
+    ::dup2(ends[0], STDIN_FILENO);
+    ::close(ends[0]);
+  } else {
+    EXPECT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  }
   std::thread writer([&] {
-    const int fd = ::open(path.c_str(), O_WRONLY);
-    ASSERT_GE(fd, 0);
-    write_all(fd, bytes);
+    const int fd = fifo.empty() ? ends[1] : ::open(fifo.c_str(), O_WRONLY);
+    write(fd);
     ::close(fd);
   });
-  TraceCollector sink;
-  try {
-    read_capture_file(path.string(), std::nullopt, sink);
-  } catch (...) {
-    writer.join();
-    throw;
-  }
+  const std::string error =
+      test::error_of([&] { read_capture_file(fifo.empty() ? "-" : fifo.string(), std::nullopt, sink); });
   writer.join();
-  return sink.trace;
-}
-
-// Reads standard input ("-") while it is the read end of a pipe that another
-// thread writes `bytes` into.
-CapturedTrace read_through_standard_input(const std::string& bytes) {
-  int ends[2];
-  EXPECT_EQ(::pipe(ends), 0);
-  const int saved = ::dup(STDIN_FILENO);
-  ::dup2(ends[0], STDIN_FILENO);
-  ::close(ends[0]);
-  std::thread writer([&] {
-    write_all(ends[1], bytes);
-    ::close(ends[1]);
-  });
-  TraceCollector sink;
-  std::string error;
-  try {
-    read_capture_file("-", std::nullopt, sink);
-  } catch (const std::runtime_error& e) {
-    error = e.what();
+  if (saved >= 0) {
+    ::dup2(saved, STDIN_FILENO);
+    ::close(saved);
   }
-  writer.join();
-  ::dup2(saved, STDIN_FILENO);
-  ::close(saved);
-  if (!error.empty()) throw std::runtime_error(error);
-  return sink.trace;
+  return error == "no error" ? "" : error;
 }
 
-// VCD and CSV from a FIFO and from standard input as a pipe read as from a file.
-TEST_F(PipedCapture, TextCapturesReadFromAPipeAsFromAFile) {
-  for (const Format& f : kFormats) {
-    SCOPED_TRACE(f.name);
-    const std::string whole = f.first + f.rest;
-    for (const CapturedTrace& t : {read_through_fifo(fifo(f.name), whole), read_through_standard_input(whole)}) {
-      EXPECT_EQ(clock_changes(t), "C1@10 C0@20 C1@30");
-      EXPECT_EQ(t.start.mapping, "sclk=CLK,sdin=MOSI,dc=DC");
-      EXPECT_TRUE(t.notes.empty());
-      EXPECT_TRUE(t.ended);
-    }
-  }
-}
-
-// A sigrok session is an archive read from its end: through a pipe it is
-// refused in one sentence naming the input.
-TEST_F(PipedCapture, SessionThroughAPipeIsRefusedNamingTheInput) {
+// VCD and CSV from a FIFO and from standard input as a pipe read as from a
+// file; a sigrok session, an archive read from its end, is refused in one
+// sentence naming the input.
+TEST(PipedCapture, TextCapturesReadAsFromAFileAndSessionsAreRefused) {
+  const test::Folder dir;
   const std::string zip_start("PK\x03\x04 rest of an archive", 24);
-  const fs::path path = fifo("session.sr");
-  const struct {
-    std::function<CapturedTrace()> read;
-    std::string message;
-  } cases[] = {
-      {[&] { return read_through_fifo(path, zip_start); },
-       "Cannot read the sigrok session '" + path.string() +
-           "': a session is a ZIP archive, which is read from a file, not from a pipe; save it to a file and give "
-           "that file's name."},
-      {[&] { return read_through_standard_input(zip_start); },
-       "Cannot read the sigrok session on standard input: a session is a ZIP archive, which is read from a file, "
-       "not from a pipe; save it to a file and give that file's name."},
-  };
-  for (const auto& c : cases) {
-    try {
-      c.read();
-      ADD_FAILURE() << "no error";
-    } catch (const std::runtime_error& e) {
-      EXPECT_EQ(std::string(e.what()), c.message);
+  for (const bool through_fifo : {true, false}) {
+    for (const Format& f : kFormats) {
+      SCOPED_TRACE(std::string(f.name) + (through_fifo ? " through a FIFO" : " on standard input"));
+      TraceCollector sink;
+      const std::string whole = f.first + f.rest;
+      ASSERT_EQ(read_piped([&](int fd) { write_all(fd, whole); }, sink, through_fifo ? dir / f.name : fs::path()), "");
+      EXPECT_EQ(changes_text(sink.trace), "C1@10 C0@20 C1@30");
+      EXPECT_EQ(sink.trace.start.mapping, "sclk=CLK,sdin=MOSI,dc=DC");
+      EXPECT_TRUE(sink.trace.notes.empty());
+      EXPECT_TRUE(sink.trace.ended);
     }
+    const fs::path fifo = through_fifo ? dir / "session.sr" : fs::path();
+    TraceCollector sink;
+    EXPECT_EQ(read_piped([&](int fd) { write_all(fd, zip_start); }, sink, fifo),
+              "Cannot read the sigrok session " + (through_fifo ? "'" + fifo.string() + "'" : "on standard input") +
+                  ": a session is a ZIP archive, which is read from a file, not from a pipe; save it to a file and "
+                  "give that file's name.");
   }
 }
 
@@ -168,7 +112,7 @@ class PauseWatch : public TraceCollector {
   void idle() override {
     std::lock_guard<std::mutex> lock(mutex_);
     if (trace.changes.empty() || at_pause_) return;
-    at_pause_ = clock_changes(trace);
+    at_pause_ = changes_text(trace);
     paused_.notify_all();
   }
 
@@ -189,25 +133,54 @@ class PauseWatch : public TraceCollector {
 // A writer sends the first part, waits until the reader has told the sink its
 // changes and paused for more, then sends the rest: the reader decodes the
 // capture as it arrives, not after its end.
-TEST_F(PipedCapture, ChangesReachTheSinkBeforeTheWriterFinishes) {
+TEST(PipedCapture, ChangesReachTheSinkBeforeTheWriterFinishes) {
+  const test::Folder dir;
   for (const Format& f : kFormats) {
     SCOPED_TRACE(f.name);
-    const fs::path path = fifo(f.name);
     PauseWatch sink;
     std::optional<std::string> before_rest;
-    std::thread writer([&] {
-      const int fd = ::open(path.c_str(), O_WRONLY);
-      ASSERT_GE(fd, 0);
+    const auto write = [&](int fd) {
       write_all(fd, f.first);
       before_rest = sink.changes_at_pause();
       write_all(fd, f.rest);
-      ::close(fd);
-    });
-    read_capture_file(path.string(), std::nullopt, sink);
-    writer.join();
+    };
+    ASSERT_EQ(read_piped(write, sink, dir / f.name), "");
     EXPECT_EQ(before_rest, std::optional<std::string>("C1@10 C0@20"));
-    EXPECT_EQ(clock_changes(sink.trace), "C1@10 C0@20 C1@30");
+    EXPECT_EQ(changes_text(sink.trace), "C1@10 C0@20 C1@30");
   }
+}
+
+// A text capture that stops mid-line or inside a block is read up to there,
+// and a note says the file is cut short; the same input stopped by the run
+// (Ctrl-C on a live capture) ends at its last whole line, with no note.
+TEST(TextCaptureEnd, CutShortIsNotedAndAStopIsNot) {
+  const std::string vcd =
+      "$var wire 1 ! sclk $end\n$var wire 1 \" sdin $end\n$var wire 1 # dc $end\n"
+      "$enddefinitions $end\n";
+  const std::string csv = "Time [s],CLK,MOSI,DC\n0.0,1,0,1\n0.000001,0,0,1\n";
+  const struct {
+    test::TextReader reader;
+    std::string text, changes, note;  // the (first) note when cut short
+  } cases[] = {
+      // a time cut short is left out, not taken for an earlier time
+      {read_vcd, vcd + "#0 0!\n#10 1!\n#2", "C1@10",
+       "t:7: the file is cut short: its last line stops without a line end, and its last word '#2' is left out."},
+      {read_vcd, vcd + "#0 0!\n#10 1!\n$dumpall 0!\n", "C1@10 C0@10",
+       "t:7: the file is cut short inside '$dumpall' from line 7."},
+      {read_vcd, vcd + "#0 b1 ", "", "t:5: the file is cut short after the value 'b1'."},
+      {read_csv, csv + "0.0000", "C0@1000", "t:4: the file is cut short: its last row stops mid-line."},
+      {read_csv, csv + "0.000002,1,0", "C0@1000", "t:4: the file is cut short: its last row stops mid-line."},
+  };
+  for (const auto& c : cases) {
+    for (const bool stopped : {false, true}) {
+      const test::Outcome o = test::read_text(c.reader, "t", c.text, "", stopped);
+      EXPECT_EQ(o.error, "");
+      EXPECT_EQ(changes_text(o.trace), c.changes) << c.text;
+      EXPECT_EQ(o.trace.notes.empty() ? "none" : o.trace.notes.front(), stopped ? "none" : c.note) << c.text;
+      EXPECT_TRUE(o.trace.ended);
+    }
+  }
+  EXPECT_TRUE(test::read_text(read_vcd, "t", vcd + "#0 0!\n").trace.notes.empty());
 }
 
 }  // namespace

@@ -4,10 +4,9 @@
 
 #include <gtest/gtest.h>
 
-#include <functional>
-#include <sstream>
-#include <stdexcept>
 #include <string>
+
+#include "trace_test_support.h"
 
 namespace qel::trace {
 namespace {
@@ -17,19 +16,17 @@ const std::string kThreeWires =
     "$upscope $end\n$enddefinitions $end\n";
 
 CapturedTrace read(const std::string& text, const std::string& map = "") {
-  std::istringstream in(text);
-  return read_vcd(in, "t.vcd", map.empty() ? std::nullopt : std::optional<SignalMap>(parse_signal_map(map)));
+  const test::Outcome o = test::read_text(read_vcd, "t.vcd", text, map);
+  if (!o.error.empty()) throw std::runtime_error(o.error);
+  return o.trace;
 }
 
 // "start 10-1- C0@30000 D1@2": start levels of sclk, sdin, dc, res_n, cs ('-'
-// unknown), then each change as line letter, level and time in ns.
+// unknown), then the changes.
 std::string describe(const CapturedTrace& trace) {
   std::string out = "start ";
   for (const auto& level : trace.start.initial) out += level ? (*level ? '1' : '0') : '-';
-  for (const auto& c : trace.changes) {
-    out += std::string(" ") + "CDSRX"[static_cast<int>(c.line)] + (c.level ? "1@" : "0@") + std::to_string(c.time_ns);
-  }
-  return out;
+  return trace.changes.empty() ? out : out + " " + test::changes_text(trace);
 }
 
 // Each form of input yields the listed start levels and changes.
@@ -63,15 +60,6 @@ TEST(VcdReader, ReadsEachFormOfInput) {
   for (const auto& c : cases) EXPECT_EQ(describe(read(c.text, c.map)), c.expected) << c.text;
 }
 
-std::string error_of(const std::function<void()>& run) {
-  try {
-    run();
-  } catch (const std::runtime_error& e) {
-    return e.what();
-  }
-  return "no error";
-}
-
 std::string many_wires(int n) {
   std::string text;
   for (int i = 0; i < n; ++i) text += "$var wire 1 w" + std::to_string(i) + " probe" + std::to_string(i) + " $end\n";
@@ -79,8 +67,15 @@ std::string many_wires(int n) {
 }
 
 // Broken input and bad mappings are refused with the file, the line and what
-// was expected; each message holds the listed text.
-TEST(VcdReader, NamesFileLineAndProblem) {
+// was expected; each message (or the printed map) holds the listed text. Names
+// from the file reach both escaped: a scope named with terminal control
+// sequences (set the title, clear the screen) shows as \x escapes, in a form
+// --map takes back.
+TEST(VcdReader, NamesFileLineAndProblemEscaped) {
+  const std::string hostile = "\x1B]0;PWNED\x07\x1B[2J", escaped = "\\x1B]0;PWNED\\x07\\x1B[2J";
+  const std::string two_clocks = "$scope module " + hostile + " $end\n$var wire 1 ! CLK $end\n$upscope $end\n" +
+                                 "$scope module b $end\n$var wire 1 ! CLK $end\n$upscope $end\n" +
+                                 "$var wire 1 \" MOSI $end\n$var wire 1 # DC $end\n$enddefinitions $end\n#0 0!\n";
   const struct {
     std::string text, map, message;
   } cases[] = {
@@ -120,72 +115,25 @@ TEST(VcdReader, NamesFileLineAndProblem) {
       {kThreeWires, "cs=A,cs=B", "Bad signal mapping item 'cs=B' at column 6: the cs line is mapped twice."},
       {kThreeWires, "sclk=CLK,sdin=CLK",
        "Bad signal mapping item 'sdin=CLK' at column 10: signal 'CLK' is already mapped to sclk."},
-  };
-  for (const auto& c : cases) {
-    const std::string error = error_of([&] { read(c.text, c.map); });
-    EXPECT_NE(error.find(c.message), std::string::npos) << c.text << "\n" << error;
-  }
-}
-
-// Names from the file reach the printed map and the messages escaped: a scope
-// named with terminal control sequences (set the title, clear the screen)
-// shows as \x escapes, in a form --map takes back.
-TEST(VcdReader, NamesFromTheFileAreEscapedWherePrinted) {
-  const std::string kHostile = "\x1B]0;PWNED\x07\x1B[2J";
-  const std::string two_clocks = "$scope module " + kHostile + " $end\n$var wire 1 ! CLK $end\n$upscope $end\n" +
-                                 "$scope module b $end\n$var wire 1 ! CLK $end\n$upscope $end\n" +
-                                 "$var wire 1 \" MOSI $end\n$var wire 1 # DC $end\n";
-  const std::string escaped = "\\x1B]0;PWNED\\x07\\x1B[2J";
-  const struct {
-    std::string text, map, printed;
-  } cases[] = {
       // one signal under two paths: the path is printed, the first one
-      {two_clocks + "$enddefinitions $end\n#0 0!\n", "", "sclk='" + escaped + ".CLK',sdin=MOSI,dc=DC"},
-      {two_clocks + "$enddefinitions $end\n#0 0!\n", "sclk='" + escaped + ".CLK'",
-       "sclk='" + escaped + ".CLK',sdin=MOSI,dc=DC"},
-      {"$var wire 1 ! " + kHostile + " $end\n$var wire 1 \" MOSI $end\n$var wire 1 # DC $end\n$enddefinitions $end\n",
+      {two_clocks, "", "sclk='" + escaped + ".CLK',sdin=MOSI,dc=DC"},
+      {two_clocks, "sclk='" + escaped + ".CLK'", "sclk='" + escaped + ".CLK',sdin=MOSI,dc=DC"},
+      {"$var wire 1 ! " + hostile + " $end\n$var wire 1 \" MOSI $end\n$var wire 1 # DC $end\n$enddefinitions $end\n",
        "sclk='" + escaped + "'", "sclk='" + escaped + "',sdin=MOSI,dc=DC"},
-      // refusals list candidates and channels escaped
-      {"$scope module " + kHostile + " $end\n$var wire 1 ! CLK $end\n$var wire 1 % SCK $end\n$upscope $end\n" +
+      {"$scope module " + hostile + " $end\n$var wire 1 ! CLK $end\n$var wire 1 % SCK $end\n$upscope $end\n" +
            "$var wire 1 \" MOSI $end\n$var wire 1 # DC $end\n$enddefinitions $end\n",
        "",
        "t.vcd:7: cannot tell which channel is which line: 2 channels fit sclk. Channels: '" + escaped + ".CLK', '" +
            escaped + ".SCK', 'MOSI', 'DC'."},
-      {"$scope module " + kHostile + " x $end\n", "",
+      {"$scope module " + hostile + " x $end\n", "",
        "t.vcd:1: expected '$end' after '$scope module " + escaped + "', got 'x'."},
   };
   for (const auto& c : cases) {
-    std::string printed;
-    try {
-      printed = read(c.text, c.map).start.mapping;
-    } catch (const std::runtime_error& e) {
-      printed = e.what();
-    }
-    EXPECT_EQ(printed.substr(0, c.printed.size()), c.printed);
+    const test::Outcome o = test::read_text(read_vcd, "t.vcd", c.text, c.map);
+    const std::string printed = o.error.empty() ? o.trace.start.mapping : o.error;
+    EXPECT_NE(printed.find(c.message), std::string::npos) << c.text << "\n" << printed;
     EXPECT_EQ(printed.find_first_of("\x1B\x07"), std::string::npos) << printed;
   }
-}
-
-// A file that stops mid-line or inside a block is read up to there, and a note says it is cut short.
-TEST(VcdReader, NotesAFileCutShort) {
-  const struct {
-    std::string text, expected, note;
-  } cases[] = {
-      // a time cut short is left out, not taken for an earlier time
-      {kThreeWires + "#0 0!\n#10 1!\n#2", "start 0---- C1@10",
-       "t.vcd:9: the file is cut short: its last line stops without a line end, and its last word '#2' is left out."},
-      {kThreeWires + "#0 0!\n#10 1!\n$dumpall 0!", "start 0---- C1@10",
-       "t.vcd:9: the file is cut short inside '$dumpall' from line 9."},
-      {kThreeWires + "#0 b1 ", "start -----", "the file is cut short after the value 'b1'."},
-  };
-  for (const auto& c : cases) {
-    const CapturedTrace trace = read(c.text);
-    EXPECT_EQ(describe(trace), c.expected);
-    ASSERT_FALSE(trace.notes.empty()) << c.text;
-    EXPECT_NE(trace.notes.front().find(c.note), std::string::npos) << trace.notes.front();
-    EXPECT_TRUE(trace.ended);
-  }
-  EXPECT_TRUE(read(kThreeWires + "#0 0!\n").notes.empty());
 }
 
 }  // namespace
