@@ -2,7 +2,8 @@
 // - The lexer and parser either accept it or refuse it with a ScriptError whose
 //   file:line:column names a place in the script; any other exception, or a
 //   sanitizer report, is a fault.
-// - Every accepted call is located in the script and shown on one line.
+// - Every accepted call is located in the script and shown on one line of
+//   printable ASCII, which read back as a script is the same call.
 // - The first calls of an accepted script run twice, each time on a fresh module
 //   and emulated controller, and give the same byte log both times.
 #include <cstddef>
@@ -52,6 +53,25 @@ void expect_position(std::string_view source, std::uint64_t line, std::uint64_t 
   }
 }
 
+// The call's line holds printable ASCII only and reads back as the same call.
+bool shown_again(const qel::script::Call& call) {
+  for (const char c : call.source) {
+    if (c < 0x20 || c > 0x7E) return false;
+  }
+  try {
+    const std::vector<qel::script::Call> again = qel::script::parse_script(call.source, kFile);
+    if (again.size() != 1 || again[0].function != call.function || again[0].args.size() != call.args.size()) {
+      return false;
+    }
+    for (std::size_t i = 0; i < call.args.size(); ++i) {
+      if (again[0].args[i].text != call.args[i].text || again[0].args[i].number != call.args[i].number) return false;
+    }
+    return again[0].source == call.source;
+  } catch (const qel::script::ScriptError&) {
+    return false;
+  }
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -79,6 +99,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (call.file != kFile || call.source.empty() || call.source.find('\n') != std::string::npos) {
       rule_broken("call not shown on one line: '" + call.source + "'");
     }
+    if (!shown_again(call)) rule_broken("call shown as '" + call.source + "' does not read back as the same call");
   }
   if (calls.size() > kCallsRun) calls.resize(kCallsRun);
   const std::string first = byte_log_of(calls);

@@ -1,0 +1,95 @@
+// Text from input, as the program prints it: script strings holding terminal
+// control bytes, and file names holding them, reach standard output and
+// standard error escaped (--stats, --bytes -, --commands -, the notes, the
+// capture's figures and messages); the byte log's call lines, read back as a
+// script, are the same calls.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "program_fixture.h"
+
+namespace qel::tool::test {
+namespace {
+
+// Sets the window title, rings the bell and clears the screen.
+const std::string kHostile = "\x1B]0;PWNED\x07\x1B[2J";
+const std::string kEscaped = "\\x1B]0;PWNED\\x07\\x1B[2J";
+
+// The first byte a terminal would act on (a control byte other than a line
+// end), or none.
+std::string control_byte_in(const std::string& text) {
+  for (const char c : text) {
+    if ((c >= 0 && c < 0x20 && c != '\n') || c == 0x7F) return "byte " + std::to_string(static_cast<int>(c));
+  }
+  return "none";
+}
+
+class EscapedOutput : public ProgramRun {};
+
+TEST_F(EscapedOutput, ScriptTextIsEscapedWherePrinted) {
+  file("esc.qel", "QEL_LCD_Init();\nQEL_LCD_WriteString(\"" + kHostile + "\", 1);\n");
+  const std::string call = "QEL_LCD_WriteString(\"" + kEscaped + "\", 1);";
+  const struct {
+    const char* option;
+    std::string shown;
+  } cases[] = {
+      {"--stats", "\nQEL_LCD_WriteString(\"\\x1B]0;PWNED\\x07\\x1B...       45      194       5975"},
+      {"--bytes -", "\n# " + call + "\n"},
+      {"--commands -", "esc.qel:2:1  # " + call + "\n"},
+  };
+  for (const auto& c : cases) {
+    const Result r = run(std::string("--script esc.qel --no-term ") + c.option);
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_NE(r.out.find(c.shown), std::string::npos) << c.option << "\n" << r.out;
+    EXPECT_EQ(control_byte_in(r.out + r.err), "none") << c.option;
+  }
+}
+
+// Raw control and UTF-8 bytes in strings (one before a hex digit), a string
+// split over two lines and a // comment inside a call.
+TEST_F(EscapedOutput, ByteLogCallLinesReadBackAsTheSameCalls) {
+  file("calls.qel", "QEL_LCD_Init();\nQEL_LCD_WriteString(\"" + kHostile + "\x07" "A1\", 0);\n" +
+                        "QEL_LCD_WriteString(\"caf\xC3\xA9 \\\n  split\", 2);\n" +
+                        "QEL_LCD_WriteStringValue(\"\\x1\" \"B\", // the label\n  7U, 16, 4);\n");
+  ASSERT_EQ(run("--script calls.qel --bytes first.txt --no-term").status, 0);
+  const std::string first = slurp(dir_ / "first.txt");
+  std::string again;
+  for (const std::string& line : lines_of(first)) {
+    if (line.rfind("# ", 0) == 0) again += line.substr(2) + "\n";
+  }
+  EXPECT_EQ(again, "QEL_LCD_Init();\nQEL_LCD_WriteString(\"" + kEscaped + "\\x07\" \"A1\", 0);\n" +
+                       "QEL_LCD_WriteString(\"caf\\xC3\\xA9   split\", 2);\n" +
+                       "QEL_LCD_WriteStringValue(\"\\x1\" \"B\", /* the label */ 7U, 16, 4);\n");
+  file("again.qel", again);
+  const Result r = run("--script again.qel --bytes again.txt --no-term");
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(slurp(dir_ / "again.txt"), first);
+}
+
+// A capture and a script whose file names hold control bytes: the figures'
+// title, the notes and the refusals show the names escaped.
+TEST_F(EscapedOutput, FileNamesAreEscapedWherePrinted) {
+  ASSERT_EQ(run("-e 'QEL_LCD_Init();' --vcd whole.vcd --no-term").status, 0);
+  const std::string vcd = slurp(dir_ / "whole.vcd");
+  const std::string name = "cap" + kHostile + ".vcd", shown = "cap" + kEscaped + ".vcd";
+  file(name, vcd.substr(0, vcd.size() - 3));
+  file("bad" + kHostile + ".vcd", "$var wire 1 ! sclk $end\n");
+  file("s" + kHostile + ".qel", "QEL_LCD_ClearLine(1);\n");
+  const struct {
+    std::string args, out, err;
+  } cases[] = {
+      {"--decode '" + name + "' --stats", "capture '" + shown + "' (VCD)\n", "note: " + shown + ":"},
+      {"--decode 'bad" + kHostile + ".vcd'", "", "bad" + kEscaped + ".vcd:1: expected '$enddefinitions'"},
+      {"--script 's" + kHostile + ".qel'", "", "note: s" + kEscaped + ".qel:1:1: QEL_LCD_ClearLine before"},
+  };
+  for (const auto& c : cases) {
+    const Result r = run(c.args + " --no-term");
+    EXPECT_NE(r.out.find(c.out), std::string::npos) << r.out;
+    EXPECT_NE(r.err.find(c.err), std::string::npos) << r.err;
+    EXPECT_EQ(control_byte_in(r.out + r.err), "none") << r.out << r.err;
+  }
+}
+
+}  // namespace
+}  // namespace qel::tool::test
