@@ -40,7 +40,7 @@ class CaptureFeed : public trace::LineSink {
     emu::ControllerOptions co = options_.controller;
     co.keep_history = false;
     co.bus = start.bus;
-    session_.start(co, view::RunKind::Capture, options_.decode_path);
+    session_.start(co, view::RunKind::Capture, options_.decode_path, 0, start.has(emu::Line::Reset));
     feed_.emplace(session_.controller());
     feed_->begin(start);
     stats_.begin(start.time_ns);

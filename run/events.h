@@ -52,6 +52,7 @@ struct Start {
   std::string_view source;  // the script's or capture's name
   const emu::Controller* controller = nullptr;
   std::uint64_t pin_write_ns = 0;  // scripts: nominal time of one pin write
+  bool reset_line = true;          // the trace carries the reset line (a capture may not)
 };
 
 class Listener {

@@ -22,12 +22,12 @@ Session::~Session() {
 }
 
 void Session::start(const emu::ControllerOptions& options, view::RunKind kind, std::string source,
-                    std::uint64_t pin_write_ns) {
+                    std::uint64_t pin_write_ns, bool reset_line) {
   source_ = std::move(source);
   pin_write_ns_ = pin_write_ns;
   controller_.emplace(options);
   controller_->set_listener(this);
-  listener_.on_start(Start{kind, source_, &*controller_, pin_write_ns_});
+  listener_.on_start(Start{kind, source_, &*controller_, pin_write_ns_, reset_line});
 }
 
 void Session::on_open(std::uint8_t pin) {

@@ -29,9 +29,10 @@ class Session : public PinObserver, private emu::ByteListener {
   Session(const Session&) = delete;
   Session& operator=(const Session&) = delete;
 
-  // Makes the controller and tells on_start. Once per session.
+  // Makes the controller and tells on_start. Once per session. `reset_line`:
+  // the trace carries the reset line.
   void start(const emu::ControllerOptions& options, view::RunKind kind, std::string source,
-             std::uint64_t pin_write_ns = 0);
+             std::uint64_t pin_write_ns = 0, bool reset_line = true);
   bool started() const { return controller_.has_value(); }
 
   // The module's pins.

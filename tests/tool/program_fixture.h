@@ -32,6 +32,16 @@ inline std::vector<std::string> lines_of(const std::string& text) {
   return out;
 }
 
+// Standard error without the findings' lines ("finding: ..."), for tests about
+// the other messages.
+inline std::string without_findings(const std::string& err) {
+  std::string kept;
+  for (const std::string& l : lines_of(err)) {
+    if (l.rfind("finding: ", 0) != 0) kept += l + "\n";
+  }
+  return kept;
+}
+
 struct Result {
   int status = -1;
   std::string out, err;

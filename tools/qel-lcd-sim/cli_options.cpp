@@ -24,8 +24,11 @@ constexpr const char* kExamples = R"help(Examples:
 
 Scripts hold the module's own calls in C syntax, one or more per line, e.g.
   QEL_LCD_WriteStringValue((const QEL_C *)"T=", 25U, 10, QEL_LCD_LINE2);
-Exit status: 0 done, 1 with --strict when the controller made a note or when
---expect-text / --expect-png found a difference, 2 for a bad script, option or file.
+Findings (known faults: a display never turned on, a missing reset, pages
+overrun...) are printed on standard error after the notes.
+Exit status: 0 done, 1 with --strict when the controller made a note or there
+is an error finding, or when --expect-text / --expect-png found a difference,
+2 for a bad script, option or file.
 )help";
 
 }  // namespace
@@ -107,7 +110,11 @@ CommandLine parse_command_line(int argc, char** argv) {
       ->check(CLI::Range(std::uint64_t{1}, std::uint64_t{1000000000}))
       ->option_text("N (default 100)")
       ->default_val(100);
-  app.add_flag("--strict", o.strict, "Exit with status 1 if the controller made any note");
+  app.add_option("--findings", o.findings_path,
+                 "Write the findings (known faults seen in the run), one line each: "
+                 "id<TAB>severity<TAB>where<TAB>sentence ('-': stdout)")
+      ->option_text("FILE");
+  app.add_flag("--strict", o.strict, "Exit with status 1 if the controller made any note or there is an error finding");
   add_check_options(app, o.checks);
   app.set_version_flag("--version", std::string("qel-lcd-sim ") + QEL_LCD_VERSION);
 

@@ -1,0 +1,42 @@
+// What every group of findings' checks shares: where the session is now (for
+// the places they record) and the shape of the glass the picture lands on.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "emulator/registers.h"
+#include "run/finding.h"
+
+namespace qel::run {
+
+// Kept up to date by the findings' listener as events arrive.
+struct Whereabouts {
+  bool timed = false;         // a capture: places carry the capture's time
+  std::uint64_t time_ns = 0;  // of the last line change
+  std::string call;           // a script: the location of the call running now
+
+  Place at(std::uint64_t byte_index) const { return Place{byte_index, time(), call, false}; }
+  Place end(std::uint64_t bytes) const { return Place{bytes, time(), {}, true}; }
+
+ private:
+  std::optional<std::uint64_t> time() const {
+    if (timed) return time_ns;
+    return std::nullopt;
+  }
+};
+
+// The glass: its size, the first RAM column wired to it, and the COM pin
+// configuration its rows are wired for (0xDA bit 4: alternative).
+struct GlassShape {
+  int width = emu::kColumns;
+  int height = emu::kRows;
+  int first_column = 0;
+  int ram_columns = emu::kColumns;  // the controller's display RAM
+  bool alternative_com_pins = true;
+
+  bool visible(int column) const { return column >= first_column && column < first_column + width; }
+};
+
+}  // namespace qel::run

@@ -1,0 +1,219 @@
+// Findings about display data; see findings_writes.h.
+#include "run/findings_writes.h"
+
+#include "common/text_format.h"
+
+namespace qel::run {
+namespace {
+
+using common::hex_byte;
+
+// Pages of 130 to 132 bytes: firmware for a controller with 132 RAM columns.
+constexpr std::uint64_t kWideRunMin = 130;
+constexpr std::uint64_t kWideRunMax = 132;
+constexpr int kNarrowRam = 128;
+
+std::string count_of(std::uint64_t n, const char* singular, const char* plural) {
+  return std::to_string(n) + " " + (n == 1 ? singular : plural);
+}
+
+// "column 0", "columns 0-1 and 126-127", "columns 0, 3 and 7-9".
+std::string column_list(const std::vector<std::pair<int, int>>& ranges) {
+  int columns = 0;
+  std::string list;
+  for (std::size_t i = 0; i < ranges.size(); ++i) {
+    const auto [first, last] = ranges[i];
+    columns += last - first + 1;
+    if (i > 0) list += i + 1 == ranges.size() ? " and " : ", ";
+    list += std::to_string(first);
+    if (last > first) list += "-" + std::to_string(last);
+  }
+  return (columns == 1 ? "column " : "columns ") + list;
+}
+
+// The ranges of columns in [first, end) for which `pick` holds.
+template <typename Pick>
+std::vector<std::pair<int, int>> ranges_of(int first, int end, Pick pick) {
+  std::vector<std::pair<int, int>> ranges;
+  for (int c = first; c < end; ++c) {
+    if (!pick(c)) continue;
+    if (!ranges.empty() && ranges.back().second == c - 1) {
+      ranges.back().second = c;
+    } else {
+      ranges.emplace_back(c, c);
+    }
+  }
+  return ranges;
+}
+
+bool same(emu::RamAddress a, emu::RamAddress b) { return a.page == b.page && a.column == b.column; }
+
+}  // namespace
+
+void WriteChecks::start(const emu::Registers& registers) { remap_ = registers.segment_remap; }
+
+void WriteChecks::on_command(const emu::Registers& registers, std::uint64_t index) {
+  end_run();
+  if (registers.segment_remap == remap_) return;
+  remap_ = registers.segment_remap;
+  if (cells_written_.any()) remap_changed_ = where_.at(index);
+}
+
+void WriteChecks::on_data(const emu::Registers& r, emu::RamAddress at, std::uint64_t index) {
+  const std::size_t cell = std::size_t{at.page} * emu::kColumns + at.column;
+  columns_written_.set(at.column);
+  cells_written_.set(cell);
+  cells_remapped_.set(cell, r.segment_remap);
+  if (r.scroll.active && scroll_writes_++ == 0) first_scroll_write_ = where_.at(index);
+
+  if (!run_.open) {
+    run_ = Run{};
+    run_.open = true;
+    run_.mode = r.addressing_mode;
+    run_.first = at;
+    run_.start = where_.at(index);
+  } else {
+    // Within a run the pointer steps by one column (by one page in vertical
+    // mode); any other step is a wrap to the start of the page or range.
+    const bool vertical = run_.mode == emu::AddressingMode::Vertical;
+    const emu::RamAddress next{static_cast<std::uint8_t>(run_.last.page + (vertical ? 1 : 0)),
+                               static_cast<std::uint8_t>(run_.last.column + (vertical ? 0 : 1))};
+    if (!same(at, next)) {
+      // Page mode: the first wrap is where the extra bytes start; otherwise the
+      // last one, as wrapping onto the next page is what those modes are for.
+      if (!run_.wrapped || run_.mode != emu::AddressingMode::Page) {
+        run_.wrap = where_.at(index);
+        run_.wrapped_to = at;
+      }
+      run_.wrapped = true;
+    }
+  }
+  run_.last = at;
+  ++run_.length;
+  run_.last_column = r.column_range_end;
+  run_.last_page = r.page_range_end;
+}
+
+// Page mode: any wrap sends bytes back over the run's start. Horizontal and
+// vertical modes: a run that wraps and stops short of the end of a row (or
+// column) of its range has run on to a page (column) it did not fill.
+bool WriteChecks::overran(const Run& run) const {
+  if (!run.wrapped) return false;
+  switch (run.mode) {
+    case emu::AddressingMode::Page:
+      return true;
+    case emu::AddressingMode::Horizontal:
+      return run.last.column != run.last_column && run.last.column != emu::kColumns - 1;
+    case emu::AddressingMode::Vertical:
+      return run.last.page != run.last_page && run.last.page != emu::kPages - 1;
+  }
+  return false;
+}
+
+void WriteChecks::end_run() {
+  if (!run_.open) return;
+  run_.open = false;
+  if (overran(run_) && overruns_++ == 0) first_overrun_ = run_;
+  if (run_.length >= kWideRunMin && run_.length <= kWideRunMax && page_long_runs_++ == 0) {
+    first_page_long_run_ = run_.start;
+  }
+}
+
+void WriteChecks::conclude(const emu::Registers& registers, const GlassShape& glass, std::uint64_t bytes,
+                           std::vector<Finding>& out) const {
+  WriteChecks ended = *this;  // the run still open ends here
+  ended.end_run();
+  ended.report(registers, glass, bytes, out);
+}
+
+void WriteChecks::report(const emu::Registers& r, const GlassShape& glass, std::uint64_t bytes,
+                         std::vector<Finding>& out) const {
+  if (overruns_ > 0) {
+    const Run& run = *first_overrun_;
+    const int left = run.mode == emu::AddressingMode::Page ? glass.ram_columns - run.first.column
+                                                           : run.last_column - run.first.column + 1;
+    std::string landed;
+    switch (run.mode) {
+      case emu::AddressingMode::Page: {
+        const std::uint64_t extra = run.length - static_cast<std::uint64_t>(left);
+        landed = (extra == 1 ? "the last byte landed back at column "
+                             : "the last " + std::to_string(extra) + " bytes landed back at column ") +
+                 std::to_string(run.wrapped_to.column) + ", over the run's first " + (extra == 1 ? "byte" : "bytes");
+        break;
+      }
+      case emu::AddressingMode::Horizontal:
+        landed = "the extra bytes ran on to page " + std::to_string(run.wrapped_to.page) + " from column " +
+                 std::to_string(run.wrapped_to.column) + " and stop part-way along it";
+        break;
+      case emu::AddressingMode::Vertical:
+        landed =
+            "the extra bytes ran on to column " + std::to_string(run.wrapped_to.column) + " and stop part-way down it";
+        break;
+    }
+    out.push_back(Finding{
+        FindingId::PageOverrun, *run.wrap,
+        count_of(overruns_, "run", "runs") + " of display data ran past the end of " +
+            (overruns_ == 1 ? "its page" : "their page") + " (the first: " + count_of(run.length, "byte", "bytes") +
+            " from column " + std::to_string(run.first.column) + " of page " + std::to_string(run.first.page) +
+            ", which leaves " + count_of(static_cast<std::uint64_t>(left), "column", "columns") + "); " + landed +
+            "; send no more bytes than the columns left, or set the column again for the rest."});
+  }
+
+  if (page_long_runs_ >= 2 && glass.ram_columns == kNarrowRam) {
+    out.push_back(Finding{
+        FindingId::ControllerMismatch, *first_page_long_run_,
+        "Pages were written 130 to 132 bytes long (" + count_of(page_long_runs_, "run", "runs") +
+            ") to a controller with 128 RAM columns: the firmware was likely written for an SH1106 (132 columns), so "
+            "each page's extra bytes land on its start or on the next page; use the firmware's setting for an "
+            "SSD1306-type controller, or emulate an SH1106 if the board has one."});
+  }
+
+  const int first = glass.first_column;
+  const int end = glass.first_column + glass.width;
+  const auto unwritten = ranges_of(first, end, [&](int c) { return !columns_written_[static_cast<std::size_t>(c)]; });
+  const auto outside = ranges_of(
+      0, glass.ram_columns, [&](int c) { return !glass.visible(c) && columns_written_[static_cast<std::size_t>(c)]; });
+  if (!unwritten.empty() && !outside.empty()) {
+    out.push_back(Finding{FindingId::ColumnOffset, where_.end(bytes),
+                          "The picture is shifted: " + column_list(unwritten) +
+                              " of the glass are never written, while RAM " + column_list(outside) +
+                              " outside it are; the firmware ignores that the glass starts at RAM column " +
+                              std::to_string(first) + ", so start each page at column " + std::to_string(first) + "."});
+  } else if (columns_written_.none()) {
+    out.push_back(Finding{FindingId::ColumnsNeverWritten, where_.end(bytes),
+                          "No display data was written, so the panel shows whatever display RAM held at power-on "
+                          "(random dots on many panels); write the picture, or clear the RAM, after start-up."});
+  } else if (!unwritten.empty()) {
+    std::string which = column_list(unwritten);
+    which[0] = 'C';
+    out.push_back(
+        Finding{FindingId::ColumnsNeverWritten, where_.end(bytes),
+                which + (unwritten.size() == 1 && unwritten[0].first == unwritten[0].second ? " is" : " are") +
+                    " never written, so " +
+                    (unwritten.size() == 1 && unwritten[0].first == unwritten[0].second ? "it keeps" : "they keep") +
+                    " whatever display RAM held at power-on (random dots on many panels); clear every "
+                    "column once at start-up."});
+  }
+
+  const bool remap_now = r.segment_remap;
+  const std::size_t kept_other_way = (cells_written_ & (remap_now ? ~cells_remapped_ : cells_remapped_)).count();
+  if (kept_other_way > 0) {
+    const Place where = remap_now == remap_ && remap_changed_ ? *remap_changed_ : where_.end(bytes);
+    out.push_back(Finding{FindingId::RemapAfterWrite, where,
+                          "Segment remap changed (now " + hex_byte(remap_now ? 0xA1 : 0xA0) +
+                              ") after display data was written: the panel mirrors only data written afterwards, so " +
+                              count_of(kept_other_way, "byte", "bytes") +
+                              " written before stay as they were (the picture here shows them with the new setting); "
+                              "send 0xA0/0xA1 before writing display data, or write the picture again after it."});
+  }
+
+  if (scroll_writes_ > 0) {
+    out.push_back(Finding{FindingId::WriteDuringScroll, *first_scroll_write_,
+                          count_of(scroll_writes_, "display data byte was", "display data bytes were") +
+                              " written while a scroll was running: RAM written during a scroll may be corrupted, so "
+                              "the picture can come out garbled; send 0x2E (scroll off) before writing, then set up "
+                              "and start the scroll again."});
+  }
+}
+
+}  // namespace qel::run

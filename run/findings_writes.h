@@ -1,0 +1,72 @@
+// Findings about display data: runs of data longer than the columns left on
+// their page, page-long runs that fit another controller's RAM, visible columns
+// never written (or written only outside the glass), segment remap changed
+// after data was written, and data written while a scroll runs.
+//
+// A run is the display data bytes between two command bytes (or a reset).
+// Memory is fixed: counters, the first place of each fault, and bitsets of the
+// RAM written.
+#pragma once
+
+#include <bitset>
+#include <cstdint>
+#include <optional>
+#include <vector>
+
+#include "emulator/controller.h"
+#include "run/finding.h"
+#include "run/findings_context.h"
+
+namespace qel::run {
+
+class WriteChecks {
+ public:
+  explicit WriteChecks(const Whereabouts& where) : where_(where) {}
+
+  void start(const emu::Registers& registers);
+  // After each command byte: it ends a run of data, and may change the remap.
+  void on_command(const emu::Registers& registers, std::uint64_t index);
+  // After each display data byte, written at `at`; `registers` as they stand after it.
+  void on_data(const emu::Registers& registers, emu::RamAddress at, std::uint64_t index);
+  // Reset went low: a run ends.
+  void on_reset() { end_run(); }
+  void conclude(const emu::Registers& registers, const GlassShape& glass, std::uint64_t bytes,
+                std::vector<Finding>& out) const;
+
+ private:
+  struct Run {
+    bool open = false;
+    emu::AddressingMode mode = emu::AddressingMode::Page;
+    std::uint64_t length = 0;
+    emu::RamAddress first, last;
+    std::uint8_t last_column = 0, last_page = 0;  // of the ranges that bound the run (horizontal, vertical)
+    bool wrapped = false;
+    std::optional<Place> start, wrap;  // its first byte; its last wrap to the start of the column or page range
+    emu::RamAddress wrapped_to;
+  };
+
+  void end_run();
+  bool overran(const Run& run) const;
+  void report(const emu::Registers& registers, const GlassShape& glass, std::uint64_t bytes,
+              std::vector<Finding>& out) const;
+
+  const Whereabouts& where_;
+  Run run_;
+
+  std::uint64_t overruns_ = 0;
+  std::optional<Run> first_overrun_;
+  std::uint64_t page_long_runs_ = 0;  // runs of 130 to 132 bytes
+  std::optional<Place> first_page_long_run_;
+
+  static constexpr int kCells = emu::kPages * emu::kColumns;
+  std::bitset<emu::kColumns> columns_written_;
+  std::bitset<kCells> cells_written_;
+  std::bitset<kCells> cells_remapped_;  // written while segment remap was on
+  bool remap_ = false;
+  std::optional<Place> remap_changed_;  // the last change after data was written
+
+  std::uint64_t scroll_writes_ = 0;
+  std::optional<Place> first_scroll_write_;
+};
+
+}  // namespace qel::run
