@@ -18,6 +18,8 @@ emu::ControllerOptions without_history(emu::ControllerOptions options) {
 }  // namespace
 
 PanelSession::PanelSession(const emu::ControllerOptions& options) {
+  listeners_.add(*this);
+  listeners_.add(findings_);
   session_.start(without_history(options), view::RunKind::Script, "qel_panel", 0);
 }
 
@@ -39,13 +41,13 @@ void PanelSession::recording(Body body) noexcept {
 }
 
 void PanelSession::on_open(std::uint8_t pin) {
-  picture_stale_ = true;
+  picture_stale_ = findings_stale_ = true;
   recording([&] { events_.push_back(static_cast<std::uint8_t>(kOpen | (pin & kPinMask))); });
   session_.on_open(pin);
 }
 
 void PanelSession::on_write(std::uint8_t pin, std::uint8_t level) {
-  picture_stale_ = true;
+  picture_stale_ = findings_stale_ = true;
   recording(
       [&] { events_.push_back(static_cast<std::uint8_t>(kWrite | (level != 0 ? kLevelBit : 0) | (pin & kPinMask))); });
   session_.on_write(pin, level);
@@ -65,6 +67,18 @@ void PanelSession::on_byte(const emu::WireByte& byte, std::uint64_t) {
 
 void PanelSession::on_note(const run::Note& note) {
   recording([&] { notes_.push_back(run::note_text(note)); });
+}
+
+const std::vector<PanelSession::FindingText>& PanelSession::findings() {
+  if (findings_stale_) {
+    concluded_.clear();
+    for (run::Finding& f : findings_.conclude()) {
+      std::string where = run::where_text(f.place);
+      concluded_.push_back(FindingText{std::move(f), std::move(where)});
+    }
+    findings_stale_ = false;
+  }
+  return concluded_;
 }
 
 const emu::Picture& PanelSession::picture() {

@@ -13,9 +13,15 @@
 #include "emulator/controller.h"
 #include "kit/qel_panel.h"
 #include "qel/pin_observer.h"
+#include "run/findings.h"
 #include "run/session.h"
 
 namespace qel::kit {
+
+class PanelSession;
+
+// The panel the module's pins reach now (an idle, dark one when none is connected).
+PanelSession& current_panel();
 
 class PanelSession : public PinObserver, private run::Listener {
  public:
@@ -42,6 +48,14 @@ class PanelSession : public PinObserver, private run::Listener {
   const std::vector<qel_panel_byte>& bytes() const { return bytes_; }
   const std::vector<std::string>& notes() const { return notes_; }
 
+  // A finding and where it shows, as the C interface gives them.
+  struct FindingText {
+    run::Finding finding;
+    std::string where;
+  };
+  // The findings as the session stands now; concluded again only after pin activity.
+  const std::vector<FindingText>& findings();
+
   // Replays the recorded pin events into a VCD writer on `out`.
   void write_vcd(std::ostream& out) const;
 
@@ -56,12 +70,16 @@ class PanelSession : public PinObserver, private run::Listener {
   void on_byte(const emu::WireByte& byte, std::uint64_t index) override;
   void on_note(const run::Note& note) override;
 
-  run::Session session_{*this};
+  run::Fanout listeners_;  // this session's recording and the findings
+  run::Findings findings_;
+  run::Session session_{listeners_};
   std::vector<std::uint8_t> events_;
   std::vector<qel_panel_byte> bytes_;
   std::vector<std::string> notes_;
   emu::Picture picture_;
   bool picture_stale_ = true;
+  std::vector<FindingText> concluded_;
+  bool findings_stale_ = true;
   const char* recording_failure_ = nullptr;
 
   template <typename Body>

@@ -87,6 +87,8 @@ bool file_missing(const char* path) {
 
 }  // namespace
 
+qel::kit::PanelSession& qel::kit::current_panel() { return session(); }
+
 extern "C" {
 
 void qel_panel_reset(const qel_panel_options* options) {

@@ -84,6 +84,25 @@ typedef struct {
 } qel_panel_byte;
 size_t qel_panel_bytes(const qel_panel_byte **bytes);
 
+/* Findings since the last reset: conclusions about the whole session so far, each a
+ * known fault (the display never turned on, no charge pump, pages overrun, columns
+ * never written, ...; the ids are listed in qel-lcd-sim's README). id is stable
+ * ("page-overrun"); severity is "error" (the panel shows something wrong or nothing)
+ * or "warning" (it works by chance, or only on some boards); where is the byte
+ * ("byte 158") or "end (N bytes)"; sentence says what a viewer sees, the likely cause
+ * and the usual fix. The module's own output gives two warnings: columns-never-written
+ * (it never writes column 0) and page-overrun (each fill sends 128 bytes from column 1).
+ * The strings stay valid until the next call of the module or of the kit;
+ * qel_panel_finding gives all four NULL past the end. */
+typedef struct {
+  const char *id;
+  const char *severity;
+  const char *where;
+  const char *sentence;
+} qel_panel_finding_info;
+size_t qel_panel_finding_count(void);
+qel_panel_finding_info qel_panel_finding(size_t index);
+
 /* The pin waveform since the last reset as a VCD file (GTKWave, PulseView). 0 done, -1 failed. */
 int qel_panel_write_vcd(const char *path);
 
