@@ -6,6 +6,7 @@
 #include <tuple>
 
 #include "QEL_LCD.h"
+#include "common/text_format.h"
 #include "emulator/controller.h"
 #include "expected_wire.h"
 #include "module_access.h"
@@ -30,12 +31,6 @@ struct Broken : std::runtime_error {
 
 // Thrown from inside a pin write as well, so a runaway loop in the module ends.
 [[noreturn]] void fail(const std::string& what) { throw Broken(what); }
-
-std::string hex(unsigned v) {
-  char text[8];
-  std::snprintf(text, sizeof text, "0x%02X", v);
-  return text;
-}
 
 // The controller's configuration: every register but the write position.
 auto configuration(const emu::Registers& r) {
@@ -301,7 +296,7 @@ class Run : public PinObserver {
         continue;
       }
       ++sent.commands;
-      if (!is_addressing_command(b.value)) fail("command " + hex(b.value) + " sent after start-up");
+      if (!is_addressing_command(b.value)) fail("command " + common::hex_byte(b.value) + " sent after start-up");
     }
     const ByteCount want = expected_count(c);
     if (!(sent == want)) {

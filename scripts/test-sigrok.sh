@@ -3,7 +3,8 @@
 # example script, qel-lcd-sim writes the run as a sigrok session and as a VCD;
 # sigrok-cli must read both, and its SPI decoder must find the same bytes as our
 # byte log. sigrok-cli's own VCD export of our session must decode back to the
-# same byte log too.
+# same byte log too, read from the file and piped as it arrives from sigrok-cli
+# (the same byte log and picture as decoding the session itself).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -41,6 +42,17 @@ for script in examples/*.qel; do
   else
     echo "FAIL: $name: sigrok-cli's VCD export of our session decodes differently"
     diff "$work/$name.bytes" "$work/$name.export.bytes" | head -5
+    failed=1
+  fi
+
+  "$sim" --decode "$work/$name.sr" --png "$work/$name.direct.png" --no-term 2>/dev/null
+  sigrok-cli -i "$work/$name.sr" -O vcd |
+    "$sim" --decode - --bytes "$work/$name.piped.bytes" --png "$work/$name.piped.png" --no-term --strict 2>/dev/null
+  if cmp -s "$work/$name.bytes" "$work/$name.piped.bytes" && cmp -s "$work/$name.direct.png" "$work/$name.piped.png"; then
+    echo "ok: $name: sigrok-cli's VCD export piped into --decode - gives the session's byte log and picture"
+  else
+    echo "FAIL: $name: sigrok-cli's VCD export piped into --decode - decodes differently from the session"
+    diff "$work/$name.bytes" "$work/$name.piped.bytes" | head -5
     failed=1
   fi
 done

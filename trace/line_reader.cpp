@@ -28,10 +28,9 @@ std::optional<std::string_view> LineReader::next() {
       end_ -= begin_;
       begin_ = 0;
       if (end_ == buffer_.size()) buffer_.resize(std::min(2 * buffer_.size(), 2 * kMaxLineBytes));
-      in_.read(buffer_.data() + end_, static_cast<std::streamsize>(buffer_.size() - end_));
-      const auto got = static_cast<std::size_t>(in_.gcount());
+      const std::size_t got = in_.read(buffer_.data() + end_, buffer_.size() - end_);
       end_ += got;
-      if (got == 0 || !in_) at_eof_ = true;
+      if (got == 0) at_eof_ = true;
       continue;
     }
     if (stop - begin_ > kMaxLineBytes) {

@@ -52,6 +52,10 @@ class LineSink {
   virtual void note(const std::string& message) = 0;
   // Once, after the last change (also after a note that the file is cut short).
   virtual void end() = 0;
+  // Input that arrives over time (a pipe) has nothing more for now, and the
+  // reader is about to wait for it; every change of the lines read so far has
+  // been told. A live view redraws here. May come before begin.
+  virtual void idle() {}
 };
 
 }  // namespace qel::trace

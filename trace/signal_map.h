@@ -35,6 +35,11 @@ struct SignalMap {
 std::string_view role_name(emu::Line line, bool i2c = false);
 std::optional<emu::Line> role_of_name(std::string_view role);
 
+// `name` as a map writes it: as it is when it reads back so, otherwise quoted
+// and escaped as messages quote names ('Probe 6, spare', '\x1B]0;X\x07'); a
+// name of over 1 KiB that needs quoting is cut as messages cut it.
+std::string map_name(std::string_view name);
+
 // A bad item in a signal mapping, located by the column (from 1) where it starts.
 class SignalMapError : public std::runtime_error {
  public:
@@ -45,9 +50,12 @@ class SignalMapError : public std::runtime_error {
   std::size_t column_;
 };
 
-// Parses "role=name,...". Throws SignalMapError quoting the bad item and its
-// column for an unknown role, a missing name, a role given twice or one signal
-// given two roles.
+// Parses "role=name,...". Blanks around a name are left out; a name with
+// blanks at its ends, a comma or bytes outside printable ASCII is given in
+// quote marks (' or "), with the escapes messages use: sclk=' CLK',
+// dc='Probe 6, spare', cs='\x1B[2J'. Throws SignalMapError quoting the bad
+// item and its column for an unknown role, a missing name, a role given twice,
+// one signal given two roles, or a quoted name left open or badly escaped.
 SignalMap parse_signal_map(std::string_view text);
 
 }  // namespace qel::trace

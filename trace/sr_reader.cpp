@@ -1,6 +1,7 @@
 // sigrok session reader: the metadata's device section, then the sample chunks.
 #include "trace/sr_reader.h"
 
+#include <unistd.h>
 #include <zip.h>
 
 #include <cmath>
@@ -12,6 +13,7 @@
 
 #include "common/message_text.h"
 #include "trace/channel_roles.h"
+#include "trace/sr_chunks.h"
 
 namespace qel::trace {
 namespace {
@@ -49,8 +51,9 @@ class SrReader {
   SrReader(const std::string& path, const std::optional<SignalMap>& map, LineSink& sink)
       : path_(path), map_(map), sink_(sink) {}
 
-  void run() {
-    open();
+  // Opens the archive by its path, or from `fd` when it is not -1.
+  void run(int fd) {
+    open(fd);
     const std::string version = trim(read_small("version"));
     if (version != "2") fail("expected sigrok session version '2', got " + common::quoted_excerpt(version));
     parse_metadata(read_small("metadata"));
@@ -62,9 +65,10 @@ class SrReader {
  private:
   [[noreturn]] void fail(const std::string& what) const { throw std::runtime_error("'" + path_ + "': " + what + "."); }
 
-  void open() {
+  void open(int fd) {
     int code = 0;
-    zip_t* z = zip_open(path_.c_str(), ZIP_RDONLY, &code);
+    zip_t* z = fd < 0 ? zip_open(path_.c_str(), ZIP_RDONLY, &code) : zip_fdopen(fd, 0, &code);
+    if (z == nullptr && fd >= 0) ::close(fd);  // libzip closes it only once the archive is open
     if (z == nullptr) {
       zip_error_t error;
       zip_error_init_with_code(&error, code);
@@ -170,10 +174,18 @@ class SrReader {
   void bind() {
     std::vector<Channel> channels;
     std::vector<unsigned> bits;
+    std::vector<std::string> unknown;
     for (const auto& [number, name] : device_.probe_names) {
-      if (number > device_.probes) continue;
-      channels.push_back(Channel{name, name, std::to_string(number)});
+      if (number > device_.probes) {
+        unknown.push_back("probe" + std::to_string(number) + "=" + name);
+        continue;
+      }
+      channels.push_back(Channel{name, channels.size()});
       bits.push_back(number - 1);
+    }
+    if (!unknown.empty()) {
+      sink_.note("'" + path_ + "': the metadata names " + common::quoted_list(unknown) + ", but its samples hold " +
+                 std::to_string(device_.probes) + " probes ('total probes'); those channels are not read.");
     }
     RoleBinding binding;
     try {
@@ -217,49 +229,93 @@ class SrReader {
     ++sample_;
   }
 
+  std::vector<std::string> entry_names() const {
+    std::vector<std::string> names;
+    const zip_int64_t count = zip_get_num_entries(archive_.get(), 0);
+    for (zip_int64_t i = 0; i < count; ++i) {
+      if (const char* name = zip_get_name(archive_.get(), static_cast<zip_uint64_t>(i), 0)) names.emplace_back(name);
+    }
+    return names;
+  }
+
+  std::string chunk_name(std::uint64_t n) const { return device_.capturefile + "-" + std::to_string(n); }
+
+  std::string chunk_list(const std::vector<std::uint64_t>& numbers) const {
+    std::vector<std::string> names;
+    for (std::size_t i = 0; i < numbers.size() && i < common::kListedNames; ++i)
+      names.push_back(chunk_name(numbers[i]));
+    std::string list = common::quoted_list(names);
+    if (numbers.size() > names.size()) list += " and " + std::to_string(numbers.size() - names.size()) + " more";
+    return list;
+  }
+
+  // Where the samples end: "after 1112 samples, at 111200 ns".
+  std::string stopped() const {
+    if (sample_ == 0) return "decoding stopped before the first sample";
+    return "decoding stopped after " + std::to_string(sample_) + " samples, at " + std::to_string(time_of(sample_)) +
+           " ns";
+  }
+
   void read_chunks() {
-    std::vector<unsigned char> buffer(kReadBytes);
-    const unsigned unit = device_.unitsize;
-    for (std::uint64_t n = 1;; ++n) {
-      const std::string name = device_.capturefile + "-" + std::to_string(n);
-      if (zip_name_locate(archive_.get(), name.c_str(), 0) < 0) {
-        if (n == 1) fail("expected sample chunk " + common::quoted_excerpt(name) + "; the archive has none");
-        break;
-      }
-      const ArchiveFile f = open_entry(name);
-      std::size_t carried = 0;  // bytes of a sample begun in the previous read
-      while (true) {
-        const zip_int64_t got = zip_fread(f.get(), buffer.data() + carried, buffer.size() - carried);
-        if (got < 0) {
-          cut_short("chunk " + common::quoted_excerpt(name) + " cannot be read to its end", "cut short or damaged");
-          return;
-        }
-        if (got == 0) break;
-        const std::size_t have = carried + static_cast<std::size_t>(got);
-        const std::size_t whole = have - have % unit;
-        if (unit == 1) {
-          for (std::size_t i = 0; i < whole; ++i) sample(buffer[i]);
-        } else {
-          for (std::size_t i = 0; i < whole; i += unit) {
-            std::uint64_t v = 0;
-            for (unsigned b = 0; b < unit; ++b) v |= std::uint64_t{buffer[i + b]} << (8 * b);
-            sample(v);
-          }
-        }
-        carried = have - whole;
-        for (std::size_t i = 0; i < carried; ++i) buffer[i] = buffer[whole + i];
-      }
-      if (carried != 0) {
-        cut_short("chunk " + common::quoted_excerpt(name) + " ends inside a sample");
-        return;
-      }
+    const ChunkPlan plan = plan_chunks(entry_names(), device_.capturefile);
+    if (plan.count == 0) {
+      fail("expected sample chunk " + common::quoted_excerpt(chunk_name(1)) + "; the archive has none" +
+           (plan.after_gap.empty() ? std::string() : " (it has " + chunk_list(plan.after_gap) + ")"));
+    }
+    if (!plan.out_of_range.empty()) {
+      sink_.note("'" + path_ + "': entries " + common::quoted_list(plan.out_of_range) +
+                 " are named like sample chunks but are none (chunks count from " +
+                 common::quoted_excerpt(chunk_name(1)) + " without leading zeros); they are not read.");
+    }
+    for (std::uint64_t n = 1; n <= plan.count; ++n) {
+      if (!read_chunk(chunk_name(n))) return;
     }
     if (sample_ == 0) sink_.begin(start_);
+    if (!plan.after_gap.empty()) {
+      sink_.note("'" + path_ + "': sample chunk " + common::quoted_excerpt(chunk_name(plan.count + 1)) +
+                 " is missing, so " + chunk_list(plan.after_gap) + " cannot follow on; " + stopped() +
+                 ", the end of chunk " + common::quoted_excerpt(chunk_name(plan.count)) + ".");
+    }
+  }
+
+  // Feeds one chunk's samples; false (noted) when it stops short of its end or mid-sample.
+  bool read_chunk(const std::string& name) {
+    std::vector<unsigned char>& buffer = buffer_;
+    const unsigned unit = device_.unitsize;
+    const ArchiveFile f = open_entry(name);
+    std::size_t carried = 0;  // bytes of a sample begun in the previous read
+    while (true) {
+      const zip_int64_t got = zip_fread(f.get(), buffer.data() + carried, buffer.size() - carried);
+      if (got < 0) {
+        cut_short("chunk " + common::quoted_excerpt(name) + " cannot be read to its end", "cut short or damaged");
+        return false;
+      }
+      if (got == 0) break;
+      const std::size_t have = carried + static_cast<std::size_t>(got);
+      const std::size_t whole = have - have % unit;
+      if (unit == 1) {
+        for (std::size_t i = 0; i < whole; ++i) sample(buffer[i]);
+      } else {
+        for (std::size_t i = 0; i < whole; i += unit) {
+          std::uint64_t v = 0;
+          for (unsigned b = 0; b < unit; ++b) v |= std::uint64_t{buffer[i + b]} << (8 * b);
+          sample(v);
+        }
+      }
+      carried = have - whole;
+      for (std::size_t i = 0; i < carried; ++i) buffer[i] = buffer[whole + i];
+    }
+    if (carried != 0) {
+      cut_short("chunk " + common::quoted_excerpt(name) + " ends inside a sample of " + std::to_string(unit) +
+                " bytes");
+      return false;
+    }
+    return true;
   }
 
   void cut_short(const std::string& what, const char* state = "cut short") {
     if (sample_ == 0) sink_.begin(start_);
-    sink_.note("'" + path_ + "': the file is " + state + ": " + what + ".");
+    sink_.note("'" + path_ + "': the file is " + state + ": " + what + "; " + stopped() + ".");
   }
 
   const std::string& path_;
@@ -271,13 +327,18 @@ class SrReader {
   std::uint64_t mask_ = 0;
   std::uint64_t last_ = 0;
   std::uint64_t sample_ = 0;
+  std::vector<unsigned char> buffer_ = std::vector<unsigned char>(kReadBytes);
   CaptureStart start_;
 };
 
 }  // namespace
 
 void read_sr_file(const std::string& path, const std::optional<SignalMap>& map, LineSink& sink) {
-  SrReader(path, map, sink).run();
+  SrReader(path, map, sink).run(-1);
+}
+
+void read_sr_descriptor(int fd, const std::string& file_name, const std::optional<SignalMap>& map, LineSink& sink) {
+  SrReader(file_name, map, sink).run(fd);
 }
 
 }  // namespace qel::trace

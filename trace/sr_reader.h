@@ -14,8 +14,15 @@ namespace qel::trace {
 
 // Throws std::runtime_error naming the file and what was expected for a file
 // that is no sigrok session, a damaged archive or metadata it cannot use, and
-// for channels it cannot bind (see bind_roles). A chunk that ends mid-sample or
-// cannot be inflated to its end is noted as cut short; reading stops there.
+// for channels it cannot bind (see bind_roles). Nothing is left out in silence:
+// a chunk that ends mid-sample or cannot be inflated to its end, a missing
+// chunk (the later ones cannot follow on), entries named like chunks that are
+// none, and probes named past the session's count are noted, saying where
+// decoding stopped.
 void read_sr_file(const std::string& path, const std::optional<SignalMap>& map, LineSink& sink);
+
+// The same from an open file that can seek (not a pipe: an archive is read
+// from its end). It takes `fd` and closes it. Messages name `file_name`.
+void read_sr_descriptor(int fd, const std::string& file_name, const std::optional<SignalMap>& map, LineSink& sink);
 
 }  // namespace qel::trace

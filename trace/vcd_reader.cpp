@@ -5,12 +5,13 @@
 #include <limits>
 #include <stdexcept>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
 #include "common/message_text.h"
 #include "trace/channel_roles.h"
 #include "trace/line_reader.h"
+#include "trace/scope_tree.h"
+#include "trace/vcd_codes.h"
 
 namespace qel::trace {
 namespace {
@@ -25,7 +26,7 @@ struct Token {
 // Whitespace-separated words with the line each one is on.
 class Tokenizer {
  public:
-  Tokenizer(std::istream& in, const std::string& file) : lines_(in, file) {}
+  Tokenizer(ByteSource& in, const std::string& file) : lines_(in, file) {}
 
   std::optional<Token> next() {
     while (true) {
@@ -94,16 +95,9 @@ bool is_keyword(const Token& t) { return !t.text.empty() && t.text[0] == '$'; }
 
 std::string quoted(std::string_view s) { return common::quoted_excerpt(s); }
 
-struct Var {
-  std::string name;  // reference as declared
-  std::string path;  // scopes and name joined with '.'
-  std::string code;
-  unsigned width = 0;
-};
-
 class Parser {
  public:
-  Parser(std::istream& in, const std::string& file, const std::optional<SignalMap>& map, LineSink& sink)
+  Parser(ByteSource& in, const std::string& file, const std::optional<SignalMap>& map, LineSink& sink)
       : tokens_(in, file), file_(file), map_(map), sink_(sink) {}
 
   void run() {
@@ -120,8 +114,6 @@ class Parser {
   }
 
  private:
-  using RoleList = std::vector<emu::Line>;
-
   [[noreturn]] void fail(std::uint64_t line, const std::string& what) const {
     throw std::runtime_error(file_ + ":" + std::to_string(line) + ": " + what + ".");
   }
@@ -157,10 +149,10 @@ class Parser {
         const std::string kind(need("a scope type").text);
         const std::string name(need("a scope name").text);
         need_end("'$scope " + kind + ' ' + name + '\'');
-        scopes_.push_back(name);
+        scope_ = scopes_.open(scope_, name);
       } else if (t->text == "$upscope") {
-        if (scopes_.empty()) fail(t->line, "got '$upscope' without an open '$scope'");
-        scopes_.pop_back();
+        if (scope_ == ScopeTree::kTop) fail(t->line, "got '$upscope' without an open '$scope'");
+        scope_ = scopes_.parent(scope_);
         need_end("'$upscope'");
       } else if (t->text == "$var") {
         parse_var();
@@ -219,55 +211,34 @@ class Parser {
     }
     if (words.size() > 1 && words.back().front() == '[') words.pop_back();
     if (words.empty()) fail(tokens_.line(), "expected a variable name after " + quoted(code) + ", got '$end'");
-    Var v;
+    Channel v;
     for (const auto& w : words) v.name += (v.name.empty() ? "" : " ") + w;
-    for (const auto& s : scopes_) v.path += s + ".";
-    v.path += v.name;
-    v.code = code;
-    v.width = static_cast<unsigned>(std::stoul(size));
-    roles_slot(code);
-    vars_.push_back(std::move(v));
-  }
-
-  // The role list of an identifier code, made on first use. One-character codes
-  // (the common case) sit in a table; longer ones in a map.
-  RoleList& roles_slot(std::string_view code) {
-    if (code.size() == 1) {
-      auto& slot = short_codes_[static_cast<unsigned char>(code[0])];
-      if (!slot) slot.emplace();
-      return *slot;
-    }
-    return long_codes_[std::string(code)];
-  }
-
-  const RoleList* roles_of(std::string_view code) const {
-    if (code.size() == 1) {
-      const auto& slot = short_codes_[static_cast<unsigned char>(code[0])];
-      return slot ? &*slot : nullptr;
-    }
-    const auto it = long_codes_.find(std::string(code));
-    return it == long_codes_.end() ? nullptr : &it->second;
+    v.scope = scope_;
+    codes_.declare(code);
+    channels_.push_back(std::move(v));
+    widths_.push_back(static_cast<unsigned>(std::stoul(size)));
   }
 
   // Finds the signal of each role; reports missing and unusable ones.
   void bind_signals(std::uint64_t line) {
-    std::vector<Channel> channels;
-    for (const Var& v : vars_) channels.push_back(Channel{v.name, v.path, v.code});
+    const std::vector<std::size_t> signal = codes_.seal();
+    for (std::size_t k = 0; k < channels_.size(); ++k) channels_[k].signal = signal[k];
     RoleBinding binding;
     try {
-      binding = bind_roles(channels, map_);
+      binding = bind_roles(channels_, scopes_, map_);
     } catch (const std::runtime_error& e) {
       fail(line, e.what());
     }
     for (int i = 0; i < emu::kLineCount; ++i) {
       const auto& index = binding.channel[static_cast<std::size_t>(i)];
       if (!index) continue;
-      const Var& v = vars_[*index];
-      if (v.width != 1) {
-        fail(line, "signal " + quoted(v.path) + " for " + std::string(role_name(static_cast<emu::Line>(i))) + " is " +
-                       std::to_string(v.width) + " bits wide; expected a 1-bit signal");
+      const Channel& v = channels_[*index];
+      if (widths_[*index] != 1) {
+        fail(line, "signal " + quoted(scopes_.path(v.scope, v.name)) + " for " +
+                       std::string(role_name(static_cast<emu::Line>(i))) + " is " + std::to_string(widths_[*index]) +
+                       " bits wide; expected a 1-bit signal");
       }
-      roles_slot(v.code).push_back(static_cast<emu::Line>(i));
+      codes_.bind(*index, static_cast<emu::Line>(i));
       start_.present[static_cast<std::size_t>(i)] = true;
     }
     start_.bus = binding.bus;
@@ -357,7 +328,7 @@ class Parser {
   // Applies value v ('0', '1'; anything else leaves the level) to the code's roles.
   void change(const Token& at, std::string_view code, char v) {
     if (code.empty()) fail(at.line, "expected an identifier code after " + quoted(at.text));
-    const RoleList* roles = roles_of(code);
+    const VcdCodes::Lines* roles = codes_.lines_of(code);
     if (roles == nullptr) fail(at.line, "got undeclared identifier code " + quoted(code));
     if (v != '0' && v != '1') return;
     const bool level = v == '1';
@@ -379,10 +350,11 @@ class Parser {
   LineSink& sink_;
   Timescale scale_;
   std::uint64_t timescale_line_ = 0;
-  std::vector<std::string> scopes_;
-  std::vector<Var> vars_;
-  std::array<std::optional<RoleList>, 256> short_codes_;
-  std::unordered_map<std::string, RoleList> long_codes_;
+  ScopeTree scopes_;
+  ScopeTree::Id scope_ = ScopeTree::kTop;  // the scope declarations are in
+  std::vector<Channel> channels_;
+  std::vector<unsigned> widths_;
+  VcdCodes codes_;
   std::array<std::optional<bool>, emu::kLineCount> level_;
   std::uint64_t raw_time_ = 0;
   std::uint64_t time_ns_ = 0;
@@ -393,8 +365,13 @@ class Parser {
 
 }  // namespace
 
-void read_vcd(std::istream& in, const std::string& file_name, const std::optional<SignalMap>& map, LineSink& sink) {
+void read_vcd(ByteSource& in, const std::string& file_name, const std::optional<SignalMap>& map, LineSink& sink) {
   Parser(in, file_name, map, sink).run();
+}
+
+void read_vcd(std::istream& in, const std::string& file_name, const std::optional<SignalMap>& map, LineSink& sink) {
+  StreamSource source(in);
+  read_vcd(source, file_name, map, sink);
 }
 
 CapturedTrace read_vcd(std::istream& in, const std::string& file_name, const std::optional<SignalMap>& map) {

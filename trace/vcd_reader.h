@@ -15,16 +15,20 @@
 #include <optional>
 #include <string>
 
+#include "trace/byte_source.h"
 #include "trace/captured_trace.h"
 #include "trace/line_sink.h"
 #include "trace/signal_map.h"
 
 namespace qel::trace {
 
+// Each line's changes reach the sink as soon as the line is in, so a capture
+// still being written (a pipe from an analyzer) is decoded as it arrives.
 // Throws std::runtime_error "<file>:<line>: <what was expected, got what>." for
 // malformed input and for signals it cannot bind (see bind_roles). A file that
 // ends mid-line or inside a block is read up to there and noted as cut short.
 // Without a map, the roles are found from the signal names.
+void read_vcd(ByteSource& in, const std::string& file_name, const std::optional<SignalMap>& map, LineSink& sink);
 void read_vcd(std::istream& in, const std::string& file_name, const std::optional<SignalMap>& map, LineSink& sink);
 
 // The whole trace, for small files.

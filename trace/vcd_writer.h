@@ -30,7 +30,6 @@ class VcdWriter : public PinObserver {
   // current time, so viewers show the final levels, then flushes. Call once at the end.
   void finish();
 
-
  private:
   static constexpr std::size_t kSignalCount = 4;
 

@@ -84,6 +84,17 @@ TEST_F(Decode, ReexportedVcdDecodesTheSame) {
   EXPECT_EQ(slurp(dir_ / "again.txt"), bytes);
 }
 
+// --decode - reads the capture from standard input: a VCD and a session (a
+// file redirected there) give the run's bytes.
+TEST_F(Decode, CaptureOnStandardInput) {
+  const std::string bytes = record();
+  for (const char* file : {"run.vcd", "run.sr"}) {
+    const Result r = run("--decode - --bytes decoded.txt --no-term --strict", slurp(dir_ / file));
+    ASSERT_EQ(r.status, 0) << file << "\n" << r.err;
+    EXPECT_EQ(slurp(dir_ / "decoded.txt"), bytes) << file;
+  }
+}
+
 // Files it cannot use exit 2 naming the file and what was expected; a file cut
 // short is decoded up to the cut with a note; a session needs a file to go to.
 TEST_F(Decode, AnswersFilesItCannotUse) {

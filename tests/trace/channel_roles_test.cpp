@@ -15,7 +15,7 @@ namespace {
 std::vector<Channel> channels_named(const std::string& names) {
   std::vector<Channel> out;
   std::istringstream in(names);
-  for (std::string n; std::getline(in, n, ',');) out.push_back(Channel{n, n, std::to_string(out.size())});
+  for (std::string n; std::getline(in, n, ',');) out.push_back(Channel{n, out.size()});
   return out;
 }
 
@@ -91,11 +91,12 @@ TEST(ChannelRoles, RefusesAmbiguousOrIncompleteSetsListingCandidates) {
 
 // Channels sharing a signal (a VCD identifier code) are one candidate, not two.
 TEST(ChannelRoles, OneSignalUnderTwoNamesIsNoAmbiguity) {
-  std::vector<Channel> channels = {
-      {"CLK", "a.CLK", "!"}, {"CLK", "b.CLK", "!"}, {"MOSI", "MOSI", "\""}, {"DC", "DC", "#"}};
-  EXPECT_EQ(bind_roles(channels, std::nullopt).mapping, "sclk=a.CLK,sdin=MOSI,dc=DC");
-  channels[1].id = "%";
-  EXPECT_THROW(bind_roles(channels, std::nullopt), std::runtime_error);
+  ScopeTree scopes;
+  const ScopeTree::Id a = scopes.open(ScopeTree::kTop, "a"), b = scopes.open(ScopeTree::kTop, "b");
+  std::vector<Channel> channels = {{"CLK", 0, a}, {"CLK", 0, b}, {"MOSI", 2}, {"DC", 3}};
+  EXPECT_EQ(bind_roles(channels, scopes, std::nullopt).mapping, "sclk=a.CLK,sdin=MOSI,dc=DC");
+  channels[1].signal = 1;
+  EXPECT_THROW(bind_roles(channels, scopes, std::nullopt), std::runtime_error);
 }
 
 }  // namespace
