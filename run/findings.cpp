@@ -18,10 +18,17 @@ void Findings::on_call_begin(const CallInfo& call) { where_.call = call.location
 
 void Findings::on_call_end(const CallInfo&) { where_.call.clear(); }
 
+// Told of every line change of a capture: the common case does little.
 void Findings::on_pin(const PinEvent& pin) {
   where_.time_ns = pin.time_ns;
-  bus_.on_pin(pin, *controller_, bytes_);
-  if (pin.line == emu::Line::Reset && !pin.level) writes_.on_reset();
+  if (pin.line == emu::Line::Reset) {
+    bus_.on_reset_line(pin, *controller_, bytes_);
+    if (!pin.level) writes_.on_reset();
+  }
+  if (bus_.i2c()) {
+    if (after_clock_rise_) bus_.look_at_tally(*controller_, bytes_);
+    after_clock_rise_ = pin.line == emu::Line::Clock && pin.level;
+  }
 }
 
 void Findings::on_byte(const emu::WireByte& byte, std::uint64_t index) {

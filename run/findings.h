@@ -43,6 +43,7 @@ class Findings : public Listener {
   Whereabouts where_;
   GlassShape glass_;
   std::uint64_t bytes_ = 0;
+  bool after_clock_rise_ = false;  // I2C: the last change was a rising clock edge
   StateChecks state_{where_};
   WriteChecks writes_{where_};
   BusChecks bus_{where_};

@@ -27,9 +27,7 @@ void BusChecks::start(const emu::Controller& controller, bool reset_line) {
   seen_ = controller.bus_tally();
 }
 
-void BusChecks::on_pin(const PinEvent& pin, const emu::Controller& controller, std::uint64_t bytes) {
-  if (i2c_) look_at_tally(controller, bytes);
-  if (pin.line != emu::Line::Reset) return;
+void BusChecks::on_reset_line(const PinEvent& pin, const emu::Controller& controller, std::uint64_t bytes) {
   // Reset low at the start of the trace, then raised, counts as a pulse of
   // unknown length; low driven again (a script's write) starts the timing.
   if (!pin.level) {

@@ -4,8 +4,8 @@
 // serial clock faster than the controller takes.
 //
 // The I2C figures are the controller's own counts (Controller::bus_tally()),
-// looked at on every line change to place the first of each; clock faults are
-// the timing checks' count, placed by the note the first one makes.
+// looked at after every rising clock edge to place the first of each; clock
+// faults are the timing checks' count, placed by the note the first one makes.
 #pragma once
 
 #include <cstdint>
@@ -25,14 +25,18 @@ class BusChecks {
 
   // `reset_line`: the trace carries the reset line (scripts always do).
   void start(const emu::Controller& controller, bool reset_line);
-  // Before the controller takes the change; `bytes`: the bytes decoded so far.
-  void on_pin(const PinEvent& pin, const emu::Controller& controller, std::uint64_t bytes);
+  bool i2c() const { return i2c_; }
+  // A change of the reset line, before the controller takes it; `bytes`: the
+  // bytes decoded so far.
+  void on_reset_line(const PinEvent& pin, const emu::Controller& controller, std::uint64_t bytes);
+  // I2C: the input's counts change only on a rising clock edge; looked at on
+  // the change after one.
+  void look_at_tally(const emu::Controller& controller, std::uint64_t bytes);
   void on_first_byte(std::uint64_t index);
   void on_controller_note(const emu::Controller& controller, std::uint64_t index);
   void conclude(const emu::Controller& controller, std::uint64_t bytes, std::vector<Finding>& out) const;
 
  private:
-  void look_at_tally(const emu::Controller& controller, std::uint64_t bytes);
   void report(const emu::Controller& controller, std::uint64_t bytes, std::vector<Finding>& out) const;
 
   const Whereabouts& where_;
