@@ -7,13 +7,12 @@ namespace qel::emu {
 
 namespace {
 
-constexpr int kLastColumn = kColumns - 1;
 constexpr int kLastPage = kPages - 1;
 
 // Steps the column within the 0x21 range; returns true when it wrapped. A
 // pointer put outside the range by other commands runs on to the last column.
-bool step_column(Registers& r) {
-  if (r.column == r.column_range_end || r.column == kLastColumn) {
+bool step_column(Registers& r, int last_column) {
+  if (r.column == r.column_range_end || r.column == last_column) {
     r.column = r.column_range_start;
     return true;
   }
@@ -33,21 +32,21 @@ bool step_page(Registers& r) {
 
 }  // namespace
 
-void advance_write_pointer(Registers& r, ColumnWrap wrap) {
-  assert(r.column < kColumns && r.page < kPages);
+void advance_write_pointer(Registers& r, ColumnWrap wrap, int last_column) {
+  assert(r.column <= last_column && r.page < kPages);
   switch (r.addressing_mode) {
     case AddressingMode::Page:
-      if (r.column == kLastColumn) {
+      if (r.column == last_column) {
         r.column = wrap == ColumnWrap::Start ? r.column_start : 0;
       } else {
         ++r.column;
       }
       break;
     case AddressingMode::Horizontal:
-      if (step_column(r)) step_page(r);
+      if (step_column(r, last_column)) step_page(r);
       break;
     case AddressingMode::Vertical:
-      if (step_page(r)) step_column(r);
+      if (step_page(r)) step_column(r, last_column);
       break;
   }
 }

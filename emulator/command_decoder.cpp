@@ -7,14 +7,18 @@
 namespace qel::emu {
 
 std::optional<std::string> CommandDecoder::command(std::uint8_t byte, Registers& regs) {
+  outside_set_ = false;
   if (needed_ > 0) {
     params_[static_cast<std::size_t>(received_++)] = byte;
     if (--needed_ > 0) return std::nullopt;
-    return command_->apply(opcode_, params_, regs);
+    return command_->apply(CommandCall{opcode_, params_, *profile_}, regs);
   }
-  const Command* command = find_command(byte);
-  if (command == nullptr) return "Unknown command byte " + common::hex_byte(byte) + " ignored.";
-  if (command->parameters == 0) return command->apply(byte, params_, regs);
+  const Command* command = find_command(*profile_, byte);
+  if (command == nullptr) {
+    outside_set_ = true;
+    return outside_set_note(*profile_, byte);
+  }
+  if (command->parameters == 0) return command->apply(CommandCall{byte, params_, *profile_}, regs);
   command_ = command;
   opcode_ = byte;
   needed_ = command->parameters;

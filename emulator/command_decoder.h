@@ -13,9 +13,12 @@ namespace qel::emu {
 
 class CommandDecoder {
  public:
+  explicit CommandDecoder(const Profile& profile) : profile_(&profile) {}
+
   // Takes one byte sent with data/command low: either a new command or the next
   // parameter of the pending one. Returns a note when the controller would not
-  // accept it (unknown command, undefined page, a parameter out of range...).
+  // accept it (a byte outside its set, undefined page, a parameter out of
+  // range...).
   std::optional<std::string> command(std::uint8_t byte, Registers& regs);
 
   // A display data byte arrived. A command still waiting for parameter bytes is
@@ -26,12 +29,16 @@ class CommandDecoder {
   void reset() { needed_ = 0; }
 
   bool pending() const { return needed_ > 0; }
+  // The last byte given to command() started no command of the set.
+  bool outside_set() const { return outside_set_; }
 
  private:
+  const Profile* profile_;
   const Command* command_ = nullptr;  // the pending one
   std::uint8_t opcode_ = 0;
   int needed_ = 0;  // parameter bytes the pending command still waits for
   int received_ = 0;
+  bool outside_set_ = false;
   Parameters params_{};
 };
 

@@ -9,6 +9,7 @@
 #include <cassert>
 #include <utility>
 
+#include "common/text_format.h"
 #include "emulator/panel_view.h"
 
 namespace qel::emu {
@@ -20,9 +21,14 @@ std::string bits(int n) { return std::to_string(n) + (n == 1 ? " bit" : " bits")
 
 Controller::Controller(ControllerOptions options)
     : options_(options),
-      front_end_(make_front_end(options.bus, options.reset_released)),
-      ram_(power_on_ram(options.noise_ram)),
-      timing_(options.bus),
+      profile_(&profile_of(options.model)),
+      four_wire_(options.reset_released),
+      other_bus_(options.bus == Bus::Spi4 ? nullptr : make_front_end(options.bus, options.reset_released)),
+      registers_(*profile_),
+      decoder_(*profile_),
+      ram_(power_on_ram(options.noise_ram, profile_->ram_columns)),
+      last_column_(profile_->ram_columns - 1),
+      timing_(options.bus, profile_->limits),
       off_hot_path_(options.bus != Bus::Spi4) {}
 
 void Controller::note(std::string message) {
@@ -36,7 +42,7 @@ void Controller::change(Line line, bool level, bool timed, std::uint64_t time_ns
     set_line(line, level);
     return;
   }
-  if (front_end_->takes_samples() && (line == Line::Clock || line == Line::Data)) {
+  if (front_end().takes_samples() && (line == Line::Clock || line == Line::Data)) {
     hold_in_sample(line, level, time_ns);
     return;
   }
@@ -50,9 +56,9 @@ void Controller::timed_change(Line line, bool level, std::uint64_t time_ns) {
   off_hot_path_ = true;
   if (listener_ != nullptr) listener_->on_timed_change(line, level, time_ns);
   std::vector<std::string> notes;
-  timing_.on_change(line, level, time_ns, front_end_->listening(), notes);
+  timing_.on_change(line, level, time_ns, front_end().listening(), notes);
   for (auto& text : notes) note(std::move(text));
-  settle(front_end_->set(line, level));
+  settle(front_end().set(line, level));
 }
 
 // A logic analyzer records SCL and SDA changes of one sample one after the
@@ -81,27 +87,27 @@ void Controller::take_sample() {
 void Controller::untimed_change(Line line, bool level) {
   take_sample();
   if (timed_) forget_times();
-  settle(front_end_->set(line, level));
+  settle(front_end().set(line, level));
 }
 
 void Controller::settle(FrontEnd::Outcome outcome) {
   switch (outcome) {
     case FrontEnd::Outcome::Byte:
-      take_byte(front_end_->byte());
+      take_byte(front_end().byte());
       break;
     case FrontEnd::Outcome::EdgeInReset:
       ++edges_in_reset_;
       break;
     case FrontEnd::Outcome::ResetAsserted:
-      registers_.reset();
+      registers_.reset(*profile_);
       decoder_.reset();
-      if (auto text = front_end_->fault_note()) note(std::move(*text));
+      if (auto text = front_end().fault_note()) note(std::move(*text));
       break;
     case FrontEnd::Outcome::ResetReleased:
       report_edges_in_reset();
       break;
     case FrontEnd::Outcome::Fault:
-      if (auto text = front_end_->fault_note()) note(std::move(*text));
+      if (auto text = front_end().fault_note()) note(std::move(*text));
       break;
     case FrontEnd::Outcome::None:
     case FrontEnd::Outcome::Bit:
@@ -117,18 +123,43 @@ void Controller::forget_times() {
 }
 
 void Controller::take_byte(const WireByte& byte) {
-  if (!byte.is_data) {
-    if (auto text = decoder_.command(byte.value, registers_)) note(std::move(*text));
-  } else {
+  if (registers_.command_lock && locked_out(byte)) {
+    // ignored
+  } else if (byte.is_data) {
     if (decoder_.pending()) note(*decoder_.data());
-    assert(registers_.page < kPages && registers_.column < kColumns);
+    assert(registers_.page < kPages && registers_.column <= last_column_);
     ram_[registers_.page][registers_.column] = byte.value;
     last_written_ = RamAddress{registers_.page, registers_.column};
-    advance_write_pointer(registers_, options_.column_wrap);
+    advance_write_pointer(registers_, options_.column_wrap, last_column_);
+  } else {
+    take_command(byte.value);
   }
   if (listener_ != nullptr) listener_->on_byte(byte, byte_count_);
   ++byte_count_;
   if (options_.keep_history) bytes_.push_back(byte);
+}
+
+void Controller::take_command(std::uint8_t value) {
+  auto text = decoder_.command(value, registers_);
+  if (decoder_.outside_set() && outside_set_.count++ == 0) {
+    outside_set_.first_byte_index = byte_count_;
+    outside_set_.first_opcode = value;
+  }
+  if (text) note(std::move(*text));
+  if (!registers_.command_lock) lock_noted_ = false;
+}
+
+// SSD1309: while commands are locked, the controller takes nothing but the
+// lock command and its parameter; display data is not written either.
+bool Controller::locked_out(const WireByte& byte) {
+  if (!byte.is_data && (byte.value == kCommandLock || decoder_.pending())) return false;
+  ++ignored_while_locked_;
+  if (!lock_noted_) {
+    lock_noted_ = true;
+    note(std::string(byte.is_data ? "Display data byte " : "Command byte ") + common::hex_byte(byte.value) +
+         " ignored: commands and display data are locked (0xFD 0x16) until 0xFD 0x12.");
+  }
+  return true;
 }
 
 // One rising edge during reset is the clock settling at its idle high level
@@ -144,17 +175,17 @@ void Controller::end_of_trace() {
   take_sample();
   if (in_reset()) report_edges_in_reset();
   if (pending_bits() > 0) {
-    note("The trace ends " + bits(pending_bits()) + " into an unfinished " + front_end_->unit() + ".");
+    note("The trace ends " + bits(pending_bits()) + " into an unfinished " + front_end().unit() + ".");
   }
   if (decoder_.pending()) note("The trace ends inside a command that still waits for parameter bytes.");
   for (auto& text : timing_.take_summary()) note(std::move(text));
-  for (auto& text : front_end_->take_summary()) note(std::move(text));
+  for (auto& text : front_end().take_summary()) note(std::move(text));
 }
 
-Picture Controller::picture() const { return render_panel(registers_, ram_); }
+Picture Controller::picture() const { return render_panel(*profile_, registers_, ram_); }
 
 std::uint8_t Controller::ram(int page, int column) const {
-  assert(page >= 0 && page < kPages && column >= 0 && column < kColumns);
+  assert(page >= 0 && page < kPages && column >= 0 && column < profile_->ram_columns);
   return ram_[static_cast<std::size_t>(page)][static_cast<std::size_t>(column)];
 }
 

@@ -8,8 +8,10 @@ void ControllerPins::on_open(std::uint8_t pin) {
   if (auto line = line_of_dio(pin)) controller_.set_line(*line, false);
 }
 
+// One call per pin write: the table is read directly.
 void ControllerPins::on_write(std::uint8_t pin, std::uint8_t level) {
-  if (const auto line = line_of_dio(pin)) controller_.set_line(*line, level != 0);
+  if (pin < kLineOfDio.size() && kLineOfDio[pin] >= 0)
+    controller_.set_line(static_cast<Line>(kLineOfDio[pin]), level != 0);
 }
 
 void ControllerPins::on_delay(std::uint32_t) {}

@@ -1,5 +1,5 @@
-// The controller's display RAM: 8 pages of 128 column bytes, bit 0 the top row
-// of the page.
+// The controller's display RAM: 8 pages of column bytes, bit 0 the top row of
+// the page; room for the widest controller of the family.
 #pragma once
 
 #include <array>
@@ -9,10 +9,11 @@
 
 namespace qel::emu {
 
-using DisplayRam = std::array<std::array<std::uint8_t, kColumns>, kPages>;
+using DisplayRam = std::array<std::array<std::uint8_t, kMaxColumns>, kPages>;
 
-// RAM as the panel powers up: all zeros, or a fixed pseudo-random pattern (the
-// same every run) standing in for the random contents of a real panel.
-DisplayRam power_on_ram(bool noise);
+// RAM of `columns` columns as the panel powers up: all zeros, or a fixed
+// pseudo-random pattern (the same every run) standing in for the random
+// contents of a real panel.
+DisplayRam power_on_ram(bool noise, int columns);
 
 }  // namespace qel::emu

@@ -87,13 +87,14 @@ class FrontEnd {
 // The front end of `bus`, with every line low and reset low or released.
 std::unique_ptr<FrontEnd> make_front_end(Bus bus, bool reset_released);
 
-// Owns a front end; a copy holds a copy of it, so a controller copies whole.
+// Owns a front end (or none); a copy holds a copy of it, so a controller
+// copies whole.
 class OwnedFrontEnd {
  public:
   explicit OwnedFrontEnd(std::unique_ptr<FrontEnd> front_end) : front_end_(std::move(front_end)) {}
-  OwnedFrontEnd(const OwnedFrontEnd& other) : front_end_(other.front_end_->clone()) {}
+  OwnedFrontEnd(const OwnedFrontEnd& other) : front_end_(other.copy()) {}
   OwnedFrontEnd& operator=(const OwnedFrontEnd& other) {
-    if (this != &other) front_end_ = other.front_end_->clone();
+    if (this != &other) front_end_ = other.copy();
     return *this;
   }
   OwnedFrontEnd(OwnedFrontEnd&&) noexcept = default;
@@ -101,9 +102,10 @@ class OwnedFrontEnd {
   ~OwnedFrontEnd() = default;
 
   FrontEnd* get() const { return front_end_.get(); }
-  FrontEnd* operator->() const { return front_end_.get(); }
 
  private:
+  std::unique_ptr<FrontEnd> copy() const { return front_end_ ? front_end_->clone() : nullptr; }
+
   std::unique_ptr<FrontEnd> front_end_;
 };
 

@@ -20,10 +20,13 @@ int wrap_row(int row) { return ((row % kRows) + kRows) % kRows; }
 
 std::uint8_t lit_level(std::uint8_t contrast) { return static_cast<std::uint8_t>(64 + contrast * 191 / 255); }
 
-int ram_column_at(const Registers& r, int x) {
-  // With remap on, SEG0 carries column 127 and sits at the right edge, so
-  // column 0 shows at the left.
-  return r.segment_remap ? x : kColumns - 1 - x;
+// Column c drives segment SEGc, or SEG(N-1-c) with remap on (N RAM columns).
+// The glass is wired to SEG(first) .. SEG(first + 127) with the highest at the
+// left, so remap on shows column `first` at the left.
+int ram_column_at(const Profile& profile, const Registers& r, int x) {
+  const int first = profile.usual_first_column, width = Picture::kWidth;
+  const int segment = first + width - 1 - x;
+  return r.segment_remap ? profile.ram_columns - 1 - segment : segment;
 }
 
 std::optional<int> ram_row_at(const Registers& r, int y) {
@@ -34,9 +37,9 @@ std::optional<int> ram_row_at(const Registers& r, int y) {
   return wrap_row(k + r.start_line);
 }
 
-Picture render_panel(const Registers& r, const DisplayRam& ram) {
+Picture render_panel(const Profile& profile, const Registers& r, const DisplayRam& ram) {
   Picture picture;
-  if (!r.display_on || !r.charge_pump) return picture;
+  if (!r.display_on || !drive_voltage_on(profile, r)) return picture;
   const std::uint8_t lit = lit_level(r.contrast);
   for (int y = 0; y < Picture::kHeight; ++y) {
     const auto row = ram_row_at(r, y);
@@ -44,7 +47,7 @@ Picture render_panel(const Registers& r, const DisplayRam& ram) {
     const auto& page = ram[static_cast<std::size_t>(*row / 8)];
     const int bit = *row % 8;
     for (int x = 0; x < Picture::kWidth; ++x) {
-      bool on = r.entire_on || ((page[static_cast<std::size_t>(ram_column_at(r, x))] >> bit) & 1) != 0;
+      bool on = r.entire_on || ((page[static_cast<std::size_t>(ram_column_at(profile, r, x))] >> bit) & 1) != 0;
       if (!r.entire_on && r.inverse) on = !on;
       if (on) picture.set(x, y, lit);
     }

@@ -15,7 +15,7 @@ namespace qel::emu {
 std::uint8_t lit_level(std::uint8_t contrast);
 
 // The display RAM column shown at viewer column x (0 at the left).
-int ram_column_at(const Registers& r, int x);
+int ram_column_at(const Profile& profile, const Registers& r, int x);
 
 // The display RAM row (page * 8 + bit) shown at viewer row y (0 at the top), or
 // nothing when the multiplex ratio leaves that panel row undriven.
@@ -23,6 +23,6 @@ std::optional<int> ram_row_at(const Registers& r, int y);
 
 // The usual panel is mounted so that segment remap on (0xA1) and reversed COM
 // scan (0xC8) show column 0 at the left and page 0 at the top.
-Picture render_panel(const Registers& r, const DisplayRam& ram);
+Picture render_panel(const Profile& profile, const Registers& r, const DisplayRam& ram);
 
 }  // namespace qel::emu

@@ -3,11 +3,12 @@
 
 namespace qel::emu {
 
-// The datasheet's reset values, taken after power-on and whenever reset goes
-// low. Display RAM is not a register and keeps its contents.
-void Registers::reset() {
+// The datasheets' reset values, taken after power-on and whenever reset goes
+// low; those that differ between the controllers come from the profile.
+// Display RAM is not a register and keeps its contents.
+void Registers::reset(const Profile& profile) {
   display_on = false;
-  contrast = 0x7F;
+  contrast = profile.reset.contrast;
   inverse = false;
   entire_on = false;
 
@@ -18,15 +19,21 @@ void Registers::reset() {
   com_scan_reversed = false;
   com_pins = 0x12;
 
-  clock_div = 0x80;
-  precharge = 0x22;
-  vcomh = 0x20;
+  clock_div = profile.reset.clock_div;
+  precharge = profile.reset.precharge;
+  vcomh = profile.reset.vcomh;
   charge_pump = false;
+  dc_dc = true;
+  pump_voltage = 2;  // 8.0 V
+  iref = 0x00;       // external
+  command_lock = false;
 
   addressing_mode = AddressingMode::Page;
   page = 0;
   column = 0;
   column_start = 0;
+  read_modify_write = false;
+  read_modify_write_column = 0;
   column_range_start = 0;
   column_range_end = kColumns - 1;
   page_range_start = 0;
@@ -34,6 +41,18 @@ void Registers::reset() {
 
   scroll = ScrollSettings{};
   scroll.scroll_rows = kRows;
+}
+
+bool drive_voltage_on(const Profile& profile, const Registers& r) {
+  switch (profile.power) {
+    case PowerCircuit::ChargePump:
+      return r.charge_pump;
+    case PowerCircuit::DcDc:
+      return r.dc_dc;
+    case PowerCircuit::External:
+      break;
+  }
+  return true;
 }
 
 }  // namespace qel::emu

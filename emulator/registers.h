@@ -4,10 +4,13 @@
 
 #include <cstdint>
 
+#include "emulator/profile.h"
+
 namespace qel::emu {
 
 inline constexpr int kPages = 8;
-inline constexpr int kColumns = 128;
+inline constexpr int kColumns = 128;     // the SSD1306's RAM width, and the 0x21 range's
+inline constexpr int kMaxColumns = 132;  // the widest RAM of the family (SH1106)
 inline constexpr int kRows = kPages * 8;
 
 enum class AddressingMode : std::uint8_t { Horizontal = 0, Vertical = 1, Page = 2 };
@@ -28,9 +31,9 @@ struct ScrollSettings {
 };
 
 struct Registers {
-  Registers() { reset(); }
-  // Returns every register to its reset value.
-  void reset();
+  explicit Registers(const Profile& profile = profile_of(ControllerModel::Ssd1306)) { reset(profile); }
+  // Returns every register to the controller's reset value.
+  void reset(const Profile& profile);
 
   // Fundamental commands.
   bool display_on;        // 0xAE / 0xAF
@@ -47,22 +50,32 @@ struct Registers {
   std::uint8_t com_pins;        // 0xDA
 
   // Timing and driving scheme.
-  std::uint8_t clock_div;  // 0xD5: divide ratio (low nibble), oscillator (high nibble)
-  std::uint8_t precharge;  // 0xD9: phase 1 (low nibble), phase 2 (high nibble)
-  std::uint8_t vcomh;      // 0xDB
-  bool charge_pump;        // 0x8D, bit 2 of the parameter
+  std::uint8_t clock_div;     // 0xD5: divide ratio (low nibble), oscillator (high nibble)
+  std::uint8_t precharge;     // 0xD9: phase 1 (low nibble), phase 2 (high nibble)
+  std::uint8_t vcomh;         // 0xDB
+  bool charge_pump;           // 0x8D, bit 2 of the parameter (SSD1306, SSD1315)
+  bool dc_dc;                 // SH1106: 0xAD, bit 0 of the parameter (0x8B on, 0x8A off)
+  std::uint8_t pump_voltage;  // SH1106: 0x30-0x33, the low two bits
+  std::uint8_t iref;          // SSD1315: 0xAD, internal reference current selection
+  bool command_lock;          // SSD1309: 0xFD, bit 2 of the parameter (0x16 locked, 0x12 not)
 
   // Addressing.
-  AddressingMode addressing_mode;   // 0x20
-  std::uint8_t page;                // write pointer: page
-  std::uint8_t column;              // write pointer: column
-  std::uint8_t column_start;        // 0x00-0x1F: page mode column start address
-  std::uint8_t column_range_start;  // 0x21, horizontal and vertical modes
+  AddressingMode addressing_mode;         // 0x20
+  std::uint8_t page;                      // write pointer: page
+  std::uint8_t column;                    // write pointer: column
+  std::uint8_t column_start;              // 0x00-0x1F: page mode column start address
+  bool read_modify_write;                 // SH1106: between 0xE0 and 0xEE
+  std::uint8_t read_modify_write_column;  // SH1106: the column 0xEE returns to
+  std::uint8_t column_range_start;        // 0x21, horizontal and vertical modes
   std::uint8_t column_range_end;
   std::uint8_t page_range_start;  // 0x22, horizontal and vertical modes
   std::uint8_t page_range_end;
 
   ScrollSettings scroll;
 };
+
+// Whether the panel's drive voltage is up: the charge pump or DC-DC converter
+// is on, or the supply is the board's own.
+bool drive_voltage_on(const Profile& profile, const Registers& r);
 
 }  // namespace qel::emu

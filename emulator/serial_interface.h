@@ -14,6 +14,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <type_traits>
 
 #include "emulator/front_end.h"
 
@@ -42,7 +43,8 @@ class ShiftRegister final : public FrontEnd {
     bits_ = 0;
   }
 
-  std::uint16_t shift_ = 0;  // 3-wire: D/C# in bit 8 once the transfer is complete
+  // 3-wire: D/C# in bit 8 once the transfer is complete.
+  std::conditional_t<TransferBits == 8, std::uint8_t, std::uint16_t> shift_ = 0;
   int bits_ = 0;
   int dropped_bits_ = 0;
   bool deselected_ = false;  // the last drop was chip select's, not reset's
@@ -70,7 +72,7 @@ inline FrontEnd::Outcome ShiftRegister<TransferBits>::set(Line line, bool level)
       if (!level) return Outcome::None;
       if (in_reset()) return Outcome::EdgeInReset;
       if (this->level(Line::ChipSelect)) return Outcome::EdgeDeselected;
-      shift_ = static_cast<std::uint16_t>((shift_ << 1) | (this->level(Line::Data) ? 1 : 0));
+      shift_ = static_cast<decltype(shift_)>((shift_ << 1) | (this->level(Line::Data) ? 1 : 0));
       if (++bits_ < TransferBits) return Outcome::Bit;
       if constexpr (TransferBits == 8) {
         byte_ = WireByte{static_cast<std::uint8_t>(shift_), this->level(Line::DataCommand)};

@@ -22,14 +22,14 @@ std::optional<std::uint64_t> elapsed(const std::optional<std::uint64_t>& since, 
 
 // I2C's clock phases (0.6 and 1.3 µs in fast mode) belong to the bus standard,
 // not to the controller's own limits, so only the period is checked there.
-TimingChecks::TimingChecks(Bus bus) {
-  minimum_ns_[ResetPulse] = kMinResetPulseNs;
+TimingChecks::TimingChecks(Bus bus, const InputLimits& limits) {
+  minimum_ns_[ResetPulse] = limits.reset_pulse_ns;
   if (bus == Bus::I2c) {
-    minimum_ns_[ClockPeriod] = kMinI2cClockPeriodNs;
+    minimum_ns_[ClockPeriod] = limits.i2c_clock_period_ns;
   } else {
-    minimum_ns_[ClockPeriod] = kMinClockPeriodNs;
-    minimum_ns_[ClockHigh] = kMinClockPhaseNs;
-    minimum_ns_[ClockLow] = kMinClockPhaseNs;
+    minimum_ns_[ClockPeriod] = limits.clock_period_ns;
+    minimum_ns_[ClockHigh] = limits.clock_phase_ns;
+    minimum_ns_[ClockLow] = limits.clock_phase_ns;
   }
 }
 

@@ -1,6 +1,7 @@
 // Serial timing the controller would not accept, checked on traces that carry
 // real times (captures): reset pulse, clock period, clock high and low phases on
-// 4-wire and 3-wire serial; reset pulse and clock period (400 kHz) on I2C.
+// 4-wire and 3-wire serial; reset pulse and clock period (400 kHz) on I2C. The
+// limits are the controller's (profile.h).
 #pragma once
 
 #include <array>
@@ -9,18 +10,15 @@
 #include <string>
 #include <vector>
 
+#include "emulator/profile.h"
 #include "emulator/wire.h"
 
 namespace qel::emu {
 
-inline constexpr std::uint64_t kMinResetPulseNs = 3000;
-inline constexpr std::uint64_t kMinClockPeriodNs = 100;
-inline constexpr std::uint64_t kMinClockPhaseNs = 20;
-inline constexpr std::uint64_t kMinI2cClockPeriodNs = 2500;
-
 class TimingChecks {
  public:
-  explicit TimingChecks(Bus bus = Bus::Spi4);
+  // The controller's limits (its profile's) on the inputs of `bus`.
+  TimingChecks(Bus bus, const InputLimits& limits);
 
   // One line change at `time_ns`. `listening` says whether the serial input
   // takes clock edges at that moment (out of reset and selected, or inside an

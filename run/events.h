@@ -58,6 +58,9 @@ struct Start {
 class Listener {
  public:
   virtual ~Listener() = default;
+  // Whether the listener takes pin events: most do not, and a run whose
+  // listeners all say no skips them (one per line change is the hot path).
+  virtual bool wants_pins() const { return false; }
   virtual void on_start(const Start& /*start*/) {}
   virtual void on_call_begin(const CallInfo& /*call*/) {}
   virtual void on_call_end(const CallInfo& /*call*/) {}
@@ -73,8 +76,11 @@ class Listener {
 
 class Fanout : public Listener {
  public:
-  void add(Listener& listener) { listeners_.push_back(&listener); }
-  bool empty() const { return listeners_.empty(); }
+  void add(Listener& listener) {
+    listeners_.push_back(&listener);
+    if (listener.wants_pins()) pin_listeners_.push_back(&listener);
+  }
+  bool wants_pins() const override { return !pin_listeners_.empty(); }
 
   void on_start(const Start& s) override {
     for (Listener* l : listeners_) l->on_start(s);
@@ -86,7 +92,7 @@ class Fanout : public Listener {
     for (Listener* l : listeners_) l->on_call_end(c);
   }
   void on_pin(const PinEvent& p) override {
-    for (Listener* l : listeners_) l->on_pin(p);
+    for (Listener* l : pin_listeners_) l->on_pin(p);
   }
   void on_delay(std::uint32_t ms, std::uint64_t time_ns) override {
     for (Listener* l : listeners_) l->on_delay(ms, time_ns);
@@ -103,6 +109,7 @@ class Fanout : public Listener {
 
  private:
   std::vector<Listener*> listeners_;
+  std::vector<Listener*> pin_listeners_;
 };
 
 }  // namespace qel::run

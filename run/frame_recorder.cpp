@@ -30,6 +30,7 @@ FrameRecorder::FrameRecorder(RecorderOptions options) : options_(options), listi
 
 void FrameRecorder::on_start(const Start& start) {
   controller_ = start.controller;
+  listing_.set_profile(controller_->profile());
   kind_ = start.kind;
   source_ = start.source;
   pin_write_ns_ = start.pin_write_ns;

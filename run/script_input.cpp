@@ -63,7 +63,8 @@ void run_calls(const Request& o, Session& session, std::ostream* vcd_out, const 
   std::optional<trace::SrWriter> sr;
   if (!sr_path.empty()) pins.add(sr.emplace(sr_path, o.sr_path, o.pin_write_ns));
   {
-    host::ScopedPinObserver scope(pins);
+    // The Session alone hears the pins directly; writers of the waveform beside it, through the fan-out.
+    host::ScopedPinObserver scope(vcd || sr ? static_cast<PinObserver&>(pins) : session);
     std::size_t index = 0;
     bool started = false;
     for (const CallSource& source : call_sources(o)) {

@@ -25,6 +25,7 @@ void Session::start(const emu::ControllerOptions& options, view::RunKind kind, s
                     std::uint64_t pin_write_ns, bool reset_line) {
   source_ = std::move(source);
   pin_write_ns_ = pin_write_ns;
+  pins_wanted_ = listener_.wants_pins();
   controller_.emplace(options);
   controller_->set_listener(this);
   listener_.on_start(Start{kind, source_, &*controller_, pin_write_ns_, reset_line});
@@ -33,17 +34,18 @@ void Session::start(const emu::ControllerOptions& options, view::RunKind kind, s
 void Session::on_open(std::uint8_t pin) {
   const auto line = emu::line_of_dio(pin);
   if (!line) return;
-  listener_.on_pin(PinEvent{*line, false, now_ns_, false});
+  if (pins_wanted_) listener_.on_pin(PinEvent{*line, false, now_ns_, false});
   controller_->set_line(*line, false);
 }
 
+// The hot path of a script run: one call per pin write of the module.
 void Session::on_write(std::uint8_t pin, std::uint8_t level) {
   const std::uint64_t t = now_ns_;
   now_ns_ += pin_write_ns_;
-  const auto line = emu::line_of_dio(pin);
-  if (!line) return;
-  listener_.on_pin(PinEvent{*line, level != 0, t, true});
-  controller_->set_line(*line, level != 0);
+  if (pin >= emu::kLineOfDio.size() || emu::kLineOfDio[pin] < 0) return;
+  const auto line = static_cast<emu::Line>(emu::kLineOfDio[pin]);
+  if (pins_wanted_) listener_.on_pin(PinEvent{line, level != 0, t, true});
+  controller_->set_line(line, level != 0);
 }
 
 void Session::on_delay(std::uint32_t ms) {
@@ -77,7 +79,7 @@ void Session::on_note(const emu::Diagnostic& note) {
 }
 
 void Session::on_timed_change(emu::Line line, bool level, std::uint64_t time_ns) {
-  listener_.on_pin(PinEvent{line, level, time_ns, false});
+  if (pins_wanted_) listener_.on_pin(PinEvent{line, level, time_ns, false});
 }
 
 }  // namespace qel::run

@@ -10,6 +10,8 @@
 //   each change it takes, with its time, and the Session passes it on.
 //
 // Every pin write reaches the controller, whatever a listener does with it.
+// Listeners are added to the Fanout before start(): whether any takes pin
+// events is settled then.
 #pragma once
 
 #include <cstdint>
@@ -61,6 +63,7 @@ class Session : public PinObserver, private emu::ByteListener {
   void on_timed_change(emu::Line line, bool level, std::uint64_t time_ns) override;
 
   Listener& listener_;
+  bool pins_wanted_ = false;  // the listener takes pin events
   std::optional<emu::Controller> controller_;
   std::string source_;
   std::uint64_t pin_write_ns_ = 0;

@@ -69,7 +69,7 @@ void CommandListing::add(const emu::WireByte& byte, emu::RamAddress written, con
 }
 
 void CommandListing::start_command(std::uint8_t opcode, const ByteOrigin& origin) {
-  const int count = emu::command_parameter_count(opcode).value_or(0);
+  const int count = emu::command_parameter_count(*profile_, opcode).value_or(0);
   opcode_ = opcode;
   params_.clear();
   needed_ = count;
@@ -80,7 +80,8 @@ void CommandListing::start_command(std::uint8_t opcode, const ByteOrigin& origin
 void CommandListing::end_command(bool cut_short) {
   std::string bytes = hex_bytes(*opcode_, params_);
   if (bytes.size() < kBytesColumn) bytes.resize(kBytesColumn, ' ');
-  std::string text = bytes + "  " + emu::describe_command(*opcode_, cut_short ? std::vector<std::uint8_t>{} : params_);
+  std::string text =
+      bytes + "  " + emu::describe_command(*profile_, *opcode_, cut_short ? std::vector<std::uint8_t>{} : params_);
   if (cut_short) {
     const std::size_t total = params_.size() + static_cast<std::size_t>(needed_);
     text += " (cut short after " + std::to_string(params_.size()) + " of " + std::to_string(total) +

@@ -36,7 +36,13 @@ class ListingSink {
 
 class CommandListing {
  public:
-  explicit CommandListing(ListingSink& sink) : sink_(sink) {}
+  // Commands are named as `profile`'s controller has them.
+  explicit CommandListing(ListingSink& sink,
+                          const emu::Profile& profile = emu::profile_of(emu::ControllerModel::Ssd1306))
+      : sink_(sink), profile_(&profile) {}
+
+  // Names the commands from now on as `profile`'s controller has them.
+  void set_profile(const emu::Profile& profile) { profile_ = &profile; }
 
   // One decoded byte. For a data byte, `written` is where it went in display RAM.
   void add(const emu::WireByte& byte, emu::RamAddress written, const ByteOrigin& origin);
@@ -70,6 +76,7 @@ class CommandListing {
   std::string origin_text(const ByteOrigin& origin) const;
 
   ListingSink& sink_;
+  const emu::Profile* profile_;
   // The command still waiting for parameter bytes.
   std::optional<std::uint8_t> opcode_;
   std::string command_origin_;

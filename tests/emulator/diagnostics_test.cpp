@@ -20,6 +20,7 @@ struct NoteCase {
   Then then;
   std::size_t byte_index;
   std::string message_part;
+  ControllerModel model = ControllerModel::Ssd1306;
 };
 
 const std::vector<NoteCase> kNoteCases = {
@@ -30,11 +31,78 @@ const std::vector<NoteCase> kNoteCases = {
     {"partial byte at the end", false, {dat(0x01)}, 3, Then::EndTrace, 1, "3 bits"},
     {"column high nibble 0x18", false, {cmd(0xAF), cmd(0x18)}, 0, Then::Nothing, 1, "0x18 points past column 127"},
     {"column high nibble 0x1F", false, {cmd(0x1F)}, 0, Then::Nothing, 0, "0x1F points past column 127"},
+    {"byte no controller has", false, {cmd(0xFB)}, 0, Then::Nothing, 0, "Unknown command byte 0xFB ignored."},
+    {"SH1106 command on the SSD1306",
+     false,
+     {cmd(0xAF), cmd(0xAD)},
+     0,
+     Then::Nothing,
+     1,
+     "Command byte 0xAD (DC-DC control on the SH1106) is not in the SSD1306's set; ignored."},
+    {"SSD1306 command on the SH1106",
+     false,
+     {cmd(0x20), cmd(0x02)},
+     0,
+     Then::Nothing,
+     0,
+     "Command byte 0x20 (memory addressing mode on the SSD1306) is not in the SH1106's set; ignored.",
+     ControllerModel::Sh1106},
+    {"charge pump on the SSD1309",
+     false,
+     {cmd(0x8D), cmd(0x14)},
+     0,
+     Then::Nothing,
+     0,
+     "0x8D (charge pump on the SSD1306) is not in the SSD1309's set",
+     ControllerModel::Ssd1309},
+    {"SH1106 column past 131",
+     false,
+     {cmd(0x18), cmd(0x05)},
+     0,
+     Then::Nothing,
+     1,
+     "Column address 133 is past column 131; taken as column 1.",
+     ControllerModel::Sh1106},
+    {"SH1106 column high nibble 0x19",
+     false,
+     {cmd(0x19)},
+     0,
+     Then::Nothing,
+     0,
+     "0x19 points past column 131; taken as 0x11.",
+     ControllerModel::Sh1106},
+    {"SH1106 DC-DC parameter",
+     false,
+     {cmd(0xAD), cmd(0x0B)},
+     0,
+     Then::Nothing,
+     1,
+     "DC-DC control 0x0B is neither 0x8A nor 0x8B; taken as on.",
+     ControllerModel::Sh1106},
+    {"SH1106 read-modify-write end alone",
+     false,
+     {cmd(0xEE)},
+     0,
+     Then::Nothing,
+     0,
+     "Read-modify-write end (0xEE) without a start (0xE0) ignored.",
+     ControllerModel::Sh1106},
+    {"SSD1309 locked: once per locked stretch",
+     false,
+     {cmd(0xFD), cmd(0x16), cmd(0xAF), dat(0xFF), cmd(0xA5)},
+     0,
+     Then::Nothing,
+     2,
+     "Command byte 0xAF ignored: commands and display data are locked (0xFD 0x16) until 0xFD 0x12.",
+     ControllerModel::Ssd1309},
 };
 
 TEST(ControllerDiagnostics, EachFaultGivesOneNoteAtItsByte) {
   for (const NoteCase& c : kNoteCases) {
-    Controller controller({false, ColumnWrap::Start, !c.start_in_reset});
+    ControllerOptions options;
+    options.reset_released = !c.start_in_reset;
+    options.model = c.model;
+    Controller controller(options);
     send(controller, c.bytes);
     send_bits(controller, 0xFF, c.partial_bits);
     if (c.then == Then::ReleaseReset) controller.set_line(Line::Reset, true);
@@ -45,6 +113,18 @@ TEST(ControllerDiagnostics, EachFaultGivesOneNoteAtItsByte) {
     EXPECT_EQ(notes[0].byte_index, c.byte_index) << c.name;
     EXPECT_NE(notes[0].message.find(c.message_part), std::string::npos) << c.name << ": " << notes[0].message;
   }
+}
+
+// Command bytes outside the set are counted, and the first one's place kept.
+TEST(ControllerDiagnostics, CommandsOutsideTheSetAreCountedFromTheFirst) {
+  ControllerOptions options;
+  options.model = ControllerModel::Sh1106;
+  Controller controller = running_controller(options);
+  send(controller, {cmd(0xAF), cmd(0x20), cmd(0x00), cmd(0x8D), cmd(0x14), dat(0x01)});
+
+  EXPECT_EQ(controller.outside_set().count, 2u);
+  EXPECT_EQ(controller.outside_set().first_byte_index, 1u);
+  EXPECT_EQ(controller.outside_set().first_opcode, 0x20);
 }
 
 struct ChipSelectCase {
@@ -89,6 +169,7 @@ struct TimingCase {
   const char* name;
   std::vector<TimedChange> changes;
   std::string message_part;  // empty: no note
+  ControllerModel model = ControllerModel::Ssd1306;
 };
 
 const std::vector<TimingCase> kTimingCases = {
@@ -102,11 +183,26 @@ const std::vector<TimingCase> kTimingCases = {
      {{Line::Clock, true, 100}, {Line::Clock, false, 190}, {Line::Clock, true, 205}},
      "Clock low phase of 15 ns"},
     {"clock within limits", {{Line::Clock, true, 100}, {Line::Clock, false, 150}, {Line::Clock, true, 200}}, ""},
+    // The SH1106's serial input is slower: 250 ns clock period, 100 ns phases, 10 µs reset.
+    {"SH1106: clock of 5 MHz",
+     {{Line::Clock, true, 100}, {Line::Clock, false, 200}, {Line::Clock, true, 300}},
+     "Clock period of 200 ns is shorter than the 250 ns",
+     ControllerModel::Sh1106},
+    {"SH1106: clock of 4 MHz",
+     {{Line::Clock, true, 100}, {Line::Clock, false, 225}, {Line::Clock, true, 350}},
+     "",
+     ControllerModel::Sh1106},
+    {"SH1106: reset pulse of 3 µs",
+     {{Line::Reset, false, 1000}, {Line::Reset, true, 4000}},
+     "Reset pulse of 3 us is shorter than the 10 us",
+     ControllerModel::Sh1106},
 };
 
 TEST(ControllerDiagnostics, TimedTracesAreCheckedAgainstMinimumTimes) {
   for (const TimingCase& c : kTimingCases) {
-    Controller timed = running_controller(), untimed = running_controller();
+    ControllerOptions options;
+    options.model = c.model;
+    Controller timed = running_controller(options), untimed = running_controller(options);
     for (const TimedChange& change : c.changes) {
       timed.set_line(change.line, change.level, change.ns);
       untimed.set_line(change.line, change.level);

@@ -2,6 +2,7 @@
 // parameter bytes, and the reset line restoring the defaults.
 #include <gtest/gtest.h>
 
+#include <array>
 #include <vector>
 
 #include "controller_feed.h"
@@ -22,28 +23,70 @@ struct Expected {
   int value;
 };
 
-// The datasheet's reset values.
+// The datasheets' reset values, for the SSD1306, SH1106, SSD1309 and SSD1315.
+struct ResetValue {
+  Field field;
+  std::array<int, kControllerModels> value;
+};
+
 // clang-format off
-const std::vector<Expected> kResetValues = {
-    {FIELD(display_on), 0},        {FIELD(contrast), 0x7F},     {FIELD(inverse), 0},
-    {FIELD(entire_on), 0},         {FIELD(multiplex), 63},      {FIELD(display_offset), 0},
-    {FIELD(start_line), 0},        {FIELD(segment_remap), 0},   {FIELD(com_scan_reversed), 0},
-    {FIELD(clock_div), 0x80},      {FIELD(precharge), 0x22},    {FIELD(com_pins), 0x12},
-    {FIELD(vcomh), 0x20},          {FIELD(addressing_mode), 2}, {FIELD(charge_pump), 0},
-    {FIELD(page), 0},              {FIELD(column), 0},          {FIELD(column_start), 0},
-    {FIELD(column_range_start), 0}, {FIELD(column_range_end), 127}, {FIELD(page_range_start), 0},
-    {FIELD(page_range_end), 7},    {FIELD(scroll.active), 0},   {FIELD(scroll.setup_command), 0},
-    {FIELD(scroll.start_page), 0}, {FIELD(scroll.end_page), 0}, {FIELD(scroll.interval), 0},
-    {FIELD(scroll.vertical_offset), 0}, {FIELD(scroll.start_column), 0}, {FIELD(scroll.end_column), 0},
-    {FIELD(scroll.fixed_rows), 0}, {FIELD(scroll.scroll_rows), 64},
+const std::vector<ResetValue> kResetValues = {
+    {FIELD(display_on),            {0, 0, 0, 0}},
+    {FIELD(contrast),              {0x7F, 0x80, 0x7F, 0x7F}},
+    {FIELD(inverse),               {0, 0, 0, 0}},
+    {FIELD(entire_on),             {0, 0, 0, 0}},
+    {FIELD(multiplex),             {63, 63, 63, 63}},
+    {FIELD(display_offset),        {0, 0, 0, 0}},
+    {FIELD(start_line),            {0, 0, 0, 0}},
+    {FIELD(segment_remap),         {0, 0, 0, 0}},
+    {FIELD(com_scan_reversed),     {0, 0, 0, 0}},
+    {FIELD(clock_div),             {0x80, 0x50, 0x70, 0x80}},
+    {FIELD(precharge),             {0x22, 0x22, 0x22, 0x22}},
+    {FIELD(com_pins),              {0x12, 0x12, 0x12, 0x12}},
+    {FIELD(vcomh),                 {0x20, 0x35, 0x34, 0x20}},
+    {FIELD(addressing_mode),       {2, 2, 2, 2}},
+    {FIELD(charge_pump),           {0, 0, 0, 0}},
+    {FIELD(dc_dc),                 {1, 1, 1, 1}},
+    {FIELD(pump_voltage),          {2, 2, 2, 2}},
+    {FIELD(command_lock),          {0, 0, 0, 0}},
+    {FIELD(page),                  {0, 0, 0, 0}},
+    {FIELD(column),                {0, 0, 0, 0}},
+    {FIELD(column_start),          {0, 0, 0, 0}},
+    {FIELD(column_range_start),    {0, 0, 0, 0}},
+    {FIELD(column_range_end),      {127, 127, 127, 127}},
+    {FIELD(page_range_start),      {0, 0, 0, 0}},
+    {FIELD(page_range_end),        {7, 7, 7, 7}},
+    {FIELD(scroll.active),         {0, 0, 0, 0}},
+    {FIELD(scroll.setup_command),  {0, 0, 0, 0}},
+    {FIELD(scroll.scroll_rows),    {64, 64, 64, 64}},
 };
 // clang-format on
 
-void expect_reset_values(const Registers& r) {
-  for (const Expected& e : kResetValues) EXPECT_EQ(e.field.get(r), e.value) << e.field.name;
+// Whether the panel lights without a power command: the SH1106's DC-DC
+// converter is on after reset, the SSD1309 has the board's supply, the others'
+// charge pump is off.
+const std::array<bool, kControllerModels> kDriveVoltageAfterReset = {false, true, true, false};
+
+const std::array<ControllerModel, kControllerModels> kModels = {ControllerModel::Ssd1306, ControllerModel::Sh1106,
+                                                                ControllerModel::Ssd1309, ControllerModel::Ssd1315};
+
+Controller running(ControllerModel model) {
+  ControllerOptions options;
+  options.model = model;
+  return running_controller(options);
 }
 
-TEST(ControllerRegisters, PowerOnHoldsResetValues) { expect_reset_values(running_controller().registers()); }
+void expect_reset_values(const Controller& c) {
+  const auto m = static_cast<std::size_t>(c.profile().model);
+  for (const ResetValue& e : kResetValues) {
+    EXPECT_EQ(e.field.get(c.registers()), e.value[m]) << c.profile().name << " " << e.field.name;
+  }
+  EXPECT_EQ(c.drive_voltage_on(), kDriveVoltageAfterReset[m]) << c.profile().name;
+}
+
+TEST(ControllerRegisters, PowerOnHoldsEachControllersResetValues) {
+  for (ControllerModel model : kModels) expect_reset_values(running(model));
+}
 
 struct CommandCase {
   std::vector<std::uint8_t> commands;
@@ -96,17 +139,61 @@ TEST(ControllerRegisters, EachCommandSetsItsRegisters) {
   }
 }
 
-// Reset low restores every register but leaves display RAM alone.
+struct FamilyCase {
+  ControllerModel model;
+  std::vector<std::uint8_t> commands;
+  std::vector<Expected> expected;
+};
+
+// Commands of the other controllers, and SSD1306 commands they lack: a byte
+// outside the set is ignored on its own, so its parameter is taken as a command.
+const std::vector<FamilyCase> kFamilyCases = {
+    {ControllerModel::Sh1106, {0xAD, 0x8A}, {{FIELD(dc_dc), 0}}},
+    {ControllerModel::Sh1106, {0xAD, 0x8A, 0xAD, 0x8B}, {{FIELD(dc_dc), 1}}},
+    {ControllerModel::Sh1106, {0x30}, {{FIELD(pump_voltage), 0}}},
+    {ControllerModel::Sh1106, {0x33}, {{FIELD(pump_voltage), 3}}},
+    {ControllerModel::Sh1106, {0xCB}, {{FIELD(com_scan_reversed), 1}}},
+    {ControllerModel::Sh1106, {0xCB, 0xC4}, {{FIELD(com_scan_reversed), 0}}},
+    {ControllerModel::Sh1106, {0x18, 0x03}, {{FIELD(column_start), 131}, {FIELD(column), 131}}},
+    {ControllerModel::Sh1106, {0xA8, 0x00}, {{FIELD(multiplex), 0}}},
+    {ControllerModel::Sh1106, {0x20, 0x00}, {{FIELD(addressing_mode), 2}}},
+    {ControllerModel::Sh1106, {0x8D, 0x14}, {{FIELD(charge_pump), 0}, {FIELD(column_start), 0x40}}},
+    {ControllerModel::Ssd1309, {0x8D, 0x14}, {{FIELD(charge_pump), 0}, {FIELD(column_start), 0x40}}},
+    {ControllerModel::Ssd1309, {0xFD, 0x16, 0xAF}, {{FIELD(command_lock), 1}, {FIELD(display_on), 0}}},
+    {ControllerModel::Ssd1309, {0xFD, 0x16, 0xFD, 0x12, 0xAF}, {{FIELD(command_lock), 0}, {FIELD(display_on), 1}}},
+    {ControllerModel::Ssd1315, {0xAD, 0x30}, {{FIELD(iref), 0x30}}},
+    {ControllerModel::Ssd1306, {0xFD, 0x16, 0xAF}, {{FIELD(command_lock), 0}, {FIELD(display_on), 1}}},
+};
+
+TEST(ControllerRegisters, EachControllerTakesItsOwnCommands) {
+  for (const FamilyCase& c : kFamilyCases) {
+    Controller controller = running(c.model);
+    send_commands(controller, c.commands);
+    for (const Expected& e : c.expected) {
+      EXPECT_EQ(e.field.get(controller.registers()), e.value)
+          << controller.profile().name << " " << e.field.name << " after " << ::testing::PrintToString(c.commands);
+    }
+  }
+}
+
+// Reset low restores every register of each controller (the SH1106's DC-DC
+// converter on, the SSD1309's commands unlocked) but leaves display RAM alone.
 TEST(ControllerRegisters, ResetLineRestoresDefaultsAndKeepsRam) {
-  Controller controller = running_controller();
-  for (const CommandCase& c : kCommandCases) send_commands(controller, c.commands);
-  send(controller, {cmd(0xB3), cmd(0x04), cmd(0x10), dat(0x5A)});
+  for (ControllerModel model : kModels) {
+    Controller controller = running(model);
+    for (const CommandCase& c : kCommandCases) send_commands(controller, c.commands);
+    send(controller, {cmd(0xB3), cmd(0x04), cmd(0x10), dat(0x5A)});
+    for (const FamilyCase& c : kFamilyCases) {
+      if (c.model == model) send_commands(controller, c.commands);
+    }
+    send_commands(controller, {0xAD, 0x8A, 0xFD, 0x16});
 
-  controller.set_line(Line::Reset, false);
-  controller.set_line(Line::Reset, true);
+    controller.set_line(Line::Reset, false);
+    controller.set_line(Line::Reset, true);
 
-  expect_reset_values(controller.registers());
-  EXPECT_EQ(controller.ram(3, 4), 0x5A);
+    expect_reset_values(controller);
+    EXPECT_EQ(controller.ram(3, 4), 0x5A) << controller.profile().name;
+  }
 }
 
 }  // namespace

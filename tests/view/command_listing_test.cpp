@@ -20,9 +20,16 @@ struct Lines : ListingSink {
   std::vector<std::string> text;
 };
 
+emu::ControllerOptions options_of(emu::ControllerModel model) {
+  emu::ControllerOptions options;
+  options.model = model;
+  return options;
+}
+
 // Sends `bytes` through a running controller and lists them, all from one call.
 struct Listed : emu::ByteListener {
-  explicit Listed(const std::vector<emu::WireByte>& bytes) : controller(emu::test::running_controller()) {
+  Listed(const std::vector<emu::WireByte>& bytes, emu::ControllerModel model)
+      : controller(emu::test::running_controller(options_of(model))) {
     controller.set_listener(this);
     emu::test::send(controller, bytes);
     listing.finish();
@@ -33,7 +40,7 @@ struct Listed : emu::ByteListener {
   void on_note(const emu::Diagnostic&) override {}
   emu::Controller controller;
   Lines lines;
-  CommandListing listing{lines};
+  CommandListing listing{lines, controller.profile()};
 };
 
 std::vector<emu::WireByte> data_run(int count) { return std::vector<emu::WireByte>(count, dat(0x55)); }
@@ -48,6 +55,7 @@ struct Case {
   const char* name;
   std::vector<emu::WireByte> bytes;
   std::vector<std::string> lines;
+  emu::ControllerModel model = emu::ControllerModel::Ssd1306;
   friend void PrintTo(const Case& c, std::ostream* os) { *os << c.name; }
 };
 
@@ -88,12 +96,34 @@ const Case kCases[] = {
      {cmd(0x26), cmd(0), cmd(1), cmd(2), cmd(3), cmd(0), cmd(0xFF), cmd(0x2F)},
      {"s.qel:1:1|26 00 01 02 03 00 FF  horizontal scroll set-up (right) 0x00 0x01 0x02 0x03 0x00 0xFF",
       "s.qel:1:1|2F        scroll on"}},
+    // Each controller names its own commands; a byte outside its set is listed
+    // alone, with what it is on the controller that has it.
+    {"Sh1106NamesItsOwnSet",
+     {cmd(0xAD), cmd(0x8B), cmd(0x32), cmd(0xE0), cmd(0xEE), cmd(0x20), cmd(0x00)},
+     {"s.qel:1:1|AD 8B     DC-DC control 0x8B (on)", "s.qel:1:1|32        pump voltage 8.0 V",
+      "s.qel:1:1|E0        read-modify-write start", "s.qel:1:1|EE        read-modify-write end",
+      "s.qel:1:1|20        not in the SH1106's set (memory addressing mode on the SSD1306)",
+      "s.qel:1:1|00        lower column start nibble 0x00"},
+     emu::ControllerModel::Sh1106},
+    {"Ssd1309NamesTheLock",
+     {cmd(0xFD), cmd(0x16), cmd(0xFD), cmd(0x12), cmd(0x8D)},
+     {"s.qel:1:1|FD 16     command lock 0x16 (locked)", "s.qel:1:1|FD 12     command lock 0x12 (unlocked)",
+      "s.qel:1:1|8D        not in the SSD1309's set (charge pump on the SSD1306)"},
+     emu::ControllerModel::Ssd1309},
+    {"Ssd1315NamesTheReferenceCurrent",
+     {cmd(0xAD), cmd(0x30)},
+     {"s.qel:1:1|AD 30     internal reference current 0x30"},
+     emu::ControllerModel::Ssd1315},
+    {"Ssd1306ListsOtherControllersBytesAlone",
+     {cmd(0xAD), cmd(0x8B)},
+     {"s.qel:1:1|AD        not in the SSD1306's set (DC-DC control on the SH1106)",
+      "s.qel:1:1|8B        unknown command"}},
 };
 
 class CommandListingCase : public ::testing::TestWithParam<Case> {};
 
 TEST_P(CommandListingCase, ListsWhatTheControllerTook) {
-  EXPECT_EQ(Listed(GetParam().bytes).lines.text, GetParam().lines);
+  EXPECT_EQ(Listed(GetParam().bytes, GetParam().model).lines.text, GetParam().lines);
 }
 
 INSTANTIATE_TEST_SUITE_P(Table, CommandListingCase, ::testing::ValuesIn(kCases),

@@ -94,6 +94,10 @@ CommandLine parse_command_line(int argc, char** argv) {
       ->check(CLI::IsMember({"spi4", "spi3", "i2c"}))
       ->option_text("spi4|spi3|i2c");
 
+  std::string model = "ssd1306";
+  app.add_option("--controller", model, "The panel's controller: its command set, RAM width and power circuit")
+      ->check(CLI::IsMember({"ssd1306", "sh1106", "ssd1309", "ssd1315"}))
+      ->option_text("ssd1306|sh1106|ssd1309|ssd1315");
   std::string ram = "zero";
   app.add_option("--power-on-ram", ram, "Display RAM at power-on, before the first write")
       ->check(CLI::IsMember({"zero", "noise"}))
@@ -147,6 +151,7 @@ CommandLine parse_command_line(int argc, char** argv) {
   o.png.color = color == "blue"          ? view::PanelColor::Blue
                 : color == "yellow-blue" ? view::PanelColor::YellowBlue
                                          : view::PanelColor::White;
+  o.controller.model = emu::model_named(model).value_or(emu::ControllerModel::Ssd1306);
   o.controller.noise_ram = ram == "noise";
   o.controller.column_wrap = wrap == "zero" ? emu::ColumnWrap::Zero : emu::ColumnWrap::Start;
   o.term = no_term ? run::TermMode::Off : ascii ? run::TermMode::Ascii : run::TermMode::Unicode;
