@@ -100,7 +100,7 @@ void decode(benchmark::State& state, Bus bus, bool findings) {
     events.add(stats);
     qel::run::NotePrinter notes(err, qel::view::RunKind::Capture, request.decode_path);
     events.add(notes);
-    qel::run::Findings found;
+    qel::run::Findings found(qel::view::RunKind::Capture);
     if (findings) events.add(found);
     qel::run::Session session(events);
     qel::run::decode_capture(request, session, stats, nullptr, err);

@@ -182,7 +182,7 @@ class Controller {
   RamAddress last_written() const { return last_written_; }
   // Over the whole trace: what the bus input counted, and clock periods and
   // phases shorter than the controller takes (timed traces).
-  const BusTally& bus_tally() const { return front_end_->tally(); }
+  const BusTally& bus_tally() const { return front_end().tally(); }
   std::uint64_t clock_faults() const { return timing_.clock_faults(); }
 
  private:

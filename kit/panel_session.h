@@ -71,7 +71,7 @@ class PanelSession : public PinObserver, private run::Listener {
   void on_note(const run::Note& note) override;
 
   run::Fanout listeners_;  // this session's recording and the findings
-  run::Findings findings_;
+  run::Findings findings_{view::RunKind::Script};
   run::Session session_{listeners_};
   std::vector<std::uint8_t> events_;
   std::vector<qel_panel_byte> bytes_;

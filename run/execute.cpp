@@ -133,7 +133,7 @@ int execute(const Request& o, std::ostream& out, std::ostream& err) {
     NotePrinter notes(err, capture ? view::RunKind::Capture : view::RunKind::Script,
                       capture ? o.decode_path : script_name(o));
     events.add(notes);
-    Findings findings;
+    Findings findings(capture ? view::RunKind::Capture : view::RunKind::Script);
     events.add(findings);
 
     Session session(events);

@@ -8,10 +8,11 @@ namespace qel::run {
 void Findings::on_start(const Start& start) {
   controller_ = start.controller;
   where_.timed = start.kind == view::RunKind::Capture;
+  glass_ = GlassShape::usual(controller_->profile());
   const emu::Registers& r = controller_->registers();
-  state_.start(r);
-  writes_.start(r);
-  bus_.start(*controller_, start.reset_line);
+  state_.start(controller_->profile(), r);
+  writes_.start(r, glass_);
+  bus_.start(*controller_, start.reset_line && watch_pins_);
 }
 
 void Findings::on_call_begin(const CallInfo& call) { where_.call = call.location; }
@@ -40,6 +41,7 @@ void Findings::on_byte(const emu::WireByte& byte, std::uint64_t index) {
   } else {
     state_.on_command(r, index);
     writes_.on_command(r, index);
+    controller_checks_.on_command(*controller_, byte.value, index);
   }
 }
 
@@ -52,7 +54,8 @@ std::vector<Finding> Findings::conclude() const {
   if (controller_ == nullptr) return out;
   const emu::Registers& r = controller_->registers();
   state_.conclude(r, glass_, bytes_, out);
-  writes_.conclude(r, glass_, bytes_, out);
+  writes_.conclude(r, bytes_, out);
+  controller_checks_.conclude(*controller_, glass_, writes_.run_facts(), bytes_, out);
   bus_.conclude(*controller_, bytes_, out);
   std::stable_sort(out.begin(), out.end(), [](const Finding& a, const Finding& b) {
     if (a.severity() != b.severity()) return a.severity() == Severity::Error;

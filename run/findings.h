@@ -2,7 +2,12 @@
 // changes with their times, calls, bytes, notes) and the controller's state,
 // and concludes with the known faults it saw (finding.h). The checks come in
 // groups: the settings at the end (findings_state), the display data
-// (findings_writes) and the wires (findings_bus).
+// (findings_writes), the controller the firmware was written for
+// (findings_controller) and the wires (findings_bus).
+//
+// Line changes are watched on captures only: a script's or the kit's pins are
+// the module's, whose reset pulse is fixed, and skipping them keeps the script
+// hot path free of one call per pin write.
 //
 // Time grows linearly with the events and memory stays fixed: the checks keep
 // counters, bitsets and the first place of each fault, never a history.
@@ -15,6 +20,7 @@
 #include "run/finding.h"
 #include "run/findings_bus.h"
 #include "run/findings_context.h"
+#include "run/findings_controller.h"
 #include "run/findings_state.h"
 #include "run/findings_writes.h"
 
@@ -22,10 +28,12 @@ namespace qel::run {
 
 class Findings : public Listener {
  public:
-  Findings() = default;
+  // `kind`: a capture's line changes are watched, a script's are not.
+  explicit Findings(view::RunKind kind) : watch_pins_(kind == view::RunKind::Capture) {}
   Findings(const Findings&) = delete;
   Findings& operator=(const Findings&) = delete;
 
+  bool wants_pins() const override { return watch_pins_; }
   void on_start(const Start& start) override;
   void on_call_begin(const CallInfo& call) override;
   void on_call_end(const CallInfo& call) override;
@@ -39,6 +47,7 @@ class Findings : public Listener {
   std::vector<Finding> conclude() const;
 
  private:
+  bool watch_pins_;
   const emu::Controller* controller_ = nullptr;
   Whereabouts where_;
   GlassShape glass_;
@@ -46,6 +55,7 @@ class Findings : public Listener {
   bool after_clock_rise_ = false;  // I2C: the last change was a rising clock edge
   StateChecks state_{where_};
   WriteChecks writes_{where_};
+  ControllerChecks controller_checks_{where_};
   BusChecks bus_{where_};
 };
 

@@ -3,7 +3,6 @@
 
 #include "common/text_format.h"
 #include "emulator/i2c_interface.h"
-#include "emulator/timing_checks.h"
 
 namespace qel::run {
 namespace {
@@ -37,7 +36,7 @@ void BusChecks::on_reset_line(const PinEvent& pin, const emu::Controller& contro
   if (!controller.in_reset()) return;  // already high
   const std::optional<std::uint64_t> low_since = reset_low_since_;
   reset_low_since_.reset();
-  if (low_since && pin.time_ns - *low_since < emu::kMinResetPulseNs) {
+  if (low_since && pin.time_ns - *low_since < controller.profile().limits.reset_pulse_ns) {
     if (!reset_fault_) {
       reset_fault_ = where_.at(bytes);
       short_pulse_ns_ = pin.time_ns - *low_since;
@@ -73,17 +72,19 @@ void BusChecks::conclude(const emu::Controller& controller, std::uint64_t bytes,
 }
 
 void BusChecks::report(const emu::Controller& controller, std::uint64_t bytes, std::vector<Finding>& out) const {
+  const emu::Profile& profile = controller.profile();
+  const emu::InputLimits& limits = profile.limits;
   if (reset_fault_) {
-    out.push_back(Finding{
-        FindingId::ResetMissing, *reset_fault_,
-        short_pulse_ns_
-            ? "The reset pulse lasted only " + duration(*short_pulse_ns_) + ", shorter than the " +
-                  duration(emu::kMinResetPulseNs) +
-                  " the controller needs, so it may not reset and starts however power-up left it; hold reset low "
-                  "longer."
-            : std::string("Reset was never pulsed low before the first byte, so the controller starts however "
-                          "power-up left it, which works on some boards only; hold reset low for at least ") +
-                  duration(emu::kMinResetPulseNs) + " after power-up, then release it before sending."});
+    out.push_back(
+        Finding{FindingId::ResetMissing, *reset_fault_,
+                short_pulse_ns_
+                    ? "The reset pulse lasted only " + duration(*short_pulse_ns_) + ", shorter than the " +
+                          duration(limits.reset_pulse_ns) + " the " + profile.name +
+                          " needs, so it may not reset and starts however power-up left it; hold reset low "
+                          "longer."
+                    : std::string("Reset was never pulsed low before the first byte, so the controller starts however "
+                                  "power-up left it, which works on some boards only; hold reset low for at least ") +
+                          duration(limits.reset_pulse_ns) + " after power-up, then release it before sending."});
   }
   if (eight_bit_ > 0) {
     const unsigned meant = eight_bit_address_ >> 1;
@@ -110,15 +111,16 @@ void BusChecks::report(const emu::Controller& controller, std::uint64_t bytes, s
                               "before commands and 0x40 before display data."});
   }
   if (const std::uint64_t faults = controller.clock_faults(); faults > 0) {
-    const std::string limits = controller.bus() == emu::Bus::I2c
-                                   ? "the controller takes (a period of " + duration(emu::kMinI2cClockPeriodNs) +
-                                         ", 400 kHz); it works on some boards only; run the bus at 400 kHz or less."
-                                   : "the controller takes (a period of " + duration(emu::kMinClockPeriodNs) +
-                                         ", high and low " + duration(emu::kMinClockPhaseNs) +
-                                         " each); it works on some boards only; slow the clock down.";
+    const std::string takes =
+        controller.bus() == emu::Bus::I2c
+            ? std::string("the ") + profile.name + " takes (a period of " + duration(limits.i2c_clock_period_ns) +
+                  ", 400 kHz); it works on some boards only; run the bus at 400 kHz or less."
+            : std::string("the ") + profile.name + " takes (a period of " + duration(limits.clock_period_ns) +
+                  ", high and low " + duration(limits.clock_phase_ns) +
+                  " each); it works on some boards only; slow the clock down.";
     out.push_back(Finding{FindingId::ClockTooFast, first_clock_fault_.value_or(where_.end(bytes)),
                           count_of(faults, "serial clock period or phase was", "serial clock periods or phases were") +
-                              " shorter than " + limits});
+                              " shorter than " + takes});
   }
 }
 

@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 
+#include "emulator/profile.h"
 #include "emulator/registers.h"
 #include "run/finding.h"
 
@@ -36,6 +37,13 @@ struct GlassShape {
   int ram_columns = emu::kColumns;  // the controller's display RAM
   bool alternative_com_pins = true;
 
+  // The usual 128 x 64 glass on `profile`'s controller, from its usual first column.
+  static GlassShape usual(const emu::Profile& profile) {
+    GlassShape g;
+    g.first_column = profile.usual_first_column;
+    g.ram_columns = profile.ram_columns;
+    return g;
+  }
   bool visible(int column) const { return column >= first_column && column < first_column + width; }
 };
 

@@ -12,10 +12,10 @@ constexpr std::uint8_t kComPinsAlternative = 0x10;  // 0xDA bit 4
 
 }  // namespace
 
-StateChecks::Values StateChecks::values_of(const emu::Registers& r) {
+StateChecks::Values StateChecks::values_of(const emu::Registers& r) const {
   Values v{};
   v[kDisplayOn] = r.display_on;
-  v[kChargePump] = r.charge_pump;
+  v[kDriveVoltage] = emu::drive_voltage_on(*profile_, r);
   v[kContrast] = r.contrast;
   v[kEntireOn] = r.entire_on;
   v[kInverse] = r.inverse;
@@ -24,7 +24,8 @@ StateChecks::Values StateChecks::values_of(const emu::Registers& r) {
   return v;
 }
 
-void StateChecks::start(const emu::Registers& registers) {
+void StateChecks::start(const emu::Profile& profile, const emu::Registers& registers) {
+  profile_ = &profile;
   last_ = values_of(registers);
   ever_on_ = registers.display_on;
 }
@@ -65,13 +66,16 @@ void StateChecks::conclude(const emu::Registers& r, const GlassShape& glass, std
         "0xAF once the picture is written.");
   }
 
-  if (r.display_on && !r.charge_pump) {
-    add(FindingId::ChargePumpOff, kChargePump,
-        changed_[kChargePump]
-            ? "The panel stays dark although the display is on: the charge pump was turned off (0x8D 0x10); send "
-              "0x8D 0x14 before 0xAF."
-            : "The panel stays dark although the display is on: the charge pump was never enabled, so the glass "
-              "gets no drive voltage; send 0x8D 0x14 before 0xAF.");
+  if (r.display_on && !emu::drive_voltage_on(*profile_, r)) {
+    std::string why;
+    if (profile_->power == emu::PowerCircuit::DcDc) {
+      why = "the DC-DC converter was turned off (0xAD 0x8A); send 0xAD 0x8B before 0xAF.";
+    } else if (changed_[kDriveVoltage]) {
+      why = "the charge pump was turned off (0x8D 0x10); send 0x8D 0x14 before 0xAF.";
+    } else {
+      why = "the charge pump was never enabled, so the glass gets no drive voltage; send 0x8D 0x14 before 0xAF.";
+    }
+    add(FindingId::ChargePumpOff, kDriveVoltage, "The panel stays dark although the display is on: " + why);
   }
 
   const int rows = r.multiplex + 1;

@@ -11,7 +11,6 @@ using common::hex_byte;
 // Pages of 130 to 132 bytes: firmware for a controller with 132 RAM columns.
 constexpr std::uint64_t kWideRunMin = 130;
 constexpr std::uint64_t kWideRunMax = 132;
-constexpr int kNarrowRam = 128;
 
 std::string count_of(std::uint64_t n, const char* singular, const char* plural) {
   return std::to_string(n) + " " + (n == 1 ? singular : plural);
@@ -29,6 +28,11 @@ std::string column_list(const std::vector<std::pair<int, int>>& ranges) {
     if (last > first) list += "-" + std::to_string(last);
   }
   return (columns == 1 ? "column " : "columns ") + list;
+}
+
+// "is" for one column, "are" for more.
+const char* is_are(const std::vector<std::pair<int, int>>& ranges) {
+  return ranges.size() == 1 && ranges[0].first == ranges[0].second ? "is" : "are";
 }
 
 // The ranges of columns in [first, end) for which `pick` holds.
@@ -50,7 +54,10 @@ bool same(emu::RamAddress a, emu::RamAddress b) { return a.page == b.page && a.c
 
 }  // namespace
 
-void WriteChecks::start(const emu::Registers& registers) { remap_ = registers.segment_remap; }
+void WriteChecks::start(const emu::Registers& registers, const GlassShape& glass) {
+  remap_ = registers.segment_remap;
+  glass_ = glass;
+}
 
 void WriteChecks::on_command(const emu::Registers& registers, std::uint64_t index) {
   end_run();
@@ -60,7 +67,7 @@ void WriteChecks::on_command(const emu::Registers& registers, std::uint64_t inde
 }
 
 void WriteChecks::on_data(const emu::Registers& r, emu::RamAddress at, std::uint64_t index) {
-  const std::size_t cell = std::size_t{at.page} * emu::kColumns + at.column;
+  const std::size_t cell = std::size_t{at.page} * emu::kMaxColumns + at.column;
   columns_written_.set(at.column);
   cells_written_.set(cell);
   cells_remapped_.set(cell, r.segment_remap);
@@ -72,6 +79,7 @@ void WriteChecks::on_data(const emu::Registers& r, emu::RamAddress at, std::uint
     run_.mode = r.addressing_mode;
     run_.first = at;
     run_.start = where_.at(index);
+    if (at.column < glass_.first_column && facts_.left_of_glass++ == 0) facts_.first_left_of_glass = run_.start;
   } else {
     // Within a run the pointer steps by one column (by one page in vertical
     // mode); any other step is a wrap to the start of the page or range.
@@ -103,7 +111,7 @@ bool WriteChecks::overran(const Run& run) const {
     case emu::AddressingMode::Page:
       return true;
     case emu::AddressingMode::Horizontal:
-      return run.last.column != run.last_column && run.last.column != emu::kColumns - 1;
+      return run.last.column != run.last_column && run.last.column != glass_.ram_columns - 1;
     case emu::AddressingMode::Vertical:
       return run.last.page != run.last_page && run.last.page != emu::kPages - 1;
   }
@@ -114,20 +122,23 @@ void WriteChecks::end_run() {
   if (!run_.open) return;
   run_.open = false;
   if (overran(run_) && overruns_++ == 0) first_overrun_ = run_;
-  if (run_.length >= kWideRunMin && run_.length <= kWideRunMax && page_long_runs_++ == 0) {
-    first_page_long_run_ = run_.start;
-  }
+  if (run_.length >= kWideRunMin && run_.length <= kWideRunMax && facts_.wide++ == 0) facts_.first_wide = run_.start;
 }
 
-void WriteChecks::conclude(const emu::Registers& registers, const GlassShape& glass, std::uint64_t bytes,
-                           std::vector<Finding>& out) const {
+void WriteChecks::conclude(const emu::Registers& registers, std::uint64_t bytes, std::vector<Finding>& out) const {
   WriteChecks ended = *this;  // the run still open ends here
   ended.end_run();
-  ended.report(registers, glass, bytes, out);
+  ended.report(registers, bytes, out);
 }
 
-void WriteChecks::report(const emu::Registers& r, const GlassShape& glass, std::uint64_t bytes,
-                         std::vector<Finding>& out) const {
+WriteChecks::RunFacts WriteChecks::run_facts() const {
+  WriteChecks ended = *this;
+  ended.end_run();
+  return ended.facts_;
+}
+
+void WriteChecks::report(const emu::Registers& r, std::uint64_t bytes, std::vector<Finding>& out) const {
+  const GlassShape& glass = glass_;
   if (overruns_ > 0) {
     const Run& run = *first_overrun_;
     const int left = run.mode == emu::AddressingMode::Page ? glass.ram_columns - run.first.column
@@ -159,15 +170,6 @@ void WriteChecks::report(const emu::Registers& r, const GlassShape& glass, std::
             "; send no more bytes than the columns left, or set the column again for the rest."});
   }
 
-  if (page_long_runs_ >= 2 && glass.ram_columns == kNarrowRam) {
-    out.push_back(Finding{
-        FindingId::ControllerMismatch, *first_page_long_run_,
-        "Pages were written 130 to 132 bytes long (" + count_of(page_long_runs_, "run", "runs") +
-            ") to a controller with 128 RAM columns: the firmware was likely written for an SH1106 (132 columns), so "
-            "each page's extra bytes land on its start or on the next page; use the firmware's setting for an "
-            "SSD1306-type controller, or emulate an SH1106 if the board has one."});
-  }
-
   const int first = glass.first_column;
   const int end = glass.first_column + glass.width;
   const auto unwritten = ranges_of(first, end, [&](int c) { return !columns_written_[static_cast<std::size_t>(c)]; });
@@ -175,10 +177,11 @@ void WriteChecks::report(const emu::Registers& r, const GlassShape& glass, std::
       0, glass.ram_columns, [&](int c) { return !glass.visible(c) && columns_written_[static_cast<std::size_t>(c)]; });
   if (!unwritten.empty() && !outside.empty()) {
     out.push_back(Finding{FindingId::ColumnOffset, where_.end(bytes),
-                          "The picture is shifted: " + column_list(unwritten) +
-                              " of the glass are never written, while RAM " + column_list(outside) +
-                              " outside it are; the firmware ignores that the glass starts at RAM column " +
-                              std::to_string(first) + ", so start each page at column " + std::to_string(first) + "."});
+                          "The picture is shifted: RAM " + column_list(unwritten) + " on the glass " +
+                              is_are(unwritten) + " never written, while RAM " + column_list(outside) +
+                              " off the glass " + is_are(outside) +
+                              "; the firmware ignores that the glass starts at RAM column " + std::to_string(first) +
+                              ", so start each page at column " + std::to_string(first) + "."});
   } else if (columns_written_.none()) {
     out.push_back(Finding{FindingId::ColumnsNeverWritten, where_.end(bytes),
                           "No display data was written, so the panel shows whatever display RAM held at power-on "
@@ -186,13 +189,11 @@ void WriteChecks::report(const emu::Registers& r, const GlassShape& glass, std::
   } else if (!unwritten.empty()) {
     std::string which = column_list(unwritten);
     which[0] = 'C';
-    out.push_back(
-        Finding{FindingId::ColumnsNeverWritten, where_.end(bytes),
-                which + (unwritten.size() == 1 && unwritten[0].first == unwritten[0].second ? " is" : " are") +
-                    " never written, so " +
-                    (unwritten.size() == 1 && unwritten[0].first == unwritten[0].second ? "it keeps" : "they keep") +
-                    " whatever display RAM held at power-on (random dots on many panels); clear every "
-                    "column once at start-up."});
+    const bool one = is_are(unwritten) == std::string("is");
+    out.push_back(Finding{FindingId::ColumnsNeverWritten, where_.end(bytes),
+                          which + " " + is_are(unwritten) + " never written, so " + (one ? "it keeps" : "they keep") +
+                              " whatever display RAM held at power-on (random dots on many panels); clear every "
+                              "column once at start-up."});
   }
 
   const bool remap_now = r.segment_remap;

@@ -1,7 +1,8 @@
 // Findings about display data: runs of data longer than the columns left on
-// their page, page-long runs that fit another controller's RAM, visible columns
-// never written (or written only outside the glass), segment remap changed
-// after data was written, and data written while a scroll runs.
+// their page, visible columns never written (or written only outside the
+// glass), segment remap changed after data was written, and data written while
+// a scroll runs. It also gathers what the runs say about the controller the
+// firmware was written for (findings_controller).
 //
 // A run is the display data bytes between two command bytes (or a reset).
 // Memory is fixed: counters, the first place of each fault, and bitsets of the
@@ -23,15 +24,25 @@ class WriteChecks {
  public:
   explicit WriteChecks(const Whereabouts& where) : where_(where) {}
 
-  void start(const emu::Registers& registers);
+  void start(const emu::Registers& registers, const GlassShape& glass);
   // After each command byte: it ends a run of data, and may change the remap.
   void on_command(const emu::Registers& registers, std::uint64_t index);
   // After each display data byte, written at `at`; `registers` as they stand after it.
   void on_data(const emu::Registers& registers, emu::RamAddress at, std::uint64_t index);
   // Reset went low: a run ends.
   void on_reset() { end_run(); }
-  void conclude(const emu::Registers& registers, const GlassShape& glass, std::uint64_t bytes,
-                std::vector<Finding>& out) const;
+  void conclude(const emu::Registers& registers, std::uint64_t bytes, std::vector<Finding>& out) const;
+
+  // Runs 130 to 132 bytes long (a page of a 132-column RAM), and runs that
+  // start left of the glass's first column; each with the first one's place.
+  struct RunFacts {
+    std::uint64_t wide = 0;
+    std::optional<Place> first_wide;
+    std::uint64_t left_of_glass = 0;
+    std::optional<Place> first_left_of_glass;
+  };
+  // With the run still open ended.
+  RunFacts run_facts() const;
 
  private:
   struct Run {
@@ -47,19 +58,18 @@ class WriteChecks {
 
   void end_run();
   bool overran(const Run& run) const;
-  void report(const emu::Registers& registers, const GlassShape& glass, std::uint64_t bytes,
-              std::vector<Finding>& out) const;
+  void report(const emu::Registers& registers, std::uint64_t bytes, std::vector<Finding>& out) const;
 
   const Whereabouts& where_;
+  GlassShape glass_;
   Run run_;
 
   std::uint64_t overruns_ = 0;
   std::optional<Run> first_overrun_;
-  std::uint64_t page_long_runs_ = 0;  // runs of 130 to 132 bytes
-  std::optional<Place> first_page_long_run_;
+  RunFacts facts_;
 
-  static constexpr int kCells = emu::kPages * emu::kColumns;
-  std::bitset<emu::kColumns> columns_written_;
+  static constexpr int kCells = emu::kPages * emu::kMaxColumns;
+  std::bitset<emu::kMaxColumns> columns_written_;
   std::bitset<kCells> cells_written_;
   std::bitset<kCells> cells_remapped_;  // written while segment remap was on
   bool remap_ = false;

@@ -41,7 +41,7 @@ struct Request {
   bool rotate180 = false;
   std::uint64_t pin_write_ns = 100;
   bool strict = false;  // exit status 1 on any note or error finding
-  PanelChecks checks;  // --text, --expect-text, --expect-png, --diff-png
+  PanelChecks checks;   // --text, --expect-text, --expect-png, --diff-png
 };
 
 }  // namespace qel::run

@@ -52,33 +52,40 @@ struct Captured {
 
 // Plays `wave` as a capture with a change every `step_ns`. The controller starts
 // out of reset; `reset_line` says whether the capture carries the reset line.
-Captured capture(const emu::test::Waveform& wave, Bus bus, std::uint64_t step_ns, bool reset_line) {
-  Findings findings;
+Captured capture(const emu::test::Waveform& wave, Bus bus, std::uint64_t step_ns, bool reset_line,
+                 emu::ControllerModel model = emu::ControllerModel::Ssd1306) {
+  Findings findings(view::RunKind::Capture);
   Session session(findings);
   emu::ControllerOptions options;
   options.bus = bus;
   options.reset_released = true;
   options.keep_history = false;
+  options.model = model;
   session.start(options, view::RunKind::Capture, "board.vcd", 0, reset_line);
   wave.play_timed(session.controller(), step_ns);
   session.finish();
   return Captured{findings.conclude()};
 }
 
-Captured spi4(std::string_view bytes, std::uint64_t step_ns = 100) {
+Captured spi4(std::string_view bytes, emu::ControllerModel model = emu::ControllerModel::Ssd1306) {
   emu::test::Spi4Wave wave;
   wave.bytes(bytes_of(bytes));
-  return capture(wave, Bus::Spi4, step_ns, false);
+  return capture(wave, Bus::Spi4, 150, false, model);  // a clock every controller of the family takes
 }
 
 // A start-up that gives no finding: charge pump, display on, and page 0 written
-// whole from column 0.
+// whole from column 0; on the SH1106 (DC-DC on after reset) the glass's 128
+// columns from RAM column 2.
 #define GOOD "C 8D 14 AF B0 00 10 D 128*00 "
+#define GOOD_SH1106 "C AF B0 02 10 D 128*00 "
+
+constexpr auto kSh1106 = emu::ControllerModel::Sh1106;
 
 struct BytesCase {
   const char* name;
   const char* bytes;
   const char* ids;  // every finding, in order; "" for none
+  emu::ControllerModel model = emu::ControllerModel::Ssd1306;
   friend void PrintTo(const BytesCase& c, std::ostream* os) { *os << c.name; }
 };
 
@@ -113,11 +120,22 @@ const BytesCase kBytes[] = {
     {"MultiplexFor64Rows", GOOD "C A8 3F", ""},
     {"SequentialComPins", GOOD "C DA 02", "com-pins-mismatch"},
     {"AlternativeComPins", GOOD "C DA 12", ""},
+    // The SH1106: its own power circuit, command set and glass offset.
+    {"Sh1106CleanStartUp", GOOD_SH1106, "", kSh1106},
+    {"Sh1106DcDcOff", "C AD 8A " GOOD_SH1106, "charge-pump-off", kSh1106},
+    {"Sh1106DcDcOn", "C AD 8B " GOOD_SH1106, "", kSh1106},
+    {"Sh1106AddressingMode", "C 20 02 " GOOD_SH1106, "not-in-command-set", kSh1106},
+    {"Ssd1306AddressingMode", "C 20 02 " GOOD, ""},
+    {"Sh1106WrittenFromColumn0", "C AF B0 00 10 D 128*00", "column-offset", kSh1106},
+    {"Sh1106SSD1306StartUp", GOOD, "controller-mismatch column-offset not-in-command-set", kSh1106},
+    {"Sh1106ChargePumpButGlassColumns", "C 8D 14 " GOOD_SH1106, "not-in-command-set", kSh1106},
 };
 
 class FindingsOfBytes : public ::testing::TestWithParam<BytesCase> {};
 
-TEST_P(FindingsOfBytes, AreExactlyTheExpectedOnes) { EXPECT_EQ(spi4(GetParam().bytes).ids(), GetParam().ids); }
+TEST_P(FindingsOfBytes, AreExactlyTheExpectedOnes) {
+  EXPECT_EQ(spi4(GetParam().bytes, GetParam().model).ids(), GetParam().ids);
+}
 
 INSTANTIATE_TEST_SUITE_P(Table, FindingsOfBytes, ::testing::ValuesIn(kBytes),
                          [](const auto& info) { return std::string(info.param.name); });
@@ -129,6 +147,7 @@ struct WireCase {
   bool reset_line;        // the capture carries it
   bool pulse;             // reset low for one step before the first byte
   const char* ids;
+  emu::ControllerModel model = emu::ControllerModel::Ssd1306;
   friend void PrintTo(const WireCase& c, std::ostream* os) { *os << c.name; }
 };
 
@@ -139,6 +158,11 @@ const WireCase kWires[] = {
     {"NoResetLineCaptured", 100, false, false, ""},
     {"ClockPeriod80ns", 40, false, false, "clock-too-fast"},
     {"ClockPeriod100ns", 50, false, false, ""},
+    // The SH1106 is slower: a period of 250 ns, and 10 us of reset.
+    {"Sh1106ClockPeriod200ns", 100, false, false, "clock-too-fast", kSh1106},
+    {"Sh1106ClockPeriod300ns", 150, false, false, "", kSh1106},
+    {"Sh1106ResetPulseOf5us", 5000, true, true, "reset-missing", kSh1106},
+    {"Sh1106ResetPulseOf10us", 10000, true, true, "", kSh1106},
 };
 
 class FindingsOfWires : public ::testing::TestWithParam<WireCase> {};
@@ -149,8 +173,9 @@ TEST_P(FindingsOfWires, AreExactlyTheExpectedOnes) {
     wave.set(Line::Reset, false);
     wave.set(Line::Reset, true);
   }
-  wave.bytes(bytes_of(GOOD));
-  EXPECT_EQ(capture(wave, Bus::Spi4, GetParam().step_ns, GetParam().reset_line).ids(), GetParam().ids);
+  wave.bytes(bytes_of(GetParam().model == kSh1106 ? GOOD_SH1106 : GOOD));
+  EXPECT_EQ(capture(wave, Bus::Spi4, GetParam().step_ns, GetParam().reset_line, GetParam().model).ids(),
+            GetParam().ids);
 }
 
 INSTANTIATE_TEST_SUITE_P(Table, FindingsOfWires, ::testing::ValuesIn(kWires),
