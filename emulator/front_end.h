@@ -4,6 +4,7 @@
 // make_front_end() picks one for a bus.
 #pragma once
 
+#include <bitset>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -17,8 +18,7 @@ namespace qel::emu {
 // What a bus input saw over the whole trace, kept for conclusions about a
 // session (take_summary() clears its own counts; these stay). I2C only.
 struct BusTally {
-  std::uint64_t addresses = 0;          // address bytes taken
-  std::uint8_t last_address = 0;        // 7-bit address of the last of them
+  std::bitset<128> addressed;           // the 7-bit addresses transfers were sent to
   std::uint64_t unacknowledged = 0;     // bytes for the controller left unacknowledged
   std::uint64_t bad_control_bytes = 0;  // control bytes with bits 5..0 set
 };

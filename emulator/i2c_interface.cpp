@@ -125,8 +125,7 @@ I2cInterface::Outcome I2cInterface::take_address(std::uint8_t value) {
   address_ = static_cast<std::uint8_t>(value >> 1);
   const bool read = (value & 1) != 0;
   const bool ours = (address_ & 0x7E) == kI2cAddress;
-  ++tally_.addresses;
-  tally_.last_address = address_;
+  tally_.addressed.set(address_);
   phase_ = Phase::Skipped;
   address_unanswered_ = false;
   if (!ours) {

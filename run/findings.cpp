@@ -7,34 +7,27 @@ namespace qel::run {
 
 void Findings::on_start(const Start& start) {
   controller_ = start.controller;
-  where_.timed = start.kind == view::RunKind::Capture;
+  if (start.kind == view::RunKind::Capture) where_.clock = start.clock;
   glass_ = GlassShape::usual(controller_->profile());
   const emu::Registers& r = controller_->registers();
   state_.start(controller_->profile(), r);
   writes_.start(r, glass_);
-  bus_.start(*controller_, start.reset_line && watch_pins_);
+  bus_.start(*controller_, start.reset_line && capture_);
 }
 
 void Findings::on_call_begin(const CallInfo& call) { where_.call = call.location; }
 
 void Findings::on_call_end(const CallInfo&) { where_.call.clear(); }
 
-// Told of every line change of a capture: the common case does little.
+// The reset line's changes (captures).
 void Findings::on_pin(const PinEvent& pin) {
-  where_.time_ns = pin.time_ns;
-  if (pin.line == emu::Line::Reset) {
-    bus_.on_reset_line(pin, *controller_, bytes_);
-    if (!pin.level) writes_.on_reset();
-  }
-  if (bus_.i2c()) {
-    if (after_clock_rise_) bus_.look_at_tally(*controller_, bytes_);
-    after_clock_rise_ = pin.line == emu::Line::Clock && pin.level;
-  }
+  bus_.on_reset_line(pin, *controller_, bytes_);
+  if (!pin.level) writes_.on_reset();
 }
 
 void Findings::on_byte(const emu::WireByte& byte, std::uint64_t index) {
   bytes_ = index + 1;
-  if (index == 0) bus_.on_first_byte(index);
+  bus_.on_byte(*controller_, index);
   const emu::Registers& r = controller_->registers();
   if (byte.is_data) {
     writes_.on_data(r, controller_->last_written(), index);

@@ -5,9 +5,10 @@
 // (findings_writes), the controller the firmware was written for
 // (findings_controller) and the wires (findings_bus).
 //
-// Line changes are watched on captures only: a script's or the kit's pins are
-// the module's, whose reset pulse is fixed, and skipping them keeps the script
-// hot path free of one call per pin write.
+// Of the line changes only the reset line's are watched, and on captures only
+// (a script's or the kit's reset comes from the module, whose pulse is fixed):
+// a run's hot path, one event per line change, stays as it is. Places take
+// their time from the run's clock.
 //
 // Time grows linearly with the events and memory stays fixed: the checks keep
 // counters, bitsets and the first place of each fault, never a history.
@@ -28,12 +29,12 @@ namespace qel::run {
 
 class Findings : public Listener {
  public:
-  // `kind`: a capture's line changes are watched, a script's are not.
-  explicit Findings(view::RunKind kind) : watch_pins_(kind == view::RunKind::Capture) {}
+  // `kind`: a capture's reset line is watched, a script's is not.
+  explicit Findings(view::RunKind kind) : capture_(kind == view::RunKind::Capture) {}
   Findings(const Findings&) = delete;
   Findings& operator=(const Findings&) = delete;
 
-  bool wants_pins() const override { return watch_pins_; }
+  LineSet pin_lines() const override { return capture_ ? line_bit(emu::Line::Reset) : LineSet{0}; }
   void on_start(const Start& start) override;
   void on_call_begin(const CallInfo& call) override;
   void on_call_end(const CallInfo& call) override;
@@ -47,12 +48,11 @@ class Findings : public Listener {
   std::vector<Finding> conclude() const;
 
  private:
-  bool watch_pins_;
+  bool capture_;
   const emu::Controller* controller_ = nullptr;
   Whereabouts where_;
   GlassShape glass_;
   std::uint64_t bytes_ = 0;
-  bool after_clock_rise_ = false;  // I2C: the last change was a rising clock edge
   StateChecks state_{where_};
   WriteChecks writes_{where_};
   ControllerChecks controller_checks_{where_};

@@ -15,20 +15,19 @@ std::string count_of(std::uint64_t n, const char* singular, const char* plural) 
 
 std::string duration(std::uint64_t ns) { return common::time_text(ns, common::TimeStyle::Exact); }
 
-// 0x3C or 0x3D shifted left, as an 8-bit address byte would hold them.
-bool eight_bit_form(std::uint8_t address) { return (address | 0x02) == ((emu::kI2cAddress << 1) | 0x02); }
+// 0x3C and 0x3D shifted left, as an 8-bit address byte holds them.
+constexpr std::uint8_t kEightBitForms[] = {emu::kI2cAddress << 1, (emu::kI2cAddress + 1) << 1};
 
 }  // namespace
 
 void BusChecks::start(const emu::Controller& controller, bool reset_line) {
   i2c_ = controller.bus() == emu::Bus::I2c;
   reset_line_ = reset_line;
-  seen_ = controller.bus_tally();
 }
 
 void BusChecks::on_reset_line(const PinEvent& pin, const emu::Controller& controller, std::uint64_t bytes) {
   // Reset low at the start of the trace, then raised, counts as a pulse of
-  // unknown length; low driven again (a script's write) starts the timing.
+  // unknown length.
   if (!pin.level) {
     if (!reset_low_since_) reset_low_since_ = pin.time_ns;
     return;
@@ -46,27 +45,34 @@ void BusChecks::on_reset_line(const PinEvent& pin, const emu::Controller& contro
   pulsed_ = true;
 }
 
-void BusChecks::on_first_byte(std::uint64_t index) {
-  if (reset_line_ && !pulsed_ && !reset_fault_) reset_fault_ = where_.at(index);
+void BusChecks::on_byte(const emu::Controller& controller, std::uint64_t index) {
+  if (index == 0 && reset_line_ && !pulsed_ && !reset_fault_) reset_fault_ = where_.at(index);
+  if (i2c_) look_at_tally(controller, index);
 }
 
 void BusChecks::on_controller_note(const emu::Controller& controller, std::uint64_t index) {
   if (!first_clock_fault_ && controller.clock_faults() > 0) first_clock_fault_ = where_.at(index);
+  if (i2c_) look_at_tally(controller, index);
 }
 
-void BusChecks::look_at_tally(const emu::Controller& controller, std::uint64_t bytes) {
+void BusChecks::look_at_tally(const emu::Controller& controller, std::uint64_t index) {
   const emu::BusTally& now = controller.bus_tally();
-  if (now.addresses != seen_.addresses && eight_bit_form(now.last_address) && eight_bit_++ == 0) {
-    first_eight_bit_ = where_.at(bytes);
-    eight_bit_address_ = now.last_address;
+  if (eight_bit_address_ == 0) {
+    for (const std::uint8_t address : kEightBitForms) {
+      if (!now.addressed[address]) continue;
+      eight_bit_address_ = address;
+      first_eight_bit_ = where_.at(index);
+      break;
+    }
   }
-  if (now.unacknowledged != seen_.unacknowledged && !first_unacknowledged_) first_unacknowledged_ = where_.at(bytes);
-  if (now.bad_control_bytes != seen_.bad_control_bytes && !first_bad_control_) first_bad_control_ = where_.at(bytes);
-  seen_ = now;
+  if (now.unacknowledged != unacknowledged_ && !first_unacknowledged_) first_unacknowledged_ = where_.at(index);
+  if (now.bad_control_bytes != bad_control_bytes_ && !first_bad_control_) first_bad_control_ = where_.at(index);
+  unacknowledged_ = now.unacknowledged;
+  bad_control_bytes_ = now.bad_control_bytes;
 }
 
 void BusChecks::conclude(const emu::Controller& controller, std::uint64_t bytes, std::vector<Finding>& out) const {
-  BusChecks ended = *this;  // what the last line change did is counted at the end
+  BusChecks ended = *this;  // what came after the last byte and note is placed at the end
   if (i2c_) ended.look_at_tally(controller, bytes);
   ended.report(controller, bytes, out);
 }
@@ -86,11 +92,11 @@ void BusChecks::report(const emu::Controller& controller, std::uint64_t bytes, s
                                   "power-up left it, which works on some boards only; hold reset low for at least ") +
                           duration(limits.reset_pulse_ns) + " after power-up, then release it before sending."});
   }
-  if (eight_bit_ > 0) {
+  if (first_eight_bit_) {
     const unsigned meant = eight_bit_address_ >> 1;
     out.push_back(Finding{FindingId::I2c8BitAddress, *first_eight_bit_,
-                          count_of(eight_bit_, "transfer went", "transfers went") + " to address " +
-                              hex_byte(eight_bit_address_) + ", the controller's " + hex_byte(meant) +
+                          "Transfers went to address " + hex_byte(eight_bit_address_) + ", the controller's " +
+                              hex_byte(meant) +
                               " written in 8-bit form (shifted left): nothing answers there, so the panel stays dark; "
                               "give the 7-bit address " +
                               hex_byte(meant) + "."});

@@ -4,8 +4,9 @@
 // serial clock faster than the controller takes.
 //
 // The I2C figures are the controller's own counts (Controller::bus_tally()),
-// looked at after every rising clock edge to place the first of each; clock
-// faults are the timing checks' count, placed by the note the first one makes.
+// looked at on every byte and note to place the first of each (and at the
+// end); clock faults are the timing checks' count, placed by the note the
+// first one makes. Of the line changes, only the reset line's are watched.
 #pragma once
 
 #include <cstdint>
@@ -25,18 +26,16 @@ class BusChecks {
 
   // `reset_line`: the trace carries the reset line (scripts always do).
   void start(const emu::Controller& controller, bool reset_line);
-  bool i2c() const { return i2c_; }
   // A change of the reset line, before the controller takes it; `bytes`: the
   // bytes decoded so far.
   void on_reset_line(const PinEvent& pin, const emu::Controller& controller, std::uint64_t bytes);
-  // I2C: the input's counts change only on a rising clock edge; looked at on
-  // the change after one.
-  void look_at_tally(const emu::Controller& controller, std::uint64_t bytes);
-  void on_first_byte(std::uint64_t index);
+  // After each byte, with its index.
+  void on_byte(const emu::Controller& controller, std::uint64_t index);
   void on_controller_note(const emu::Controller& controller, std::uint64_t index);
   void conclude(const emu::Controller& controller, std::uint64_t bytes, std::vector<Finding>& out) const;
 
  private:
+  void look_at_tally(const emu::Controller& controller, std::uint64_t index);
   void report(const emu::Controller& controller, std::uint64_t bytes, std::vector<Finding>& out) const;
 
   const Whereabouts& where_;
@@ -50,9 +49,8 @@ class BusChecks {
   std::optional<std::uint64_t> short_pulse_ns_;  // the fault is a pulse this short; none: no pulse at all
 
   // I2C, as last looked at.
-  emu::BusTally seen_;
-  std::uint64_t eight_bit_ = 0;  // transfers to 0x78 or 0x7A
-  std::uint8_t eight_bit_address_ = 0;
+  std::uint64_t unacknowledged_ = 0, bad_control_bytes_ = 0;
+  std::uint8_t eight_bit_address_ = 0;  // 0x78 or 0x7A, once seen
   std::optional<Place> first_eight_bit_, first_unacknowledged_, first_bad_control_;
 
   std::optional<Place> first_clock_fault_;

@@ -8,22 +8,22 @@
 
 #include "emulator/profile.h"
 #include "emulator/registers.h"
+#include "run/events.h"
 #include "run/finding.h"
 
 namespace qel::run {
 
 // Kept up to date by the findings' listener as events arrive.
 struct Whereabouts {
-  bool timed = false;         // a capture: places carry the capture's time
-  std::uint64_t time_ns = 0;  // of the last line change
-  std::string call;           // a script: the location of the call running now
+  const RunClock* clock = nullptr;  // a capture's: places carry its time
+  std::string call;                 // a script: the location of the call running now
 
   Place at(std::uint64_t byte_index) const { return Place{byte_index, time(), call, false}; }
   Place end(std::uint64_t bytes) const { return Place{bytes, time(), {}, true}; }
 
  private:
   std::optional<std::uint64_t> time() const {
-    if (timed) return time_ns;
+    if (clock != nullptr) return clock->now_ns();
     return std::nullopt;
   }
 };
