@@ -45,7 +45,7 @@ void BusChecks::on_reset_line(const PinEvent& pin, const emu::Controller& contro
   pulsed_ = true;
 }
 
-void BusChecks::on_byte(const emu::Controller& controller, std::uint64_t index) {
+void BusChecks::look_at_byte(const emu::Controller& controller, std::uint64_t index) {
   if (index == 0 && reset_line_ && !pulsed_ && !reset_fault_) reset_fault_ = where_.at(index);
   if (i2c_) look_at_tally(controller, index);
 }

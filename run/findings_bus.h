@@ -30,11 +30,14 @@ class BusChecks {
   // bytes decoded so far.
   void on_reset_line(const PinEvent& pin, const emu::Controller& controller, std::uint64_t bytes);
   // After each byte, with its index.
-  void on_byte(const emu::Controller& controller, std::uint64_t index);
+  void on_byte(const emu::Controller& controller, std::uint64_t index) {
+    if (index == 0 || i2c_) look_at_byte(controller, index);
+  }
   void on_controller_note(const emu::Controller& controller, std::uint64_t index);
   void conclude(const emu::Controller& controller, std::uint64_t bytes, std::vector<Finding>& out) const;
 
  private:
+  void look_at_byte(const emu::Controller& controller, std::uint64_t index);
   void look_at_tally(const emu::Controller& controller, std::uint64_t index);
   void report(const emu::Controller& controller, std::uint64_t bytes, std::vector<Finding>& out) const;
 

@@ -13,6 +13,16 @@
 
 namespace qel::run {
 
+// A place taken on the hot path: its call's location is copied into a buffer
+// that is reused from one mark to the next, so taking one allocates nothing.
+struct Mark {
+  std::uint64_t byte_index = 0;
+  std::optional<std::uint64_t> time_ns;
+  std::string call;
+
+  Place place() const { return Place{byte_index, time_ns, call, false}; }
+};
+
 // Kept up to date by the findings' listener as events arrive.
 struct Whereabouts {
   const RunClock* clock = nullptr;  // a capture's: places carry its time
@@ -20,6 +30,11 @@ struct Whereabouts {
 
   Place at(std::uint64_t byte_index) const { return Place{byte_index, time(), call, false}; }
   Place end(std::uint64_t bytes) const { return Place{bytes, time(), {}, true}; }
+  void mark(Mark& m, std::uint64_t byte_index) const {
+    m.byte_index = byte_index;
+    m.time_ns = time();
+    m.call.assign(call);
+  }
 
  private:
   std::optional<std::uint64_t> time() const {

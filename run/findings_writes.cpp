@@ -50,8 +50,6 @@ std::vector<std::pair<int, int>> ranges_of(int first, int end, Pick pick) {
   return ranges;
 }
 
-bool same(emu::RamAddress a, emu::RamAddress b) { return a.page == b.page && a.column == b.column; }
-
 }  // namespace
 
 void WriteChecks::start(const emu::Registers& registers, const GlassShape& glass) {
@@ -61,45 +59,42 @@ void WriteChecks::start(const emu::Registers& registers, const GlassShape& glass
 
 void WriteChecks::on_command(const emu::Registers& registers, std::uint64_t index) {
   end_run();
-  if (registers.segment_remap == remap_) return;
-  remap_ = registers.segment_remap;
-  if (cells_written_.any()) remap_changed_ = where_.at(index);
+  if (registers.segment_remap != remap_) remap_changed(registers.segment_remap, index);
 }
 
-void WriteChecks::on_data(const emu::Registers& r, emu::RamAddress at, std::uint64_t index) {
-  const std::size_t cell = std::size_t{at.page} * emu::kMaxColumns + at.column;
-  columns_written_.set(at.column);
-  cells_written_.set(cell);
-  cells_remapped_.set(cell, r.segment_remap);
-  if (r.scroll.active && scroll_writes_++ == 0) first_scroll_write_ = where_.at(index);
+void WriteChecks::remap_changed(bool remap, std::uint64_t index) {
+  remap_ = remap;
+  if (cells_written_.none()) return;
+  cells_other_way_ ^= cells_written_;
+  remap_changed_ = where_.at(index);
+}
 
+// A byte that starts a run, wraps, or comes while a scroll runs.
+void WriteChecks::on_other_data(const emu::Registers& r, emu::RamAddress at, std::uint64_t index) {
+  if (r.scroll.active && scroll_writes_++ == 0) first_scroll_write_ = where_.at(index);
   if (!run_.open) {
-    run_ = Run{};
     run_.open = true;
     run_.mode = r.addressing_mode;
+    run_.length = 0;
     run_.first = at;
-    run_.start = where_.at(index);
-    if (at.column < glass_.first_column && facts_.left_of_glass++ == 0) facts_.first_left_of_glass = run_.start;
-  } else {
-    // Within a run the pointer steps by one column (by one page in vertical
-    // mode); any other step is a wrap to the start of the page or range.
-    const bool vertical = run_.mode == emu::AddressingMode::Vertical;
-    const emu::RamAddress next{static_cast<std::uint8_t>(run_.last.page + (vertical ? 1 : 0)),
-                               static_cast<std::uint8_t>(run_.last.column + (vertical ? 0 : 1))};
-    if (!same(at, next)) {
-      // Page mode: the first wrap is where the extra bytes start; otherwise the
-      // last one, as wrapping onto the next page is what those modes are for.
-      if (!run_.wrapped || run_.mode != emu::AddressingMode::Page) {
-        run_.wrap = where_.at(index);
-        run_.wrapped_to = at;
-      }
-      run_.wrapped = true;
+    run_.wrapped = false;
+    run_.last_column = r.column_range_end;  // no command comes inside a run to change them
+    run_.last_page = r.page_range_end;
+    where_.mark(run_.start, index);
+    if (at.column < glass_.first_column && facts_.left_of_glass++ == 0) {
+      facts_.first_left_of_glass = run_.start.place();
     }
+  } else if (at.page != run_.next.page || at.column != run_.next.column) {
+    // A wrap to the start of the page or range. Page mode: the first wrap is
+    // where the extra bytes start; otherwise the last one, as wrapping onto the
+    // next page is what those modes are for.
+    if (!run_.wrapped || run_.mode != emu::AddressingMode::Page) {
+      where_.mark(run_.wrap, index);
+      run_.wrapped_to = at;
+    }
+    run_.wrapped = true;
   }
-  run_.last = at;
-  ++run_.length;
-  run_.last_column = r.column_range_end;
-  run_.last_page = r.page_range_end;
+  step_run(at);
 }
 
 // Page mode: any wrap sends bytes back over the run's start. Horizontal and
@@ -122,12 +117,15 @@ void WriteChecks::end_run() {
   if (!run_.open) return;
   run_.open = false;
   if (overran(run_) && overruns_++ == 0) first_overrun_ = run_;
-  if (run_.length >= kWideRunMin && run_.length <= kWideRunMax && facts_.wide++ == 0) facts_.first_wide = run_.start;
+  if (run_.length >= kWideRunMin && run_.length <= kWideRunMax && facts_.wide++ == 0) {
+    facts_.first_wide = run_.start.place();
+  }
 }
 
 void WriteChecks::conclude(const emu::Registers& registers, std::uint64_t bytes, std::vector<Finding>& out) const {
   WriteChecks ended = *this;  // the run still open ends here
   ended.end_run();
+  if (registers.segment_remap != remap_) ended.remap_changed(registers.segment_remap, bytes);
   ended.report(registers, bytes, out);
 }
 
@@ -162,7 +160,7 @@ void WriteChecks::report(const emu::Registers& r, std::uint64_t bytes, std::vect
         break;
     }
     out.push_back(Finding{
-        FindingId::PageOverrun, *run.wrap,
+        FindingId::PageOverrun, run.wrap.place(),
         count_of(overruns_, "run", "runs") + " of display data ran past the end of " +
             (overruns_ == 1 ? "its page" : "their page") + " (the first: " + count_of(run.length, "byte", "bytes") +
             " from column " + std::to_string(run.first.column) + " of page " + std::to_string(run.first.page) +
@@ -172,9 +170,13 @@ void WriteChecks::report(const emu::Registers& r, std::uint64_t bytes, std::vect
 
   const int first = glass.first_column;
   const int end = glass.first_column + glass.width;
-  const auto unwritten = ranges_of(first, end, [&](int c) { return !columns_written_[static_cast<std::size_t>(c)]; });
+  std::bitset<emu::kMaxColumns> columns_written;
+  for (std::size_t cell = 0; cell < kCells; ++cell) {
+    if (cells_written_[cell]) columns_written.set(cell % emu::kMaxColumns);
+  }
+  const auto unwritten = ranges_of(first, end, [&](int c) { return !columns_written[static_cast<std::size_t>(c)]; });
   const auto outside = ranges_of(
-      0, glass.ram_columns, [&](int c) { return !glass.visible(c) && columns_written_[static_cast<std::size_t>(c)]; });
+      0, glass.ram_columns, [&](int c) { return !glass.visible(c) && columns_written[static_cast<std::size_t>(c)]; });
   if (!unwritten.empty() && !outside.empty()) {
     out.push_back(Finding{FindingId::ColumnOffset, where_.end(bytes),
                           "The picture is shifted: RAM " + column_list(unwritten) + " on the glass " +
@@ -182,7 +184,7 @@ void WriteChecks::report(const emu::Registers& r, std::uint64_t bytes, std::vect
                               " off the glass " + is_are(outside) +
                               "; the firmware ignores that the glass starts at RAM column " + std::to_string(first) +
                               ", so start each page at column " + std::to_string(first) + "."});
-  } else if (columns_written_.none()) {
+  } else if (columns_written.none()) {
     out.push_back(Finding{FindingId::ColumnsNeverWritten, where_.end(bytes),
                           "No display data was written, so the panel shows whatever display RAM held at power-on "
                           "(random dots on many panels); write the picture, or clear the RAM, after start-up."});
@@ -197,9 +199,9 @@ void WriteChecks::report(const emu::Registers& r, std::uint64_t bytes, std::vect
   }
 
   const bool remap_now = r.segment_remap;
-  const std::size_t kept_other_way = (cells_written_ & (remap_now ? ~cells_remapped_ : cells_remapped_)).count();
+  const std::size_t kept_other_way = cells_other_way_.count();
   if (kept_other_way > 0) {
-    const Place where = remap_now == remap_ && remap_changed_ ? *remap_changed_ : where_.end(bytes);
+    const Place where = remap_changed_.value_or(where_.end(bytes));
     out.push_back(Finding{FindingId::RemapAfterWrite, where,
                           "Segment remap changed (now " + hex_byte(remap_now ? 0xA1 : 0xA0) +
                               ") after display data was written: the panel mirrors only data written afterwards, so " +
