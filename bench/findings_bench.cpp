@@ -66,9 +66,19 @@ struct Capture {
   std::size_t changes = 0;
 };
 
+// The captures' folder, removed when the program ends.
+struct ScratchFolder {
+  fs::path path = fs::temp_directory_path() / ("qel_findings_bench_" + std::to_string(::getpid()));
+  ~ScratchFolder() {
+    std::error_code ec;
+    fs::remove_all(path, ec);
+  }
+};
+
 const Capture& capture(Bus bus) {
   static const std::vector<WireByte> bytes = capture_bytes();
-  static const fs::path dir = fs::temp_directory_path() / ("qel_findings_bench_" + std::to_string(::getpid()));
+  static const ScratchFolder scratch;
+  const fs::path& dir = scratch.path;
   static Capture spi4, i2c;
   Capture& c = bus == Bus::I2c ? i2c : spi4;
   if (!c.path.empty()) return c;
