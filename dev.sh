@@ -5,7 +5,7 @@
 set -euo pipefail
 cd "$(dirname "$0")"
 
-host_packages=(cmake make g++ pkg-config libgtest-dev libbenchmark-dev libpng-dev libgif-dev libcli11-dev libzip-dev)
+host_packages=(cmake make g++ pkg-config libgtest-dev libbenchmark-dev libpng-dev libgif-dev libcli11-dev libzip-dev libssl-dev)
 
 build_host() {
   scripts/need-packages.sh "${host_packages[@]}"

@@ -354,13 +354,37 @@ static void QEL_LCD_P6x8Str(QEL_U8 x, QEL_U8 y, const QEL_U8 *ch) {
 /* Public operations                                                         */
 /* ------------------------------------------------------------------------- */
 
+#if defined(QEL_LCD_HOST_CALLS)
+/* Host builds: each public operation tells the pin stand-in that it starts, with
+ * its arguments (the ones it does not take are 0), and that it ends, so that the
+ * host side can name the call behind each byte. An operation that another calls
+ * reports too; the host side counts the outer one only. */
+enum { QEL_CALL_INIT, QEL_CALL_WRITE_STRING, QEL_CALL_CLEAR_LINE, QEL_CALL_WRITE_VALUE, QEL_CALL_WRITE_STRING_VALUE };
+#ifdef __cplusplus
+extern "C" {
+#endif
+void qel_host_call_begin(QEL_U8 operation, const QEL_C *text, QEL_U32 value, QEL_U8 format, QEL_U8 line);
+void qel_host_call_end(void);
+#ifdef __cplusplus
+}
+#endif
+#define QEL_CALL_BEGIN(operation, text, value, format, line) \
+  qel_host_call_begin((operation), (text), (value), (format), (line))
+#define QEL_CALL_END() qel_host_call_end()
+#else
+#define QEL_CALL_BEGIN(operation, text, value, format, line)
+#define QEL_CALL_END()
+#endif
+
 void QEL_LCD_Init(void) {
   QEL_U8 k;
 
+  QEL_CALL_BEGIN(QEL_CALL_INIT, NULL, 0U, 0U, 0U);
   if (QEL_HlcdPins == NULL) {
     QEL_HlcdPins = PIN_open(&QEL_LcdPins, QEL_LcdPinsCfg);
   }
   if (QEL_HlcdPins == NULL) {
+    QEL_CALL_END();
     return; /* pins unavailable: nothing to drive; the next call tries again */
   }
 
@@ -374,22 +398,31 @@ void QEL_LCD_Init(void) {
   }
   QEL_LCD_Fill(0x00U);
   QEL_LCD_Set_Pos(0U, 0U);
+  QEL_CALL_END();
 }
 
 void QEL_LCD_WriteString(const QEL_C *pQEL_Str, QEL_U8 nQEL_Line) {
+  QEL_CALL_BEGIN(QEL_CALL_WRITE_STRING, pQEL_Str, 0U, 0U, nQEL_Line);
   QEL_LCD_FillLine(nQEL_Line, 0x00U);
   if (pQEL_Str != NULL) {
     QEL_LCD_P6x8Str(0U, nQEL_Line, pQEL_Str);
   }
+  QEL_CALL_END();
 }
 
-void QEL_LCD_ClearLine(QEL_U8 nQEL_Line) { QEL_LCD_FillLine(nQEL_Line, 0x00U); }
+void QEL_LCD_ClearLine(QEL_U8 nQEL_Line) {
+  QEL_CALL_BEGIN(QEL_CALL_CLEAR_LINE, NULL, 0U, 0U, nQEL_Line);
+  QEL_LCD_FillLine(nQEL_Line, 0x00U);
+  QEL_CALL_END();
+}
 
 void QEL_LCD_WriteValue(QEL_U32 nQEL_Value, QEL_U8 nQEL_Format, QEL_U8 nQEL_Line) {
   QEL_U8 naQEL_Buf[25];
 
+  QEL_CALL_BEGIN(QEL_CALL_WRITE_VALUE, NULL, nQEL_Value, nQEL_Format, nQEL_Line);
   (void)QEL_LCD_ltoa(nQEL_Value, naQEL_Buf, nQEL_Format);
   QEL_LCD_WriteString(naQEL_Buf, nQEL_Line);
+  QEL_CALL_END();
 }
 
 void QEL_LCD_WriteStringValue(const QEL_C *pQEL_Str, QEL_U32 nQEL_Value, QEL_U8 nQEL_Format, QEL_U8 nQEL_Line) {
@@ -399,6 +432,7 @@ void QEL_LCD_WriteStringValue(const QEL_C *pQEL_Str, QEL_U32 nQEL_Value, QEL_U8 
   size_t nQEL_Label;
   QEL_U8 nQEL_Len;
 
+  QEL_CALL_BEGIN(QEL_CALL_WRITE_STRING_VALUE, pQEL_Str, nQEL_Value, nQEL_Format, nQEL_Line);
   memset(naQEL_Buf, 0, sizeof naQEL_Buf);
   (void)QEL_LCD_ltoa(nQEL_Value, naQEL_Digits, nQEL_Format);
 
@@ -414,6 +448,7 @@ void QEL_LCD_WriteStringValue(const QEL_C *pQEL_Str, QEL_U32 nQEL_Value, QEL_U8 
   naQEL_Buf[nQEL_Len] = 0x20U;
   memcpy(&naQEL_Buf[nQEL_Len + 1U], naQEL_Digits, strlen((const char *)naQEL_Digits));
   QEL_LCD_WriteString(naQEL_Buf, nQEL_Line);
+  QEL_CALL_END();
 }
 
 #if defined(QEL_LCD_HOST_FONT)

@@ -48,8 +48,9 @@ enum {
 void QEL_LCD_Init(void);
 
 /* Blanks the line, then draws the string from its left edge. NULL draws nothing.
- * Text longer than 22 characters continues on the next line without blanking it;
- * at most 255 characters are drawn. */
+ * 21 characters show in full. A 22nd starts at the panel's last column, so only
+ * its first pixel column shows; from the 23rd on, text continues on the next line
+ * without blanking it. At most 255 characters are drawn. */
 void QEL_LCD_WriteString(const QEL_C *pQEL_Str, QEL_U8 nQEL_Line);
 
 /* Blanks the line. */

@@ -6,7 +6,10 @@ ratio against sigrok-cli's SPI decoder on the same session.
 The captures are made by qel-lcd-sim itself (--vcd / --sr of a long generated
 script), streamed to a temporary folder and deleted afterwards. Run by hand:
 
-  python3 bench/capture_bench.py [--gb 1.0] [--sigrok-gb 0.05] [--tmp DIR]
+  python3 bench/capture_bench.py [--gb 1.0] [--sigrok-gb 0.05] [--tmp DIR] [--sim PROGRAM]
+
+--sim decodes with another build of qel-lcd-sim (an older one, to compare);
+the captures are always made by this tree's build.
 
 Figures printed (peak RSS through GNU time, Debian package `time`): value changes (VCD) or samples (.sr) per second, the decode's
 peak resident memory per format (goal: under 64 MB whatever the length), and
@@ -90,8 +93,8 @@ def make_capture(tmp, name, option, target_bytes, size_of):
     return path
 
 
-def decode(path):
-    seconds, rss, out = run_measured([SIM, "--decode", path, "--stats", "--no-term"], stdout=None)
+def decode(path, sim=SIM):
+    seconds, rss, out = run_measured([sim, "--decode", path, "--stats", "--no-term"], stdout=None)
     changes = int(re.search(r"\((\d+) line changes\)", out).group(1))
     data_bytes = int(re.search(r"bytes\s+(\d+)", out).group(1))
     return seconds, rss, changes, data_bytes
@@ -102,6 +105,7 @@ def main():
     parser.add_argument("--gb", type=float, default=1.0, help="size of each capture: VCD text, session samples")
     parser.add_argument("--sigrok-gb", type=float, default=0.05, help="session samples for sigrok-cli")
     parser.add_argument("--tmp", default=None, help="folder for the temporary captures")
+    parser.add_argument("--sim", default=SIM, help="the qel-lcd-sim that decodes (default: this tree's build)")
     a = parser.parse_args()
     if not os.path.exists(SIM):
         sys.exit("Build the simulator first: cmake --preset host && cmake --build --preset host")
@@ -109,7 +113,7 @@ def main():
     try:
         print("VCD:")
         vcd = make_capture(tmp, "big.vcd", "--vcd", a.gb * 1e9, os.path.getsize)
-        s, rss, changes, wire = decode(vcd)
+        s, rss, changes, wire = decode(vcd, a.sim)
         print("  decode: %.1f s, %.1f M value changes/s, %.0f MB/s of text, %d bytes decoded, peak RSS %.1f MB"
               % (s, changes / s / 1e6, os.path.getsize(vcd) / s / 1e6, wire, rss))
         os.remove(vcd)
@@ -117,7 +121,7 @@ def main():
         print("sigrok session:")
         sr = make_capture(tmp, "big.sr", "--sr", a.gb * 1e9, sr_samples)
         samples = sr_samples(sr)
-        s, rss, changes, wire = decode(sr)
+        s, rss, changes, wire = decode(sr, a.sim)
         ours = samples / s
         print("  decode: %.1f s, %.1f M samples/s (%d samples, %d changes), %d bytes decoded, peak RSS %.1f MB"
               % (s, ours / 1e6, samples, changes, wire, rss))
@@ -126,7 +130,7 @@ def main():
         if shutil.which("sigrok-cli"):
             small = make_capture(tmp, "small.sr", "--sr", a.sigrok_gb * 1e9, sr_samples)
             small_samples = sr_samples(small)
-            s_ours, _, _, _ = decode(small)
+            s_ours, _, _, _ = decode(small, a.sim)
             s_sigrok, rss_sigrok, _ = run_measured(
                 ["sigrok-cli", "-i", small, "-P", "spi:clk=sclk:mosi=sdin", "-A", "spi=mosi-data"])
             theirs = small_samples / s_sigrok

@@ -50,10 +50,10 @@ set(CPACK_GENERATOR DEB)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION devel)
 # The program's shared libraries are found in its binary (dpkg-shlibdeps). A test
-# that links the kit's static library also needs libpng and the C++ runtime to
-# link against, so those development packages are declared by name.
+# that links the kit's static library also needs libpng, giflib, libcrypto and
+# the C++ runtime to link against, so those development packages are declared by name.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "libpng-dev, libstdc++-dev")
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "libpng-dev, libgif-dev, libssl-dev, libstdc++-dev")
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_COMPRESSION_TYPE xz)
 # Warns when the package is made from a build with debug information.

@@ -22,6 +22,7 @@ std::string bits(int n) { return std::to_string(n) + (n == 1 ? " bit" : " bits")
 Controller::Controller(ControllerOptions options)
     : options_(options),
       profile_(&profile_of(options.model)),
+      glass_(wire_glass(options.glass, *profile_)),
       four_wire_(options.reset_released),
       other_bus_(options.bus == Bus::Spi4 ? nullptr : make_front_end(options.bus, options.reset_released)),
       registers_(*profile_),
@@ -124,7 +125,7 @@ void Controller::forget_times() {
 
 void Controller::take_byte(const WireByte& byte) {
   if (registers_.command_lock && locked_out(byte)) {
-    // ignored
+    // SSD1309, locked: the byte is counted and goes nowhere.
   } else if (byte.is_data) {
     if (decoder_.pending()) note(*decoder_.data());
     assert(registers_.page < kPages && registers_.column <= last_column_);
@@ -182,7 +183,7 @@ void Controller::end_of_trace() {
   for (auto& text : front_end().take_summary()) note(std::move(text));
 }
 
-Picture Controller::picture() const { return render_panel(*profile_, registers_, ram_); }
+Picture Controller::picture() const { return render_panel(*profile_, glass_, registers_, ram_); }
 
 std::uint8_t Controller::ram(int page, int column) const {
   assert(page >= 0 && page < kPages && column >= 0 && column < profile_->ram_columns);

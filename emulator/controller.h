@@ -37,6 +37,15 @@
 // - SSD1315: as the SSD1306, plus 0xAD, the internal reference current
 //   (recorded, no effect on the picture).
 //
+// The glass (ControllerOptions::glass, glass.h): its width, height and first
+// RAM column. The picture shows only the rows and columns wired to it: segment
+// columns through remap and the first column; COM rows through multiplex
+// ratio, display offset, scan direction and the COM pin configuration (0xDA,
+// sequential or alternative, left/right remap), as the datasheet's tables give
+// them (panel_view.cpp). A glass is wired for the configuration its known size
+// takes (128x32 and 96x16 sequential, the others alternative), so a start-up
+// for another glass skips or doubles rows as it does on the bench.
+//
 // Not modelled:
 // - scrolling: the scroll commands (0x26-0x2F, 0xA3) are recorded in the
 //   registers, but the picture does not move and content scroll (0x2C/0x2D)
@@ -49,8 +58,8 @@
 //   served (nothing drives SDA), only counted; the SH1106's read-modify-write
 //   only moves the column;
 // - the SA0 pin on I2C: both addresses are the controller's;
-// - the COM pin configuration (0xDA), clock, pre-charge, VCOMH, pump voltage
-//   and reference current settings: recorded, with no effect on the picture;
+// - clock, pre-charge, VCOMH, pump voltage and reference current settings:
+//   recorded, with no effect on the picture;
 // - the parallel (6800 and 8080) interfaces.
 //
 // Choices where the datasheets leave room:
@@ -81,6 +90,7 @@
 #include "emulator/command_decoder.h"
 #include "emulator/display_ram.h"
 #include "emulator/front_end.h"
+#include "emulator/glass.h"
 #include "emulator/picture.h"
 #include "emulator/registers.h"
 #include "emulator/serial_interface.h"
@@ -104,6 +114,7 @@ struct ControllerOptions {
   bool keep_history = true;
   Bus bus = Bus::Spi4;                               // the serial front end the lines drive
   ControllerModel model = ControllerModel::Ssd1306;  // which controller of the family
+  Glass glass = {};                                  // the glass it drives; it must fit the controller (glass_misfit)
 };
 
 // Told of every byte and note as the controller decodes them, in order.
@@ -151,7 +162,12 @@ class Controller {
       return;
     }
     const auto outcome = four_wire_.set(line, level);
-    if (outcome != FrontEnd::Outcome::None && outcome != FrontEnd::Outcome::Bit) settle(outcome);
+    if (outcome == FrontEnd::Outcome::None || outcome == FrontEnd::Outcome::Bit) return;
+    if (outcome == FrontEnd::Outcome::Byte) {
+      take_byte(four_wire_.byte());
+    } else {
+      settle(outcome);
+    }
   }
   // The trace is over: a partial byte left in the shift register becomes a note.
   void end_of_trace();
@@ -165,6 +181,7 @@ class Controller {
   void set_listener(ByteListener* listener) { listener_ = listener; }
   const Registers& registers() const { return registers_; }
   const Profile& profile() const { return *profile_; }
+  const WiredGlass& glass() const { return glass_; }
   // Of the controller's RAM width (profile().ram_columns).
   std::uint8_t ram(int page, int column) const;
   Bus bus() const { return options_.bus; }
@@ -201,6 +218,7 @@ class Controller {
 
   ControllerOptions options_;
   const Profile* profile_;
+  WiredGlass glass_;
   // The bus's front end: the 4-wire input is held in place, for the hot path;
   // another bus's is held apart.
   const FrontEnd& front_end() const {

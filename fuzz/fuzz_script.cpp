@@ -40,8 +40,7 @@ std::string byte_log_of(const std::vector<qel::script::Call>& calls) {
   session.start({}, qel::view::RunKind::Script, kFile, 100);
   {
     qel::host::ScopedPinObserver scope(session);
-    bool started = false;
-    for (std::size_t i = 0; i < calls.size(); ++i) qel::run::run_call(session, calls[i], i, started);
+    for (const qel::script::Call& call : calls) qel::run::run_call(session, call);
   }
   session.finish();
   return out.str();

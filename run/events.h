@@ -26,6 +26,7 @@ struct CallInfo {
   std::size_t index = 0;      // 0-based, in the order the calls ran
   std::string_view location;  // where it was written ("demo.qel:3:1"), or empty
   std::string_view text;      // the call as written ("QEL_LCD_Init();")
+  std::string_view label;     // "QEL_LCD_WriteString(line 9)", or empty
 };
 
 struct PinEvent {
@@ -40,12 +41,17 @@ struct Note {
   From from = From::Controller;
   std::uint64_t byte_index = 0;  // the bytes decoded before it arose
   std::string_view message;
-  std::string_view call;  // call notes: the call's location
+  std::string_view call;             // call notes: the call's location
+  const CallInfo* during = nullptr;  // the module call it arose in, if any; valid while it is told
 };
 
 // "byte 12: Unknown command byte 0xFB ignored." for the controller's notes, the
 // message alone for the others.
 std::string note_text(const Note& note);
+
+// note_text after the call it arose in, counted from 1:
+// "call 3, QEL_LCD_WriteString(line 9): byte 1079: ...".
+std::string note_text_with_call(const Note& note);
 
 // The lines whose pin events a listener takes: bit N for emu::Line N.
 using LineSet = std::uint8_t;

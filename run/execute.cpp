@@ -85,13 +85,7 @@ void write_run_views(FrameRecorder& recorder, const std::vector<Finding>& findin
   view::RunFrames run = recorder.take_frames();
   run.findings = report_findings(findings);
   if (report != nullptr) *report << view::render_html_report(run, png);
-  if (gif != nullptr) {
-    std::vector<view::GifFrame> frames;
-    frames.reserve(run.frames.size());
-    for (const view::Frame& f : run.frames) frames.push_back(view::GifFrame{f.picture, f.costs.wire_ns});
-    if (frames.empty()) frames.push_back(view::GifFrame{run.final_picture, 0});
-    write_bytes(*gif, view::encode_gif(frames, png));
-  }
+  if (gif != nullptr) write_bytes(*gif, encode_run_gif(run, png));
 }
 
 }  // namespace

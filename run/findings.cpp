@@ -8,7 +8,7 @@ namespace qel::run {
 void Findings::on_start(const Start& start) {
   controller_ = start.controller;
   if (start.kind == view::RunKind::Capture) where_.clock = start.clock;
-  glass_ = GlassShape::usual(controller_->profile());
+  glass_ = GlassShape::of(*controller_);
   const emu::Registers& r = controller_->registers();
   state_.start(controller_->profile(), r);
   writes_.start(r, glass_);

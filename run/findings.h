@@ -1,6 +1,6 @@
-// The run's findings: a listener that watches the whole event stream (line
-// changes with their times, calls, bytes, notes) and the controller's state,
-// and concludes with the known faults it saw (finding.h). The checks come in
+// The run's findings: a listener that watches the run's events (calls, bytes,
+// notes, a capture's reset line) and the controller's state, and concludes with
+// the known faults it saw (finding.h). The checks come in
 // groups: the settings at the end (findings_state), the display data
 // (findings_writes), the controller the firmware was written for
 // (findings_controller) and the wires (findings_bus).
@@ -14,6 +14,7 @@
 // counters, bitsets and the first place of each fault, never a history.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 

@@ -6,7 +6,7 @@
 #include <optional>
 #include <string>
 
-#include "emulator/profile.h"
+#include "emulator/controller.h"
 #include "emulator/registers.h"
 #include "run/events.h"
 #include "run/finding.h"
@@ -52,12 +52,11 @@ struct GlassShape {
   int ram_columns = emu::kColumns;  // the controller's display RAM
   bool alternative_com_pins = true;
 
-  // The usual 128 x 64 glass on `profile`'s controller, from its usual first column.
-  static GlassShape usual(const emu::Profile& profile) {
-    GlassShape g;
-    g.first_column = profile.usual_first_column;
-    g.ram_columns = profile.ram_columns;
-    return g;
+  // The glass `controller` drives.
+  static GlassShape of(const emu::Controller& controller) {
+    const emu::WiredGlass& wired = controller.glass();
+    return GlassShape{wired.width, wired.height, wired.first_column, controller.profile().ram_columns,
+                      wired.alternative_rows};
   }
   bool visible(int column) const { return column >= first_column && column < first_column + width; }
 };

@@ -96,7 +96,7 @@ void StateChecks::conclude(const emu::Registers& r, const GlassShape& glass, std
   if (alternative != glass.alternative_com_pins) {
     const char* wanted = glass.alternative_com_pins ? "0xDA 0x12 (alternative)" : "0xDA 0x02 (sequential)";
     add(FindingId::ComPinsMismatch, kComPins,
-        "Every other row is missing and the rest are doubled: the COM pin configuration is " + hex_byte(r.com_pins) +
+        "Every other row is missing or rows are doubled: the COM pin configuration is " + hex_byte(r.com_pins) +
             (alternative ? " (alternative)" : " (sequential)") + ", but this " + std::to_string(glass.width) + "x" +
             std::to_string(glass.height) + " glass is wired for " + wanted + "; send that.");
   }

@@ -3,6 +3,8 @@
 
 #include <utility>
 
+#include "view/gif_writer.h"
+
 namespace qel::run {
 namespace {
 
@@ -231,7 +233,7 @@ void FrameRecorder::on_byte(const emu::WireByte& byte, std::uint64_t) {
 }
 
 void FrameRecorder::on_note(const Note& note) {
-  if (!options_.keep_frames || note.from != Note::From::Controller) return;
+  if (!options_.keep_frames || note.from == Note::From::Capture) return;
   view::Frame* frame = open_ ? &building_ : last_frame();
   if (frame == nullptr) return;
   if (frame->notes.size() < view::kMaxFrameNotes) {
@@ -252,6 +254,27 @@ void FrameRecorder::on_finish() {
   }
   if (open_ && (burst_open_ || !building_.notes.empty())) close_frame();
   open_ = false;
+}
+
+view::RunFrames FrameRecorder::frames() const {
+  view::RunFrames run;
+  run.kind = kind_;
+  run.source = source_;
+  run.units = units_;
+  run.units_per_frame = units_per_frame_;
+  run.frames = frames_;
+  if (pending_) run.frames.push_back(*pending_);
+  run.final_picture = options_.rotate180 ? controller_->picture().rotated180() : controller_->picture();
+  run.pin_write_ns = pin_write_ns_;
+  return run;
+}
+
+std::vector<std::uint8_t> encode_run_gif(const view::RunFrames& run, const view::PngOptions& png) {
+  std::vector<view::GifFrame> frames;
+  frames.reserve(run.frames.size());
+  for (const view::Frame& f : run.frames) frames.push_back(view::GifFrame{f.picture, f.costs.wire_ns});
+  if (frames.empty()) frames.push_back(view::GifFrame{run.final_picture, 0});
+  return view::encode_gif(frames, png);
 }
 
 view::RunFrames FrameRecorder::take_frames() {

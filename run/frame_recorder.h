@@ -17,6 +17,7 @@
 #include "emulator/controller.h"
 #include "run/events.h"
 #include "view/command_listing.h"
+#include "view/png_writer.h"
 #include "view/run_frames.h"
 
 namespace qel::run {
@@ -41,6 +42,10 @@ class ListingWriter : public view::ListingSink {
   bool times_;  // origins are capture times
 };
 
+// The frames as an animated GIF, each held for its wire time; a run without
+// frames shows its final picture.
+std::vector<std::uint8_t> encode_run_gif(const view::RunFrames& run, const view::PngOptions& png);
+
 class FrameRecorder : public Listener, private view::ListingSink {
  public:
   explicit FrameRecorder(RecorderOptions options);
@@ -58,6 +63,9 @@ class FrameRecorder : public Listener, private view::ListingSink {
 
   // The frames gathered; call after on_finish().
   view::RunFrames take_frames();
+  // A copy of the frames gathered so far, between two calls of a run that goes
+  // on (the panel kit's report of a test).
+  view::RunFrames frames() const;
 
  private:
   void on_line(const view::ListingLine& line) override;

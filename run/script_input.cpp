@@ -42,14 +42,9 @@ std::string script_name(const Request& o) {
   return o.calls.empty() ? o.builtin_name : "-e calls";
 }
 
-void run_call(Session& session, const script::Call& call, std::size_t index, bool& started) {
-  const std::string location = call_location(call.file, call.line, call.column);
-  const CallInfo info{index, location, call.source};
-  for (const std::string& note : script::call_notes(call, started)) session.call_note(info, note);
-  session.begin_call(info);
+void run_call(Session& session, const script::Call& call) {
+  session.name_next_call(call_location(call.file, call.line, call.column), call.source);
   script::execute(call);
-  if (call.function == script::Function::Init) started = true;
-  session.end_call(info);
 }
 
 void run_calls(const Request& o, Session& session, std::ostream* vcd_out, const std::string& sr_path) {
@@ -65,8 +60,6 @@ void run_calls(const Request& o, Session& session, std::ostream* vcd_out, const 
   {
     // The Session alone hears the pins directly; writers of the waveform beside it, through the fan-out.
     host::ScopedPinObserver scope(vcd || sr ? static_cast<PinObserver&>(pins) : session);
-    std::size_t index = 0;
-    bool started = false;
     for (const CallSource& source : call_sources(o)) {
       std::ifstream file;
       std::istringstream text;
@@ -84,7 +77,7 @@ void run_calls(const Request& o, Session& session, std::ostream* vcd_out, const 
         text.str(source.text);
       }
       script::CallReader reader(*in, source.name);
-      while (std::optional<script::Call> call = reader.next()) run_call(session, *call, index++, started);
+      while (std::optional<script::Call> call = reader.next()) run_call(session, *call);
     }
   }
   session.finish();

@@ -24,9 +24,8 @@ std::string script_name(const Request& request);
 // and UserError for a script file that cannot be read.
 void run_calls(const Request& request, Session& session, std::ostream* vcd, const std::string& sr_path);
 
-// Runs one call on the module through `session`: its notes (what the module
-// will leave undone), then the call between begin_call and end_call.
-// `started` says whether QEL_LCD_Init has run, and is updated.
-void run_call(Session& session, const script::Call& call, std::size_t index, bool& started);
+// Runs one call on the module, which `session` hears under the call's
+// location and text.
+void run_call(Session& session, const script::Call& call);
 
 }  // namespace qel::run

@@ -8,30 +8,8 @@
 namespace qel::script {
 namespace {
 
-// The controller has 16 page commands (0xB0-0xBF); the module sends nothing
-// for a line past them.
-constexpr std::uint32_t kPageCommands = 16;
-
 const QEL_C* text_of(const Argument& a) { return a.text ? reinterpret_cast<const QEL_C*>(a.text->c_str()) : nullptr; }
 QEL_U8 byte_of(const Argument& a) { return static_cast<QEL_U8>(a.number); }
-
-// Positions of the line and base arguments, or -1.
-int line_arg(Function f) {
-  switch (f) {
-    case Function::Init:
-      return -1;
-    case Function::WriteString:
-      return 1;
-    case Function::ClearLine:
-      return 0;
-    case Function::WriteValue:
-      return 2;
-    case Function::WriteStringValue:
-      return 3;
-  }
-  return -1;
-}
-int base_arg(Function f) { return f == Function::WriteValue ? 1 : f == Function::WriteStringValue ? 2 : -1; }
 
 }  // namespace
 
@@ -60,28 +38,6 @@ void execute(const Call& call) {
       return;
   }
   assert(false && "unknown function");
-}
-
-std::vector<std::string> call_notes(const Call& call, bool started) {
-  std::vector<std::string> notes;
-  const char* name = function_name(call.function);
-  if (call.function != Function::Init && !started) {
-    notes.push_back(std::string(name) + " before QEL_LCD_Init; the module's pins are not open, so it sends nothing.");
-  }
-  const int line = line_arg(call.function);
-  if (line >= 0 && call.args.at(static_cast<std::size_t>(line)).number >= kPageCommands) {
-    notes.push_back("Line " + std::to_string(call.args[static_cast<std::size_t>(line)].number) + " of " + name +
-                    " is past the controller's 16 pages; the module sends nothing for it.");
-  }
-  const int base = base_arg(call.function);
-  if (base >= 0) {
-    const std::uint32_t b = call.args.at(static_cast<std::size_t>(base)).number;
-    if (b != 10 && b != 16) {
-      notes.push_back("Base " + std::to_string(b) + " of " + name +
-                      " is not supported (10 or 16); the module shows no digits.");
-    }
-  }
-  return notes;
 }
 
 }  // namespace qel::script

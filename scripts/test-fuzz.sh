@@ -11,7 +11,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-scripts/need-packages.sh clang libclang-rt-14-dev cmake make pkg-config libpng-dev libgif-dev libzip-dev
+scripts/need-packages.sh clang libclang-rt-14-dev cmake make pkg-config libpng-dev libgif-dev libzip-dev libssl-dev
 
 harnesses=(calls script vcd signal_map csv sr)
 seconds=${QEL_FUZZ_SECONDS:-15}

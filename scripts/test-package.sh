@@ -22,7 +22,7 @@ cd "$(dirname "$0")/.."
 root=$PWD
 started=$SECONDS
 
-scripts/need-packages.sh cmake make g++ pkg-config libgtest-dev libpng-dev libgif-dev libcli11-dev libzip-dev \
+scripts/need-packages.sh cmake make g++ pkg-config libgtest-dev libpng-dev libgif-dev libcli11-dev libzip-dev libssl-dev \
   dpkg dpkg-dev binutils help2man libcpputest-dev valgrind
 work=$(mktemp -d "${TMPDIR:-/tmp}/qel-package.XXXXXX")
 trap 'rm -rf "$work"' EXIT

@@ -10,8 +10,9 @@
 # - C99, C11: the module is meant to be called from C, so the header is compiled
 #   by a C unit that calls all five operations (tests/module/c_api_calls.c). The
 #   source is valid C as well, and is compiled as C too (-x c).
-# On the host every source build is made twice: with QEL_LCD_SIMULATED_DELAY, as
-# the host builds it, and with the counted busy-wait, as the target runs it.
+# On the host every source build is made twice: with QEL_LCD_SIMULATED_DELAY and
+# QEL_LCD_HOST_CALLS, as the host builds it, and with the counted busy-wait and no
+# call reports, as the target runs it.
 # Only object files are made; the target stage links and runs the firmware.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -48,13 +49,13 @@ for cc in gcc clang; do
   for std in c99 c11; do
     build "host $cc $std, header" "$cc" -std=$std -c "$c_unit"
     build "host $cc $std, source" "$cc" -std=$std -x c -c "$source"
-    build "host $cc $std, source, simulated delay" "$cc" -std=$std -DQEL_LCD_SIMULATED_DELAY -x c -c "$source"
+    build "host $cc $std, source, simulated delay" "$cc" -std=$std -DQEL_LCD_SIMULATED_DELAY -DQEL_LCD_HOST_CALLS -x c -c "$source"
   done
 done
 for cxx in g++ clang++; do
   for std in c++98 c++11 c++17 c++20; do
     build "host $cxx $std, source" "$cxx" -std=$std -c "$source"
-    build "host $cxx $std, source, simulated delay" "$cxx" -std=$std -DQEL_LCD_SIMULATED_DELAY -c "$source"
+    build "host $cxx $std, source, simulated delay" "$cxx" -std=$std -DQEL_LCD_SIMULATED_DELAY -DQEL_LCD_HOST_CALLS -c "$source"
   done
 done
 

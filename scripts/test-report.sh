@@ -6,15 +6,20 @@
 #    a page;
 #  - the screenshot shows the final panel exactly as the PNG shows it;
 #  - opened at #frame-3, the page's script selects frame 3: the DOM (after the
-#    script ran) shows its call, and the screenshot shows frame 3's picture.
+#    script ran) shows its call, and the screenshot shows frame 3's picture;
+#  - the page's Content-Security-Policy allows its own script (by hash) and no
+#    other: the report with one more inline script added runs its own script
+#    but not the added one.
 # First the checks are run on a page that breaks each rule, so a check that
-# cannot fail is caught.
+# cannot fail is caught (for the policy: the added script does run once the
+# policy is taken out).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-scripts/need-packages.sh chromium cmake make g++ pkg-config libpng-dev libgif-dev libcli11-dev libgtest-dev libzip-dev
+scripts/need-packages.sh chromium cmake make g++ pkg-config libpng-dev libgif-dev libcli11-dev libgtest-dev libzip-dev \
+  libssl-dev
 cmake --preset host >/dev/null
-cmake --build --preset host -j 2 --target qel-lcd-sim panel_probe >/dev/null
+cmake --build --preset host -j 2 --target qel-lcd-sim panel_probe kit_failing_report >/dev/null
 
 work=$(pwd)/build/host/report-test
 rm -rf "$work"
@@ -85,4 +90,49 @@ visible = [n for n, attrs in articles if "hidden" not in attrs]
 assert len(articles) == 10 and visible == ["3"], (len(articles), visible)
 print("DOM: frame 3 of 10 selected, its call shown; the other frames hidden")
 PY
-echo "report stage: console clean, no network request, panel and frame 3 seen in the browser"
+# An inline script slipped into the report (as an escaping mistake would let
+# one in) must not run: the policy lists only the report's own script's hash.
+# Without the policy the same script runs, so the check can fail.
+python3 - "$work/demo.html" "$work" <<'PY'
+import re, sys
+page = open(sys.argv[1], encoding="utf-8").read()
+injected = '<script>document.body.setAttribute("data-injected", "ran");</script>\n</body>'
+with_policy = page.replace("</body>", injected, 1)
+open(sys.argv[2] + "/injected.html", "w", encoding="utf-8").write(with_policy)
+without = re.sub(r'<meta http-equiv="Content-Security-Policy"[^>]*>', "", with_policy, count=1)
+assert without != with_policy
+open(sys.argv[2] + "/no-policy.html", "w", encoding="utf-8").write(without)
+PY
+injected_ran() { grep -q 'data-injected="ran"' "$1"; }
+scripts/chromium-headless.sh "file://$work/no-policy.html" --dump-dom >"$work/no-policy.dom.html" 2>/dev/null
+injected_ran "$work/no-policy.dom.html" || fail "the policy check does not see an added script run without the policy."
+scripts/chromium-headless.sh "file://$work/injected.html#frame-3" --dump-dom >"$work/injected.dom.html" 2>/dev/null
+if injected_ran "$work/injected.dom.html"; then fail "an inline script added to the report ran: the policy let it in."; fi
+grep -q '<span id="player-status">Frame 3 of 10</span>' "$work/injected.dom.html" ||
+  fail "with a script added, the report's own script did not run."
+echo "policy: the report's own script runs, an added inline script is blocked"
+
+
+# A kit test that fails writes a report of what it drew; it opens the same way.
+if QEL_KIT_REPORT="$work/kit.html" build/host/tests/kit/kit_failing_report >"$work/kit-test.log" 2>&1; then
+  fail "the failing kit test passed."
+fi
+[ -s "$work/kit.html" ] || fail "the failing kit test wrote no report."
+"$sim" -e 'QEL_LCD_Init()' -e 'QEL_LCD_WriteString("== QEL LCD STATUS ==", 0)' \
+  -e 'QEL_LCD_WriteString("Sensor: ready (OK!)", 1)' --png "$work/kit-final.png" --scale 1 --no-term
+open_page "file://$work/kit.html#frame-3" kit
+messages=$(console_messages "$work/kit-shot.log")
+[ -z "$messages" ] || fail "the kit's report logged to the console: $messages"
+requests=$(page_requests "$work/kit-net.json")
+[ -z "$requests" ] || fail "the kit's report made network requests: $requests"
+"$probe" "$work/kit.png" 0 "$work/kit-final.png" || fail "the final panel of the kit's report is not the test's."
+python3 - "$work/kit.dom.html" <<'PY' || fail "the DOM of the kit's report does not show frame 3 of 3."
+import re, sys
+dom = open(sys.argv[1], encoding="utf-8").read()
+status = re.search(r'<span id="player-status">([^<]*)</span>', dom)
+assert status and status.group(1) == "Frame 3 of 3", status and status.group(1)
+shown = re.search(r'<span id="selected-subject">([^<]*)</span>', dom)
+assert shown and "Sensor: ready (OK!)" in shown.group(1).replace("&quot;", '"'), shown and shown.group(1)
+print("DOM: the kit's report shows frame 3 of 3, the test's last call")
+PY
+echo "report stage: console clean, no network request, panel and frame 3 seen in the browser, inline scripts allowed by hash only; a failing kit test's report too"

@@ -8,7 +8,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-scripts/need-packages.sh sigrok-cli cmake make g++ pkg-config libgtest-dev libbenchmark-dev libpng-dev libgif-dev libcli11-dev libzip-dev
+scripts/need-packages.sh sigrok-cli cmake make g++ pkg-config libgtest-dev libbenchmark-dev libpng-dev libgif-dev libcli11-dev libzip-dev libssl-dev
 [ -f build/host/CMakeCache.txt ] || cmake --preset host >/dev/null
 cmake --build --preset host --target qel-lcd-sim -j 2 >/dev/null
 sim=build/host/bin/qel-lcd-sim

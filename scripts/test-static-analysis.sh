@@ -9,7 +9,7 @@ cd "$(dirname "$0")/.."
 # Layering first: no file may include a header of a layer above its own.
 python3 scripts/check-layers.py
 
-scripts/need-packages.sh cppcheck clang-tidy cmake make g++ pkg-config libgtest-dev libpng-dev libgif-dev libcli11-dev libzip-dev
+scripts/need-packages.sh cppcheck clang-tidy cmake make g++ pkg-config libgtest-dev libpng-dev libgif-dev libcli11-dev libzip-dev libssl-dev
 
 mapfile -t sources < <(find Application platform -name '*.c' -o -name '*.cpp' | sort)
 

@@ -280,12 +280,14 @@ class SrReader {
 
   // Feeds one chunk's samples; false (noted) when it stops short of its end or mid-sample.
   bool read_chunk(const std::string& name) {
-    std::vector<unsigned char>& buffer = buffer_;
+    // A local pointer: the compiler then knows that feeding a sample cannot move it.
+    unsigned char* const buffer = buffer_.data();
+    const std::size_t size = buffer_.size();
     const unsigned unit = device_.unitsize;
     const ArchiveFile f = open_entry(name);
     std::size_t carried = 0;  // bytes of a sample begun in the previous read
     while (true) {
-      const zip_int64_t got = zip_fread(f.get(), buffer.data() + carried, buffer.size() - carried);
+      const zip_int64_t got = zip_fread(f.get(), buffer + carried, size - carried);
       if (got < 0) {
         cut_short("chunk " + common::quoted_excerpt(name) + " cannot be read to its end", "cut short or damaged");
         return false;

@@ -148,7 +148,7 @@ class Parser {
       } else if (t->text == "$scope") {
         const std::string kind(need("a scope type").text);
         const std::string name(need("a scope name").text);
-        need_end("'$scope " + kind + ' ' + name + '\'');
+        need_end(quoted("$scope " + kind + ' ' + name));
         scope_ = scopes_.open(scope_, name);
       } else if (t->text == "$upscope") {
         if (scope_ == ScopeTree::kTop) fail(t->line, "got '$upscope' without an open '$scope'");

@@ -11,9 +11,6 @@
 namespace qel::view {
 namespace {
 
-constexpr int kPanelWidth = emu::Picture::kWidth + 2 * kPngBezel;
-constexpr int kPanelHeight = emu::Picture::kHeight + 2 * kPngBezel;
-
 struct Rect {
   int x = 0, y = 0, width = 0, height = 0;  // in panel-plus-bezel pixels
 };
@@ -33,7 +30,7 @@ void check(int status, GifFileType* gif, const char* what) {
 // `level_bits` significant bits.
 Rgb color_at(const emu::Picture& p, PanelColor color, int x, int y, int level_bits) {
   const int px = x - kPngBezel, py = y - kPngBezel;
-  if (px < 0 || px >= emu::Picture::kWidth || py < 0 || py >= emu::Picture::kHeight) return kBezelRgb;
+  if (!p.contains(px, py)) return kBezelRgb;
   std::uint8_t level = p.at(px, py);
   if (level_bits < 8) {
     const int step = 1 << (8 - level_bits);
@@ -46,9 +43,9 @@ Rgb color_at(const emu::Picture& p, PanelColor color, int x, int y, int level_bi
 // The smallest rectangle holding every pixel that differs between a and b;
 // empty width when they are equal.
 Rect changed_rect(const emu::Picture& a, const emu::Picture& b) {
-  int x0 = emu::Picture::kWidth, y0 = emu::Picture::kHeight, x1 = -1, y1 = -1;
-  for (int y = 0; y < emu::Picture::kHeight; ++y) {
-    for (int x = 0; x < emu::Picture::kWidth; ++x) {
+  int x0 = a.width, y0 = a.height, x1 = -1, y1 = -1;
+  for (int y = 0; y < a.height; ++y) {
+    for (int x = 0; x < a.width; ++x) {
       if (a.at(x, y) == b.at(x, y)) continue;
       x0 = std::min(x0, x);
       y0 = std::min(y0, y);
@@ -141,7 +138,10 @@ std::vector<std::uint8_t> encode_gif(const std::vector<GifFrame>& frames, const 
   std::unique_ptr<GifFileType, GifClose> gif(EGifOpen(&out, gif_output, &error));
   if (!gif) throw std::runtime_error(std::string("GIF encoding failed: ") + GifErrorString(error) + ".");
   EGifSetGifVersion(gif.get(), true);
-  check(EGifPutScreenDesc(gif.get(), kPanelWidth * options.scale, kPanelHeight * options.scale, 8, 0, nullptr),
+  // Every frame of a run shows the same glass.
+  const int panel_width = frames[0].picture.width + 2 * kPngBezel;
+  const int panel_height = frames[0].picture.height + 2 * kPngBezel;
+  check(EGifPutScreenDesc(gif.get(), panel_width * options.scale, panel_height * options.scale, 8, 0, nullptr),
         gif.get(), "screen");
   // Looped for ever: the application extension "NETSCAPE2.0" with a loop count of 0.
   static const GifByteType kLoopApp[] = {'N', 'E', 'T', 'S', 'C', 'A', 'P', 'E', '2', '.', '0'};
@@ -152,7 +152,7 @@ std::vector<std::uint8_t> encode_gif(const std::vector<GifFrame>& frames, const 
   check(EGifPutExtensionTrailer(gif.get()), gif.get(), "loop");
 
   for (std::size_t i = 0; i < frames.size(); ++i) {
-    Rect r{0, 0, kPanelWidth, kPanelHeight};
+    Rect r{0, 0, panel_width, panel_height};
     if (i > 0) {
       r = changed_rect(frames[i - 1].picture, frames[i].picture);
       if (r.width == 0) r = Rect{kPngBezel, kPngBezel, 1, 1};  // unchanged: one pixel, drawn as it was

@@ -4,6 +4,7 @@
 #include <string_view>
 
 #include "common/text_format.h"
+#include "view/script_hash.h"
 #include "view/waveform_svg.h"
 
 namespace qel::view {
@@ -57,8 +58,8 @@ std::string base64(const std::vector<std::uint8_t>& data) {
 // times larger with crisp pixels.
 std::string panel_img(const emu::Picture& picture, const PngOptions& options, const std::string& alt) {
   const std::vector<std::uint8_t> png = encode_png(picture, PngOptions{1, options.color});
-  const int w = (emu::Picture::kWidth + 2 * kPngBezel) * options.scale;
-  const int h = (emu::Picture::kHeight + 2 * kPngBezel) * options.scale;
+  const int w = (picture.width + 2 * kPngBezel) * options.scale;
+  const int h = (picture.height + 2 * kPngBezel) * options.scale;
   return "<img class=\"panel\" width=\"" + std::to_string(w) + "\" height=\"" + std::to_string(h) + "\" alt=\"" +
          escape(alt) + "\" src=\"data:image/png;base64," + base64(png) + "\">";
 }
@@ -218,6 +219,12 @@ constexpr const char* kScript = R"js(
 })();
 )js";
 
+// The page's one script, allowed by its hash and nothing else.
+const std::string& script_source() {
+  static const std::string kSource = script_hash_source(kScript);
+  return kSource;
+}
+
 }  // namespace
 
 std::string render_html_report(const RunFrames& run, const PngOptions& options) {
@@ -225,7 +232,9 @@ std::string render_html_report(const RunFrames& run, const PngOptions& options) 
   std::string html =
       "<!DOCTYPE html>\n<html lang=\"en\"><head><meta charset=\"utf-8\">\n"
       "<meta http-equiv=\"Content-Security-Policy\" content=\"default-src 'none'; img-src data:; "
-      "style-src 'unsafe-inline'; script-src 'unsafe-inline'\">\n"
+      "style-src 'unsafe-inline'; script-src " +
+      script_source() +
+      "\">\n"
       "<meta name=\"viewport\" content=\"width=device-width\">\n<title>qel-lcd-sim: " +
       escape(run.source) + "</title>\n<style>" + kStyle + "</style></head>\n<body>\n";
   std::uint64_t commands = 0, data = 0, notes = 0;

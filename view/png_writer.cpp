@@ -9,7 +9,6 @@
 #include <memory>
 #include <stdexcept>
 
-
 namespace qel::view {
 namespace {
 
@@ -53,8 +52,8 @@ std::vector<std::uint8_t> encode_png(const emu::Picture& picture, const PngOptio
     throw std::invalid_argument("PNG scale must be 1 to " + std::to_string(kMaxPngScale) + ", got '" +
                                 std::to_string(scale) + "'.");
   }
-  const int width = (emu::Picture::kWidth + 2 * kPngBezel) * scale;
-  const int height = (emu::Picture::kHeight + 2 * kPngBezel) * scale;
+  const int width = (picture.width + 2 * kPngBezel) * scale;
+  const int height = (picture.height + 2 * kPngBezel) * scale;
 
   std::vector<std::uint8_t> pixels(static_cast<std::size_t>(width) * height * 3);
   for (int y = 0; y < height; ++y) {
@@ -62,7 +61,7 @@ std::vector<std::uint8_t> encode_png(const emu::Picture& picture, const PngOptio
       const int px = x / scale - kPngBezel;
       const int py = y / scale - kPngBezel;
       Rgb c = kBezelRgb;
-      if (px >= 0 && px < emu::Picture::kWidth && py >= 0 && py < emu::Picture::kHeight) {
+      if (picture.contains(px, py)) {
         c = pixel_rgb(options.color, py, picture.at(px, py));
       }
       std::uint8_t* out = &pixels[(static_cast<std::size_t>(y) * width + x) * 3];

@@ -18,9 +18,9 @@ constexpr Glyphs kUnicode{
     {" ", "\u2580", "\u2584", "\u2588"}, "\u250c", "\u2510", "\u2514", "\u2518", "\u2500", "\u2502"};
 constexpr Glyphs kAscii{{" ", "\"", ".", "#"}, "+", "+", "+", "+", "-", "|"};
 
-void border(std::string& out, const char* left, const char* fill, const char* right) {
+void border(std::string& out, int width, const char* left, const char* fill, const char* right) {
   out += left;
-  for (int x = 0; x < emu::Picture::kWidth; ++x) out += fill;
+  for (int x = 0; x < width; ++x) out += fill;
   out += right;
   out += '\n';
 }
@@ -30,16 +30,17 @@ void border(std::string& out, const char* left, const char* fill, const char* ri
 std::string render_text(const emu::Picture& picture, TextStyle style) {
   const Glyphs& g = style == TextStyle::Unicode ? kUnicode : kAscii;
   std::string out;
-  border(out, g.top_left, g.horizontal, g.top_right);
-  for (int y = 0; y < emu::Picture::kHeight; y += 2) {
+  border(out, picture.width, g.top_left, g.horizontal, g.top_right);
+  for (int y = 0; y < picture.height; y += 2) {
     out += g.vertical;
-    for (int x = 0; x < emu::Picture::kWidth; ++x) {
-      out += g.cell[(picture.lit(x, y) ? 1 : 0) | (picture.lit(x, y + 1) ? 2 : 0)];
+    for (int x = 0; x < picture.width; ++x) {
+      const bool bottom = y + 1 < picture.height && picture.lit(x, y + 1);
+      out += g.cell[(picture.lit(x, y) ? 1 : 0) | (bottom ? 2 : 0)];
     }
     out += g.vertical;
     out += '\n';
   }
-  border(out, g.bottom_left, g.horizontal, g.bottom_right);
+  border(out, picture.width, g.bottom_left, g.horizontal, g.bottom_right);
   return out;
 }
 

@@ -46,9 +46,11 @@ char cell_char(const Cell& cell) {
   return found != table.end() && found->first == key ? found->second : kUnknownCell;
 }
 
+int text_lines(const emu::Controller& controller) { return controller.glass().height / 8; }
+
 std::string line_text(const emu::Controller& controller, unsigned line) {
   std::string text;
-  if (line >= static_cast<unsigned>(kTextLines)) return text;
+  if (line >= static_cast<unsigned>(text_lines(controller))) return text;
   const int page = static_cast<int>(line);
   for (int k = 0; k < kTextCells; ++k) {
     Cell cell;
@@ -56,13 +58,16 @@ std::string line_text(const emu::Controller& controller, unsigned line) {
       cell[static_cast<std::size_t>(i)] = controller.ram(page, kCellWidth * k + 1 + i);
     text.push_back(cell_char(cell));
   }
+  text.push_back(controller.ram(page, kLastColumn) != 0 ? kUnknownCell : ' ');
   text.erase(text.find_last_not_of(' ') + 1);
   return text;
 }
 
 std::string screen_text(const emu::Controller& controller) {
   std::string out;
-  for (unsigned line = 0; line < static_cast<unsigned>(kTextLines); ++line) out += line_text(controller, line) + '\n';
+  for (unsigned line = 0; line < static_cast<unsigned>(text_lines(controller)); ++line) {
+    out += line_text(controller, line) + '\n';
+  }
   return out;
 }
 

@@ -16,6 +16,7 @@ struct StandIn {
   std::uint32_t generation = 1;  // bumped by reset; older handles are stale
   unsigned opens = 0;
   bool fail_next_open = false;
+  unsigned call_depth = 0;  // public operations of the module running now, one inside another
 };
 
 StandIn& stand_in() {
@@ -72,6 +73,22 @@ extern "C" void qel_host_delay_ms(std::uint32_t ms) {
   if (ms != 0 && stand_in().observer != nullptr) stand_in().observer->on_delay(ms);
 }
 
+// Called by host builds of the module on entry to and exit from each public
+// operation; only the outermost call is passed on.
+extern "C" void qel_host_call_begin(std::uint8_t operation, const std::uint8_t* text, std::uint32_t value,
+                                    std::uint8_t format, std::uint8_t line) {
+  StandIn& s = stand_in();
+  if (s.call_depth++ != 0 || s.observer == nullptr) return;
+  s.observer->on_call_begin(
+      qel::ModuleCall{static_cast<qel::ModuleOperation>(operation), text, value, format, line, s.held != 0});
+}
+
+extern "C" void qel_host_call_end() {
+  StandIn& s = stand_in();
+  if (s.call_depth == 0) return;
+  if (--s.call_depth == 0 && s.observer != nullptr) s.observer->on_call_end();
+}
+
 namespace qel::host {
 
 PinObserver* set_pin_observer(PinObserver* observer) {
@@ -90,6 +107,7 @@ void reset_pins() {
   s.held = 0;
   s.opens = 0;
   s.fail_next_open = false;
+  s.call_depth = 0;
   ++s.generation;
 }
 

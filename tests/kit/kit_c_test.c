@@ -20,15 +20,24 @@ static void expect_line(unsigned line, const char *want) {
 
 int main(void) {
   const qel_panel_byte *bytes = NULL;
-  qel_panel_options options = {0, 0};
+  qel_panel_options options = {0};
   unsigned line;
 
-  /* Nothing connected yet: the module's writes reach no panel, which reads dark and empty. */
-  QEL_LCD_Init();
+  /* Nothing connected yet: the module's writes reach no panel, which reads dark and
+   * empty, and one note says so. */
   QEL_LCD_WriteString((const QEL_C *)"unseen", QEL_LCD_LINE0);
   assert(qel_panel_bytes(&bytes) == 0);
   assert(qel_panel_pixel(0, 0) == 0);
   expect_line(0, "");
+  assert(qel_panel_note_count() == 1 && strstr(qel_panel_note(0), "1 module call reached no panel") != NULL);
+
+  /* A call before QEL_LCD_Init: the module's pins are not open yet, so it sends nothing. */
+  qel_panel_reset(&options);
+  QEL_LCD_ClearLine(QEL_LCD_LINE1);
+  assert(qel_panel_bytes(NULL) == 0 && qel_panel_note_count() == 1);
+  assert(strcmp(qel_panel_note(0),
+                "call 1, QEL_LCD_ClearLine(line 1): QEL_LCD_ClearLine before QEL_LCD_Init; the "
+                "module's pins are not open, so it sends nothing.") == 0);
 
   qel_panel_reset(&options);
   QEL_LCD_Init();

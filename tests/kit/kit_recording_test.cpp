@@ -3,6 +3,7 @@
 // isolation that a reset gives one test from the next.
 #include <cstdio>
 #include <fstream>
+#include <iterator>
 #include <string>
 
 #include "emulator/controller.h"
@@ -39,14 +40,6 @@ TEST_F(Recording, StartUpBytesAsSent) {
   }
   EXPECT_EQ(qel_panel_note_count(), 0U);
   EXPECT_EQ(qel_panel_note(0), nullptr);
-}
-
-// Text that runs past line 7 makes the module send page 8, which the controller notes.
-TEST_F(Recording, PageBeyondTheLastIsNoted) {
-  QEL_LCD_WriteString(text("0123456789012345678901234"), 7);
-  ASSERT_GE(qel_panel_note_count(), 1U);
-  EXPECT_NE(std::string(qel_panel_note(0)).find("byte "), std::string::npos) << qel_panel_note(0);
-  EXPECT_EQ(qel_panel_note(qel_panel_note_count()), nullptr);
 }
 
 // A reset connects a new, blank panel and forgets the recording; the module's pins
@@ -93,17 +86,57 @@ TEST_F(Recording, WaveformReplaysToTheSamePanel) {
   EXPECT_EQ(view::line_text(replayed, 2), line(2));
 }
 
+// Both terminal views: Unicode half blocks, or plain ASCII for logs.
 TEST_F(Recording, PrintShowsThePanelInTheTerminalView) {
   QEL_LCD_WriteString(text("###"), 0);
-  std::FILE* out = std::tmpfile();
-  ASSERT_NE(out, nullptr);
-  qel_panel_print(out);
-  std::rewind(out);
-  std::string shown;
-  for (int c; (c = std::fgetc(out)) != EOF;) shown.push_back(static_cast<char>(c));
-  std::fclose(out);
-  EXPECT_NE(shown.find("\u2588"), std::string::npos) << "lit pixels drawn as blocks";
-  EXPECT_EQ(std::count(shown.begin(), shown.end(), '\n'), 34) << "32 rows of pixel pairs in a frame";
+  const struct {
+    void (*print)(FILE*);
+    const char* both_lit;  // a pair of lit pixels
+  } views[] = {{qel_panel_print, "\u2588"}, {qel_panel_print_ascii, "#"}};
+  for (const auto& v : views) {
+    std::FILE* out = std::tmpfile();
+    ASSERT_NE(out, nullptr);
+    v.print(out);
+    std::rewind(out);
+    std::string shown;
+    for (int c; (c = std::fgetc(out)) != EOF;) shown.push_back(static_cast<char>(c));
+    std::fclose(out);
+    EXPECT_NE(shown.find(v.both_lit), std::string::npos) << v.both_lit;
+    EXPECT_EQ(std::count(shown.begin(), shown.end(), '\n'), 34) << "32 rows of pixel pairs in a frame";
+    EXPECT_EQ(shown.find("\u2588") == std::string::npos, v.print == qel_panel_print_ascii) << "ASCII only";
+  }
+}
+
+// The run as the program's report shows it: one frame per module call, each with
+// its call and notes; the same frames as a GIF. Without frames asked for, both
+// say how to ask.
+TEST(Report, OneFramePerModuleCall) {
+  qel_panel_options options = {};
+  options.frames = 1;
+  qel_panel_reset(&options);
+  QEL_LCD_Init();
+  QEL_LCD_WriteString(text("ABCDEFGHIJKLMNOPQRSTUV"), 1);
+  QEL_LCD_WriteValue(7, 16, 2);
+  const std::string report = scratch("run.html"), gif = scratch("run.gif");
+  ASSERT_EQ(qel_panel_write_report(report.c_str()), 0) << qel_panel_error();
+  ASSERT_EQ(qel_panel_write_gif(gif.c_str()), 0) << qel_panel_error();
+  std::ifstream in(report);
+  const std::string html((std::istreambuf_iterator<char>(in)), {});
+  std::size_t frames = 0;
+  for (std::size_t at = html.find("<article class=\"frame\""); at != std::string::npos;
+       at = html.find("<article class=\"frame\"", at + 1)) {
+    ++frames;
+  }
+  EXPECT_EQ(frames, 3u);
+  EXPECT_NE(html.find("QEL_LCD_WriteValue(7U, 16, 2);"), std::string::npos);
+  EXPECT_NE(html.find("Character 22 'V' starts at the panel's last column"), std::string::npos);
+  std::ifstream g(gif, std::ios::binary);
+  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(g), {}).substr(0, 6), "GIF89a");
+
+  qel_panel_reset(nullptr);
+  EXPECT_EQ(qel_panel_write_report(report.c_str()), -1);
+  EXPECT_NE(std::string(qel_panel_error()).find("qel_panel_options.frames = 1"), std::string::npos);
+  EXPECT_EQ(qel_panel_write_gif(nullptr), -1);
 }
 
 }  // namespace

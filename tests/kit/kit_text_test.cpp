@@ -50,11 +50,11 @@ INSTANTIATE_TEST_SUITE_P(Cases, WrittenAndRead,
                                            Shown{"Code123IsTwoBars", "{", "{"}, Shown{"QuestionMarkGlyph", "?", "?"}),
                          [](const auto& info) { return std::string(info.param.name); });
 
-// Text past 22 positions continues on the next line; the 22nd position hangs over
-// the right edge and is no cell.
+// Text past 22 positions continues on the next line; the 22nd character shows
+// only its first pixel column, at the right edge, which reads as '?' when lit.
 TEST_F(TextReadBack, LongTextWrapsToNextLine) {
   QEL_LCD_WriteString(text("abcdefghijklmnopqrstuVWXY"), 6);
-  EXPECT_EQ(line(6), "abcdefghijklmnopqrstu");
+  EXPECT_EQ(line(6), "abcdefghijklmnopqrstu?");
   EXPECT_EQ(line(7), "WXY");
 }
 
@@ -72,14 +72,16 @@ TEST_F(TextReadBack, ResultIsFullLengthWhateverTheBuffer) {
 }
 
 // A cell that is not a glyph reads as '?': the 22nd character's overhang lands in
-// cell 0 when the page wraps to column 0, and stays at the right edge otherwise.
+// cell 0 when the page wraps to column 0 (V's first column, blank, stays at the
+// edge), and on the edge column otherwise (V's last column, lit, stays there).
 TEST(PanelOptions, ColumnWrapDecidesWhereTheOverhangLands) {
   const struct {
     int column_wrap_zero;
     const char* line0;
-  } cases[] = {{0, "ABCDEFGHIJKLMNOPQRSTU"}, {1, "?BCDEFGHIJKLMNOPQRSTU"}};
+  } cases[] = {{0, "ABCDEFGHIJKLMNOPQRSTU?"}, {1, "?BCDEFGHIJKLMNOPQRSTU"}};
   for (const auto& c : cases) {
-    const qel_panel_options options = {0, c.column_wrap_zero};
+    qel_panel_options options = {};
+    options.column_wrap_zero = c.column_wrap_zero;
     qel_panel_reset(&options);
     QEL_LCD_Init();
     QEL_LCD_WriteString(text("ABCDEFGHIJKLMNOPQRSTUV"), 0);
@@ -89,7 +91,8 @@ TEST(PanelOptions, ColumnWrapDecidesWhereTheOverhangLands) {
 
 // Noise RAM reads as unknown cells until the module blanks the panel.
 TEST(PanelOptions, NoiseRamShowsUntilInit) {
-  const qel_panel_options options = {1, 0};
+  qel_panel_options options = {};
+  options.noise_ram = 1;
   qel_panel_reset(&options);
   EXPECT_NE(line(2).find('?'), std::string::npos);
   QEL_LCD_Init();

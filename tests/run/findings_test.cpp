@@ -53,7 +53,7 @@ struct Captured {
 // Plays `wave` as a capture with a change every `step_ns`. The controller starts
 // out of reset; `reset_line` says whether the capture carries the reset line.
 Captured capture(const emu::test::Waveform& wave, Bus bus, std::uint64_t step_ns, bool reset_line,
-                 emu::ControllerModel model = emu::ControllerModel::Ssd1306) {
+                 emu::ControllerModel model = emu::ControllerModel::Ssd1306, emu::Glass glass = {}) {
   Findings findings(view::RunKind::Capture);
   Session session(findings);
   emu::ControllerOptions options;
@@ -61,16 +61,18 @@ Captured capture(const emu::test::Waveform& wave, Bus bus, std::uint64_t step_ns
   options.reset_released = true;
   options.keep_history = false;
   options.model = model;
+  options.glass = glass;
   session.start(options, view::RunKind::Capture, "board.vcd", 0, reset_line);
   wave.play_timed(session.controller(), step_ns);
   session.finish();
   return Captured{findings.conclude()};
 }
 
-Captured spi4(std::string_view bytes, emu::ControllerModel model = emu::ControllerModel::Ssd1306) {
+Captured spi4(std::string_view bytes, emu::ControllerModel model = emu::ControllerModel::Ssd1306,
+              emu::Glass glass = {}) {
   emu::test::Spi4Wave wave;
   wave.bytes(bytes_of(bytes));
-  return capture(wave, Bus::Spi4, 150, false, model);  // a clock every controller of the family takes
+  return capture(wave, Bus::Spi4, 150, false, model, glass);  // a clock every controller of the family takes
 }
 
 // A start-up that gives no finding: charge pump, display on, and page 0 written
@@ -80,12 +82,16 @@ Captured spi4(std::string_view bytes, emu::ControllerModel model = emu::Controll
 #define GOOD_SH1106 "C AF B0 02 10 D 128*00 "
 
 constexpr auto kSh1106 = emu::ControllerModel::Sh1106;
+constexpr auto kSsd1306 = emu::ControllerModel::Ssd1306;
+const emu::Glass k128x32{128, 32, std::nullopt};
+const emu::Glass k64x48{64, 48, 32};
 
 struct BytesCase {
   const char* name;
   const char* bytes;
   const char* ids;  // every finding, in order; "" for none
   emu::ControllerModel model = emu::ControllerModel::Ssd1306;
+  emu::Glass glass = {};
   friend void PrintTo(const BytesCase& c, std::ostream* os) { *os << c.name; }
 };
 
@@ -129,12 +135,18 @@ const BytesCase kBytes[] = {
     {"Sh1106WrittenFromColumn0", "C AF B0 00 10 D 128*00", "column-offset", kSh1106},
     {"Sh1106SSD1306StartUp", GOOD, "controller-mismatch column-offset not-in-command-set", kSh1106},
     {"Sh1106ChargePumpButGlassColumns", "C 8D 14 " GOOD_SH1106, "not-in-command-set", kSh1106},
+    // Glasses other than 128 x 64: their rows and their first column.
+    {"Glass128x32With64RowSetUp", GOOD, "mux-mismatch com-pins-mismatch", kSsd1306, k128x32},
+    {"Glass128x32WithItsSetUp", "C A8 1F DA 02 " GOOD, "", kSsd1306, k128x32},
+    {"Glass128x32SequentialOnly", "C A8 1F " GOOD, "com-pins-mismatch", kSsd1306, k128x32},
+    {"Glass64x48WrittenFromColumn0", "C A8 2F 8D 14 AF B0 00 10 D 64*00", "column-offset", kSsd1306, k64x48},
+    {"Glass64x48WrittenFromColumn32", "C A8 2F 8D 14 AF B0 00 12 D 64*00", "", kSsd1306, k64x48},
 };
 
 class FindingsOfBytes : public ::testing::TestWithParam<BytesCase> {};
 
 TEST_P(FindingsOfBytes, AreExactlyTheExpectedOnes) {
-  EXPECT_EQ(spi4(GetParam().bytes, GetParam().model).ids(), GetParam().ids);
+  EXPECT_EQ(spi4(GetParam().bytes, GetParam().model, GetParam().glass).ids(), GetParam().ids);
 }
 
 INSTANTIATE_TEST_SUITE_P(Table, FindingsOfBytes, ::testing::ValuesIn(kBytes),

@@ -165,8 +165,8 @@ TEST(FrameRecorder, LongRunsMergeFramesAndCoverEveryCall) {
   constexpr std::size_t kCalls = 1203;
   for (std::size_t i = 0; i < kCalls; ++i) {
     const std::string location = "s.qel:" + std::to_string(i + 1) + ":1";
-    session.begin_call(CallInfo{i, location, "QEL_LCD_ClearLine(0);"});
-    session.end_call(CallInfo{i, location, "QEL_LCD_ClearLine(0);"});
+    session.begin_call(CallInfo{i, location, "QEL_LCD_ClearLine(0);", {}});
+    session.end_call(CallInfo{i, location, "QEL_LCD_ClearLine(0);", {}});
   }
   session.finish();
   const view::RunFrames run = recorder.take_frames();

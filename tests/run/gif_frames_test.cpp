@@ -1,6 +1,5 @@
 // The GIF of a run, read back with giflib, shows exactly the pictures --frames
 // writes after each call: same count, same pixels, in the chosen colour and scale.
-#include <png.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -10,26 +9,13 @@
 #include <sstream>
 
 #include "../view/gif_decode.h"
+#include "rgb_png.h"
 #include "run/execute.h"
 
 namespace qel::run {
 namespace {
 
 namespace fs = std::filesystem;
-
-std::vector<view::Rgb> read_png(const fs::path& path, int& width, int& height) {
-  png_image image{};
-  image.version = PNG_IMAGE_VERSION;
-  EXPECT_TRUE(png_image_begin_read_from_file(&image, path.c_str())) << path;
-  image.format = PNG_FORMAT_RGB;
-  std::vector<std::uint8_t> raw(PNG_IMAGE_SIZE(image));
-  EXPECT_TRUE(png_image_finish_read(&image, nullptr, raw.data(), 0, nullptr)) << path;
-  width = static_cast<int>(image.width);
-  height = static_cast<int>(image.height);
-  std::vector<view::Rgb> out;
-  for (std::size_t i = 0; i + 2 < raw.size(); i += 3) out.push_back(view::Rgb{raw[i], raw[i + 1], raw[i + 2]});
-  return out;
-}
 
 TEST(GifOfARun, FramesAreThePicturesAfterEachCall) {
   const fs::path dir = fs::temp_directory_path() / ("qel_gif_frames_" + std::to_string(::getpid()));
@@ -51,12 +37,13 @@ TEST(GifOfARun, FramesAreThePicturesAfterEachCall) {
   for (std::size_t i = 0; i < d.frames.size(); ++i) {
     char name[32];
     std::snprintf(name, sizeof name, "frame_%04zu.png", i + 1);
-    int width = 0, height = 0;
-    const std::vector<view::Rgb> png = read_png(dir / "frames" / name, width, height);
-    ASSERT_EQ(width, d.width);
-    ASSERT_EQ(height, d.height);
+    const test::RgbPng png = test::read_rgb_png((dir / "frames" / name).string());
+    ASSERT_EQ(png.width, d.width);
+    ASSERT_EQ(png.height, d.height);
     std::size_t wrong = 0;
-    for (std::size_t p = 0; p < png.size(); ++p) wrong += png[p] == d.frames[i][p] ? 0 : 1;
+    for (std::size_t p = 0; p < d.frames[i].size(); ++p) {
+      wrong += png.at(static_cast<int>(p) % png.width, static_cast<int>(p) / png.width) == d.frames[i][p] ? 0 : 1;
+    }
     EXPECT_EQ(wrong, 0u) << name;
   }
   fs::remove_all(dir);

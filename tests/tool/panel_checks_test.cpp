@@ -71,7 +71,13 @@ TEST_F(PanelChecks, OutcomeOfEachCheck) {
       {"golden text without end", same + " --expect-text /dev/zero", 2,
        "/dev/zero:1: line longer than 256 bytes; expected a text read-back file"},
       {"golden text of long lines", same + " --expect-text long.txt", 2, "long.txt:2: line longer than 256 bytes"},
+      // A short file's missing lines are empty: a difference there cites no line of the file.
+      {"short golden text", other + " --expect-text short.txt", 1,
+       "short.txt: line 7 differs: expected an empty line (the file has 1 line), got '43'."},
+      {"golden text with a byte order mark", same + " --expect-text bom.txt", 0, ""},
   };
+  std::ofstream(dir_ / "short.txt") << "Menu\n";
+  std::ofstream(dir_ / "bom.txt") << "\xEF\xBB\xBFMenu\n\n\n\n\n\n\n42\n";
   std::ofstream(dir_ / "nine.txt") << "1\n2\n3\n4\n5\n6\n7\n8\n9\n";
   std::ofstream(dir_ / "long.txt") << "Menu\n" << std::string(300, 'x') << "\n";
   fs::create_directory(dir_ / "sub");

@@ -9,8 +9,8 @@
 #include <filesystem>
 #include <fstream>
 #include <iostream>
-#include <sstream>
 #include <regex>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -86,6 +86,10 @@ const StatusCase kStatus[] = {
     {"--decode .", 2, "Cannot read capture '.': it is a folder"},
     {"--decode bad.qel", 2, "Cannot read capture 'bad.qel': expected a VCD file"},
     {"--script bad.qel --png .", 2, "Cannot write PNG file '.': it is a folder."},
+    // A mistyped option gets the closest one, a letter swapped, dropped or added.
+    {"--pgn x.png", 2, "Did you mean --png for '--pgn'?"},
+    {"--scael=3", 2, "Did you mean --scale for '--scael=3'?"},
+    {"--expect-txt t.txt", 2, "Did you mean --expect-text for '--expect-txt'?"},
 };
 
 class ProgramStatus : public Program, public ::testing::WithParamInterface<StatusCase> {};

@@ -127,6 +127,45 @@ TEST(VcdReader, NamesFileLineAndProblem) {
   }
 }
 
+// Names from the file reach the printed map and the messages escaped: a scope
+// named with terminal control sequences (set the title, clear the screen)
+// shows as \x escapes, in a form --map takes back.
+TEST(VcdReader, NamesFromTheFileAreEscapedWherePrinted) {
+  const std::string kHostile = "\x1B]0;PWNED\x07\x1B[2J";
+  const std::string two_clocks = "$scope module " + kHostile + " $end\n$var wire 1 ! CLK $end\n$upscope $end\n" +
+                                 "$scope module b $end\n$var wire 1 ! CLK $end\n$upscope $end\n" +
+                                 "$var wire 1 \" MOSI $end\n$var wire 1 # DC $end\n";
+  const std::string escaped = "\\x1B]0;PWNED\\x07\\x1B[2J";
+  const struct {
+    std::string text, map, printed;
+  } cases[] = {
+      // one signal under two paths: the path is printed, the first one
+      {two_clocks + "$enddefinitions $end\n#0 0!\n", "", "sclk='" + escaped + ".CLK',sdin=MOSI,dc=DC"},
+      {two_clocks + "$enddefinitions $end\n#0 0!\n", "sclk='" + escaped + ".CLK'",
+       "sclk='" + escaped + ".CLK',sdin=MOSI,dc=DC"},
+      {"$var wire 1 ! " + kHostile + " $end\n$var wire 1 \" MOSI $end\n$var wire 1 # DC $end\n$enddefinitions $end\n",
+       "sclk='" + escaped + "'", "sclk='" + escaped + "',sdin=MOSI,dc=DC"},
+      // refusals list candidates and channels escaped
+      {"$scope module " + kHostile + " $end\n$var wire 1 ! CLK $end\n$var wire 1 % SCK $end\n$upscope $end\n" +
+           "$var wire 1 \" MOSI $end\n$var wire 1 # DC $end\n$enddefinitions $end\n",
+       "",
+       "t.vcd:7: cannot tell which channel is which line: 2 channels fit sclk. Channels: '" + escaped + ".CLK', '" +
+           escaped + ".SCK', 'MOSI', 'DC'."},
+      {"$scope module " + kHostile + " x $end\n", "",
+       "t.vcd:1: expected '$end' after '$scope module " + escaped + "', got 'x'."},
+  };
+  for (const auto& c : cases) {
+    std::string printed;
+    try {
+      printed = read(c.text, c.map).start.mapping;
+    } catch (const std::runtime_error& e) {
+      printed = e.what();
+    }
+    EXPECT_EQ(printed.substr(0, c.printed.size()), c.printed);
+    EXPECT_EQ(printed.find_first_of("\x1B\x07"), std::string::npos) << printed;
+  }
+}
+
 // A file that stops mid-line or inside a block is read up to there, and a note says it is cut short.
 TEST(VcdReader, NotesAFileCutShort) {
   const struct {

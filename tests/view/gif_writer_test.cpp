@@ -19,14 +19,14 @@ using test::Decoded;
 // How the PNG draws `picture`, at output pixel (x, y).
 Rgb expected_at(const emu::Picture& picture, const PngOptions& o, int x, int y) {
   const int px = x / o.scale - kPngBezel, py = y / o.scale - kPngBezel;
-  if (px < 0 || px >= emu::Picture::kWidth || py < 0 || py >= emu::Picture::kHeight) return kBezelRgb;
+  if (!picture.contains(px, py)) return kBezelRgb;
   return pixel_rgb(o.color, py, picture.at(px, py));
 }
 
 emu::Picture pattern(int seed, std::uint8_t level) {
   emu::Picture p;
-  for (int y = 0; y < emu::Picture::kHeight; ++y) {
-    for (int x = 0; x < emu::Picture::kWidth; ++x) {
+  for (int y = 0; y < p.height; ++y) {
+    for (int x = 0; x < p.width; ++x) {
       if ((x * 7 + y * 3 + seed) % 11 < 4) p.set(x, y, level);
     }
   }
@@ -67,8 +67,8 @@ TEST(GifWriter, EveryFrameDecodesToItsPicture) {
 // drawn with fewer brightness steps, close to the real ones, and dark stays dark.
 TEST(GifWriter, TooManyColoursAreRoundedNotLost) {
   emu::Picture ramp;
-  for (int y = 0; y < emu::Picture::kHeight; ++y) {
-    for (int x = 0; x < emu::Picture::kWidth; ++x) ramp.set(x, y, static_cast<std::uint8_t>((x * 2 + y) & 0xFF));
+  for (int y = 0; y < ramp.height; ++y) {
+    for (int x = 0; x < ramp.width; ++x) ramp.set(x, y, static_cast<std::uint8_t>((x * 2 + y) & 0xFF));
   }
   const PngOptions options{1, PanelColor::YellowBlue};
   const Decoded d = decode(encode_gif({{ramp, 0}}, options));

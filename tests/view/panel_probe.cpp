@@ -6,13 +6,12 @@
 // with EXPECTED, the same panel written by qel-lcd-sim --png --scale 1.
 // Prints what it found; exit status 0 when every pixel matches and the panel
 // has lit pixels, 1 otherwise, 2 for unreadable input.
-#include <png.h>
-
 #include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <vector>
 
+#include "rgb_png.h"
 #include "view/png_writer.h"
 
 namespace {
@@ -24,31 +23,13 @@ using qel::view::Rgb;
 constexpr int kWidth = 128 + 2 * kPngBezel;
 constexpr int kHeight = 64 + 2 * kPngBezel;
 
-struct Image {
-  int width = 0, height = 0;
-  std::vector<std::uint8_t> rgb;
-  Rgb at(int x, int y) const {
-    const std::size_t i = (static_cast<std::size_t>(y) * width + x) * 3;
-    return Rgb{rgb[i], rgb[i + 1], rgb[i + 2]};
-  }
-};
+using Image = qel::test::RgbPng;
 
 bool read_png(const char* path, Image& out) {
-  png_image image{};
-  image.version = PNG_IMAGE_VERSION;
-  if (!png_image_begin_read_from_file(&image, path)) {
-    std::fprintf(stderr, "Cannot read PNG file '%s': %s.\n", path, image.message);
-    return false;
-  }
-  image.format = PNG_FORMAT_RGB;
-  out.width = static_cast<int>(image.width);
-  out.height = static_cast<int>(image.height);
-  out.rgb.resize(PNG_IMAGE_SIZE(image));
-  if (!png_image_finish_read(&image, nullptr, out.rgb.data(), 0, nullptr)) {
-    std::fprintf(stderr, "Cannot read PNG file '%s': %s.\n", path, image.message);
-    return false;
-  }
-  return true;
+  std::string error;
+  out = qel::test::read_rgb_png(path, &error);
+  if (out.width == 0) std::fprintf(stderr, "%s\n", error.c_str());
+  return out.width != 0;
 }
 
 bool close(Rgb a, Rgb b) { return std::abs(a.r - b.r) <= 6 && std::abs(a.g - b.g) <= 6 && std::abs(a.b - b.b) <= 6; }

@@ -39,11 +39,17 @@ Decoded decode(const std::vector<std::uint8_t>& png) {
   return d;
 }
 
+// The glass's pixels and a 4-pixel bezel, at the scale.
 TEST(PngWriter, ImageSizeIsPanelPlusBezelTimesScale) {
-  const struct { int scale, width, height; } cases[] = {{1, 136, 72}, {2, 272, 144}, {4, 544, 288}, {7, 952, 504}};
+  const struct {
+    int scale, glass_width, glass_height, width, height;
+  } cases[] = {{1, 128, 64, 136, 72},  {2, 128, 64, 272, 144}, {4, 128, 64, 544, 288},
+               {7, 128, 64, 952, 504}, {2, 128, 32, 272, 80},  {3, 64, 48, 216, 168}};
   for (const auto& c : cases) {
-    const Decoded d = decode(encode_png(emu::Picture{}, PngOptions{c.scale, PanelColor::White}));
-    EXPECT_EQ(std::pair(d.width, d.height), std::pair(c.width, c.height)) << "scale " << c.scale;
+    const Decoded d =
+        decode(encode_png(emu::Picture(c.glass_width, c.glass_height), PngOptions{c.scale, PanelColor::White}));
+    EXPECT_EQ(std::pair(d.width, d.height), std::pair(c.width, c.height))
+        << c.glass_width << "x" << c.glass_height << " at scale " << c.scale;
   }
 }
 

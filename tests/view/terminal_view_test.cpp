@@ -42,5 +42,15 @@ TEST(TerminalView, DrawsEachCellAndTheFrame) {
   EXPECT_EQ(lines_of(render_text(picture, TextStyle::Ascii))[5], "|" + std::string(128, ' ') + "|");
 }
 
+// Another glass: its width in cells, and an odd last pixel row as the top of a cell.
+TEST(TerminalView, DrawsTheGlassesOwnSize) {
+  emu::Picture picture(72, 5);
+  picture.set(71, 4, 255);
+  const auto lines = lines_of(render_text(picture, TextStyle::Ascii));
+  ASSERT_EQ(lines.size(), 5u);
+  EXPECT_EQ(lines[0], "+" + std::string(72, '-') + "+");
+  EXPECT_EQ(lines[3], "|" + std::string(71, ' ') + "\"|");
+}
+
 }  // namespace
 }  // namespace qel::view

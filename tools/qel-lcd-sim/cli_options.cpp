@@ -2,10 +2,13 @@
 #include "cli_options.h"
 
 #include <CLI/CLI.hpp>
+#include <algorithm>
 #include <iostream>
 #include <string>
+#include <vector>
 
 #include "check_options.h"
+#include "common/message_text.h"
 #include "demo_script.h"
 #include "empty_values.h"
 
@@ -30,6 +33,52 @@ Exit status: 0 done, 1 with --strict when the controller made a note or there
 is an error finding, or when --expect-text / --expect-png found a difference,
 2 for a bad script, option or file.
 )help";
+
+}  // namespace
+
+namespace {
+
+// Edit distance between two option names: insertions, deletions, substitutions
+// and swaps of two neighbouring letters ("pgn" is one step from "png").
+std::size_t edit_distance(const std::string& a, const std::string& b) {
+  std::vector<std::vector<std::size_t>> d(a.size() + 1, std::vector<std::size_t>(b.size() + 1));
+  for (std::size_t i = 0; i <= a.size(); ++i) d[i][0] = i;
+  for (std::size_t j = 0; j <= b.size(); ++j) d[0][j] = j;
+  for (std::size_t i = 1; i <= a.size(); ++i) {
+    for (std::size_t j = 1; j <= b.size(); ++j) {
+      d[i][j] = std::min({d[i - 1][j] + 1, d[i][j - 1] + 1, d[i - 1][j - 1] + (a[i - 1] == b[j - 1] ? 0 : 1)});
+      if (i > 1 && j > 1 && a[i - 1] == b[j - 2] && a[i - 2] == b[j - 1])
+        d[i][j] = std::min(d[i][j], d[i - 2][j - 2] + 1);
+    }
+  }
+  return d[a.size()][b.size()];
+}
+
+// "Did you mean --png?" for each argument that looks like an option the program
+// does not have but is close to one it has (at most a third of its letters off).
+std::string option_suggestions(const CLI::App& app, int argc, char** argv) {
+  std::string out;
+  for (int i = 1; i < argc; ++i) {
+    const std::string arg = argv[i];
+    if (arg.size() < 3 || arg.compare(0, 2, "--") != 0) continue;
+    const std::string name = arg.substr(2, arg.find('=') == std::string::npos ? std::string::npos : arg.find('=') - 2);
+    std::string best;
+    std::size_t best_distance = std::max<std::size_t>(1, name.size() / 3) + 1;
+    bool known = false;
+    for (const CLI::Option* option : app.get_options()) {
+      for (const std::string& long_name : option->get_lnames()) {
+        const std::size_t d = edit_distance(name, long_name);
+        known = known || d == 0;
+        if (d < best_distance) {
+          best_distance = d;
+          best = long_name;
+        }
+      }
+    }
+    if (!known && !best.empty()) out += "Did you mean --" + best + " for " + common::quoted_excerpt(arg) + "?\n";
+  }
+  return out;
+}
 
 }  // namespace
 
@@ -98,6 +147,11 @@ CommandLine parse_command_line(int argc, char** argv) {
   app.add_option("--controller", model, "The panel's controller: its command set, RAM width and power circuit")
       ->check(CLI::IsMember({"ssd1306", "sh1106", "ssd1309", "ssd1315"}))
       ->option_text("ssd1306|sh1106|ssd1309|ssd1315");
+  std::string panel;
+  app.add_option("--panel", panel,
+                 "The glass: its width and height, and the RAM column at its left edge (default 128x64, column 2 on "
+                 "the SH1106, else 0); e.g. 128x32, 64x48+32")
+      ->option_text("WxH[+C]");
   std::string ram = "zero";
   app.add_option("--power-on-ram", ram, "Display RAM at power-on, before the first write")
       ->check(CLI::IsMember({"zero", "noise"}))
@@ -128,7 +182,8 @@ CommandLine parse_command_line(int argc, char** argv) {
     cl.exit_now = app.exit(e);
     return cl;
   } catch (const CLI::ParseError& e) {
-    std::cerr << e.what() << "\nRun with --help for the list of options.\n";
+    std::cerr << e.what() << "\n"
+              << option_suggestions(app, argc, argv) << "Run with --help for the list of options.\n";
     cl.exit_now = 2;
     return cl;
   }
@@ -152,6 +207,18 @@ CommandLine parse_command_line(int argc, char** argv) {
                 : color == "yellow-blue" ? view::PanelColor::YellowBlue
                                          : view::PanelColor::White;
   o.controller.model = emu::model_named(model).value_or(emu::ControllerModel::Ssd1306);
+  if (!panel.empty()) {
+    const auto glass = emu::parse_glass(panel);
+    const auto misfit = glass ? emu::glass_misfit(*glass, emu::profile_of(o.controller.model)) : std::nullopt;
+    if (!glass || misfit) {
+      std::cerr << "Option --panel '" << panel << "' "
+                << (glass ? "does not fit: " + *misfit : std::string("is not WxH or WxH+C, e.g. 128x32 or 64x48+32"))
+                << ".\n";
+      cl.exit_now = 2;
+      return cl;
+    }
+    o.controller.glass = *glass;
+  }
   o.controller.noise_ram = ram == "noise";
   o.controller.column_wrap = wrap == "zero" ? emu::ColumnWrap::Zero : emu::ColumnWrap::Start;
   o.term = no_term ? run::TermMode::Off : ascii ? run::TermMode::Ascii : run::TermMode::Unicode;

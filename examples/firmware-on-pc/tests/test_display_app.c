@@ -14,12 +14,17 @@ static void expect_line(unsigned line, const char *want) {
   if (strcmp(got, want) != 0) {
     fprintf(stderr, "line %u: expected '%s', got '%s'\n", line, want, got);
     qel_panel_print(stderr); /* show the panel when a check fails */
+    if (qel_panel_write_report("display_app-failure.html") == 0) {
+      fprintf(stderr, "report of the run: display_app-failure.html\n");
+    }
   }
   assert(strcmp(got, want) == 0);
 }
 
 static void start(void) {
-  qel_panel_reset(NULL); /* a new panel for each test */
+  qel_panel_options options = {0};
+  options.frames = 1;        /* keep the run frame by frame, for a report if a check fails */
+  qel_panel_reset(&options); /* a new panel for each test */
   app_display_start();
 }
 

@@ -1,6 +1,10 @@
 // The same checks in GoogleTest: a fixture gives each test a new panel, and the
-// kit's checks (qel_panel.hpp, after gtest.h) show the panel when they fail.
+// kit's checks (qel_panel.hpp, after gtest.h) show the panel when they fail; a
+// test that fails leaves an HTML report of its run, one frame per module call.
 #include <gtest/gtest.h>
+
+#include <cstdio>
+#include <string>
 
 #include "display_app.h"
 #include "qel_panel.hpp"
@@ -10,11 +14,17 @@ namespace {
 class DisplayApp : public ::testing::Test {
  protected:
   void SetUp() override {
-    qel_panel_reset(nullptr);
+    qel_panel_options options = {};
+    options.frames = 1;  // keep the run frame by frame, for a report should the test fail
+    qel_panel_reset(&options);
     app_display_start();
   }
   void TearDown() override {
     EXPECT_EQ(qel_panel_note_count(), 0u) << qel_panel_note(0);
+    if (HasFailure()) {  // what the test drew, call by call, for the CI job to keep
+      const std::string report = std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()) + ".html";
+      if (qel_panel_write_report(report.c_str()) == 0) std::fprintf(stderr, "Report of the run: %s\n", report.c_str());
+    }
     qel_panel_close();
   }
 };

@@ -1,4 +1,4 @@
-// Passes every pin event on to several observers, in the order they were added,
+// Passes every pin event and call on to several observers, in the order they were added,
 // since the host pin stand-in reports to one observer only.
 #pragma once
 
@@ -21,6 +21,12 @@ class PinFanout : public PinObserver {
   }
   void on_delay(std::uint32_t ms) override {
     for (PinObserver* o : observers_) o->on_delay(ms);
+  }
+  void on_call_begin(const ModuleCall& call) override {
+    for (PinObserver* o : observers_) o->on_call_begin(call);
+  }
+  void on_call_end() override {
+    for (PinObserver* o : observers_) o->on_call_end();
   }
 
  private:

@@ -5,7 +5,22 @@
 
 namespace qel {
 
-// Hears every pin change the stand-in accepts, in order, and the module's delays.
+// The module's public operations, in the order of the numbers its host build reports.
+enum class ModuleOperation : std::uint8_t { Init, WriteString, ClearLine, WriteValue, WriteStringValue };
+
+// One call of a public operation, as the module reports it on entry. The
+// arguments an operation does not take are 0 (text: nullptr).
+struct ModuleCall {
+  ModuleOperation operation = ModuleOperation::Init;
+  const std::uint8_t* text = nullptr;  // the caller's string, valid during on_call_begin only
+  std::uint32_t value = 0;
+  std::uint8_t format = 0;
+  std::uint8_t line = 0;
+  bool pins_open = false;  // the module's pins were open when the call began
+};
+
+// Hears every pin change the stand-in accepts, in order, the module's delays,
+// and where each of the module's calls begins and ends.
 class PinObserver {
  public:
   virtual ~PinObserver() = default;
@@ -15,6 +30,11 @@ class PinObserver {
   virtual void on_write(std::uint8_t pin, std::uint8_t level) = 0;
   // The module waited `ms` nominal milliseconds (never 0).
   virtual void on_delay(std::uint32_t ms) = 0;
+  // A public operation of the module begins, or the one begun ends. An operation
+  // that another calls inside (QEL_LCD_WriteValue calls QEL_LCD_WriteString) is
+  // not told: the outer call stands for both.
+  virtual void on_call_begin(const ModuleCall& /*call*/) {}
+  virtual void on_call_end() {}
 };
 
 namespace host {

@@ -1,0 +1,154 @@
+// The picture on each glass: which RAM rows and columns show where, for the
+// glasses users have with their own start-up, and with start-ups meant for
+// another glass. The spans come from the datasheets' COM pin configuration
+// tables (0xDA: sequential or alternative, left/right remap) and segment
+// mapping, worked out by hand for each case.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "controller_feed.h"
+
+namespace qel::emu::test {
+namespace {
+
+constexpr int kDark = -1;
+
+// Viewer pixels `from`, from + stride, ... up to `to` show RAM rows (or
+// columns) first, first + step, ...; kDark: nothing (an undriven row).
+struct Span {
+  int from, to, first, step, stride = 1;
+};
+
+struct GlassCase {
+  const char* name;
+  ControllerModel model;
+  const char* glass;                // as --panel names it
+  std::vector<std::uint8_t> setup;  // after remap on, reversed scan, power and display on
+  std::vector<Span> rows, columns;
+};
+
+const std::vector<GlassCase> kCases = {
+    // Each glass with the start-up made for it shows its window of RAM.
+    {"128x64", ControllerModel::Ssd1306, "128x64", {0xA8, 0x3F, 0xDA, 0x12}, {{0, 63, 0, 1}}, {{0, 127, 0, 1}}},
+    {"128x32", ControllerModel::Ssd1306, "128x32", {0xA8, 0x1F, 0xDA, 0x02}, {{0, 31, 0, 1}}, {{0, 127, 0, 1}}},
+    {"96x16", ControllerModel::Ssd1306, "96x16", {0xA8, 0x0F, 0xDA, 0x02}, {{0, 15, 0, 1}}, {{0, 95, 0, 1}}},
+    {"64x48", ControllerModel::Ssd1306, "64x48+32", {0xA8, 0x2F, 0xDA, 0x12}, {{0, 47, 0, 1}}, {{0, 63, 32, 1}}},
+    {"72x40", ControllerModel::Ssd1306, "72x40+28", {0xA8, 0x27, 0xDA, 0x12}, {{0, 39, 0, 1}}, {{0, 71, 28, 1}}},
+    {"64x32", ControllerModel::Ssd1306, "64x32+32", {0xA8, 0x1F, 0xDA, 0x12}, {{0, 31, 0, 1}}, {{0, 63, 32, 1}}},
+    // The SH1106's 1.3" glass is wired to RAM columns 2 to 129.
+    {"SH1106 128x64", ControllerModel::Sh1106, "128x64", {0xA8, 0x3F, 0xDA, 0x12}, {{0, 63, 0, 1}}, {{0, 127, 2, 1}}},
+    {"SH1106 128x64, remap off", ControllerModel::Sh1106, "128x64", {0xA0}, {{0, 63, 0, 1}}, {{0, 127, 129, -1}}},
+    {"SSD1306 128x64, remap off", ControllerModel::Ssd1306, "128x64", {0xA0}, {{0, 63, 0, 1}}, {{0, 127, 127, -1}}},
+    // A 128x32 start-up on a 128x64 glass: COM0..COM31 on every other pad, so
+    // two bands of alternate rows with dark bands between them.
+    {"128x32 start-up on 128x64",
+     ControllerModel::Ssd1306,
+     "128x64",
+     {0xA8, 0x1F, 0xDA, 0x02},
+     {{0, 15, kDark, 0}, {16, 31, 0, 2}, {32, 47, kDark, 0}, {48, 63, 1, 2}},
+     {{0, 127, 0, 1}}},
+    // A 128x64 start-up on a 128x32 glass: its rows take COMk and COM32+k in turn.
+    {"128x64 start-up on 128x32",
+     ControllerModel::Ssd1306,
+     "128x32",
+     {0xA8, 0x3F, 0xDA, 0x12},
+     {{0, 30, 16, 1, 2}, {1, 31, 48, 1, 2}},
+     {{0, 127, 0, 1}}},
+    // Sequential on a glass wired for alternative: every other row, the image
+    // squeezed into the top half and its odd rows in the bottom half.
+    {"sequential on 128x64",
+     ControllerModel::Ssd1306,
+     "128x64",
+     {0xDA, 0x02},
+     {{0, 31, 0, 2}, {32, 63, 1, 2}},
+     {{0, 127, 0, 1}}},
+    // Left/right remap swaps the halves; the SH1106 has no such bit.
+    {"left/right remap on 128x64",
+     ControllerModel::Ssd1306,
+     "128x64",
+     {0xDA, 0x32},
+     {{0, 31, 32, 1}, {32, 63, 0, 1}},
+     {{0, 127, 0, 1}}},
+    {"SH1106 ignores left/right remap",
+     ControllerModel::Sh1106,
+     "128x64",
+     {0xDA, 0x32},
+     {{0, 63, 0, 1}},
+     {{0, 127, 2, 1}}},
+};
+
+// What each viewer pixel along one axis shows, from the spans; kDark where none says.
+std::vector<int> unfold(const std::vector<Span>& spans, int size) {
+  std::vector<int> shown(static_cast<std::size_t>(size), kDark - 1);
+  for (const Span& s : spans) {
+    for (int i = s.from, n = 0; i <= s.to; i += s.stride, ++n) {
+      shown[static_cast<std::size_t>(i)] = s.first == kDark ? kDark : s.first + n * s.step;
+    }
+  }
+  return shown;
+}
+
+TEST(Glass, EachGlassShowsTheRowsAndColumnsItIsWiredTo) {
+  for (const GlassCase& c : kCases) {
+    ControllerOptions options;
+    options.model = c.model;
+    options.noise_ram = true;
+    options.glass = *parse_glass(c.glass);
+    Controller controller = running_controller(options);
+    send_commands(controller, {0xA1, 0xC8, 0xAD, 0x8B, 0x8D, 0x14, 0xAF});
+    send_commands(controller, c.setup);
+
+    const Picture picture = controller.picture();
+    const std::vector<int> rows = unfold(c.rows, picture.height), columns = unfold(c.columns, picture.width);
+    int wrong = 0;
+    for (int y = 0; y < picture.height; ++y) {
+      for (int x = 0; x < picture.width; ++x) {
+        const int row = rows[static_cast<std::size_t>(y)], column = columns[static_cast<std::size_t>(x)];
+        ASSERT_GE(row, kDark) << c.name << ": no span for row " << y;
+        ASSERT_GE(column, 0) << c.name << ": no span for column " << x;
+        const bool expected = row != kDark && ((controller.ram(row / 8, column) >> (row % 8)) & 1) != 0;
+        if (picture.lit(x, y) != expected && wrong++ == 0)
+          ADD_FAILURE() << c.name << ": first wrong pixel " << x << "," << y;
+      }
+    }
+    EXPECT_EQ(wrong, 0) << c.name;
+  }
+}
+
+struct MisfitCase {
+  const char* text;
+  ControllerModel model;
+  std::string problem;  // empty: it fits; "parse": not a size at all
+};
+
+const std::vector<MisfitCase> kMisfits = {
+    {"128x64", ControllerModel::Ssd1306, ""},
+    {"64x48+32", ControllerModel::Ssd1306, ""},
+    {"128x64+4", ControllerModel::Sh1106, ""},
+    {"128x64+2", ControllerModel::Ssd1306, "columns 2 to 129 run past the SSD1306's 128 RAM columns"},
+    {"132x64", ControllerModel::Ssd1306, "the SSD1306 drives 1 to 128 columns"},
+    {"128x65", ControllerModel::Ssd1306, "a glass has 1 to 64 rows"},
+    {"128x0", ControllerModel::Ssd1306, "a glass has 1 to 64 rows"},
+    {"128", ControllerModel::Ssd1306, "parse"},
+    {"128x64+", ControllerModel::Ssd1306, "parse"},
+    {"128x64-2", ControllerModel::Ssd1306, "parse"},
+    {"x64", ControllerModel::Ssd1306, "parse"},
+    {"1280x64", ControllerModel::Ssd1306, "parse"},
+};
+
+TEST(Glass, SizesThatDoNotFitTheControllerSaySo) {
+  for (const MisfitCase& c : kMisfits) {
+    const auto glass = parse_glass(c.text);
+    if (c.problem == "parse") {
+      EXPECT_FALSE(glass) << c.text;
+      continue;
+    }
+    ASSERT_TRUE(glass) << c.text;
+    EXPECT_EQ(glass_misfit(*glass, profile_of(c.model)).value_or(""), c.problem) << c.text;
+  }
+}
+
+}  // namespace
+}  // namespace qel::emu::test
