@@ -175,15 +175,15 @@ void WriteChecks::report(const emu::Registers& r, std::uint64_t bytes, std::vect
     if (cells_written_[cell]) columns_written.set(cell % emu::kMaxColumns);
   }
   const auto unwritten = ranges_of(first, end, [&](int c) { return !columns_written[static_cast<std::size_t>(c)]; });
-  const auto outside = ranges_of(
-      0, glass.ram_columns, [&](int c) { return !glass.visible(c) && columns_written[static_cast<std::size_t>(c)]; });
+  // Written left of the glass: the firmware draws from a column the glass does
+  // not start at (columns written right of it are a wider picture, cut off).
+  const auto outside = ranges_of(0, first, [&](int c) { return columns_written[static_cast<std::size_t>(c)]; });
   if (!unwritten.empty() && !outside.empty()) {
     out.push_back(Finding{FindingId::ColumnOffset, where_.end(bytes),
                           "The picture is shifted: RAM " + column_list(unwritten) + " on the glass " +
-                              is_are(unwritten) + " never written, while RAM " + column_list(outside) +
-                              " off the glass " + is_are(outside) +
-                              "; the firmware ignores that the glass starts at RAM column " + std::to_string(first) +
-                              ", so start each page at column " + std::to_string(first) + "."});
+                              is_are(unwritten) + " never written, while RAM " + column_list(outside) + " left of it " +
+                              is_are(outside) + "; the firmware ignores that the glass starts at RAM column " +
+                              std::to_string(first) + ", so start each page at column " + std::to_string(first) + "."});
   } else if (columns_written.none()) {
     out.push_back(Finding{FindingId::ColumnsNeverWritten, where_.end(bytes),
                           "No display data was written, so the panel shows whatever display RAM held at power-on "
