@@ -19,9 +19,9 @@
  * test that expects no notes fails on it, and the note says which call it was:
  *   - a call the module leaves undone: before QEL_LCD_Init (its pins are not
  *     open), a line of 16 or more, a base other than 10 or 16;
- *   - text the panel does not show whole: a 22nd character (only its first pixel
- *     column shows) and text from the 23rd character on, which continues on the
- *     next line without blanking it;
+ *   - text the panel does not show whole: a 22nd character (only one of its six
+ *     pixel columns fits) and text from the 23rd character on, which continues
+ *     on the next line without blanking it;
  *   - bytes a new panel ignores because the code under test did not call
  *     QEL_LCD_Init after qel_panel_reset (the controller was never reset);
  *   - the controller's own notes (an unknown command, a page beyond 7, ...);
@@ -83,9 +83,9 @@ void qel_panel_close(void);
  * grid. A line shows 21 characters in full, in cells of 6 columns from column 1; a
  * cell showing a glyph of the module's font reads as that character (blank as a
  * space), any other cell as '?'. A 22nd character starts at the panel's last
- * column, 127, and only its first pixel column shows (the rest land where the
- * controller's column wrap puts them): that column reads as a 22nd cell, '?' when
- * anything in it is lit. Trailing spaces are dropped. Writes at most size - 1
+ * column, 127, where only one of its six pixel columns fits (the controller's
+ * column wrap decides which: in page mode all six land on column 127 and the
+ * last stays): that column reads as a 22nd cell, '?' when anything in it is lit. Trailing spaces are dropped. Writes at most size - 1
  * characters and a NUL (nothing when size is 0) and returns the full length, as
  * snprintf does. A line above 7 is empty. */
 size_t qel_panel_line_text(unsigned line, char *buf, size_t size);

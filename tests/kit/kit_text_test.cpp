@@ -51,7 +51,7 @@ INSTANTIATE_TEST_SUITE_P(Cases, WrittenAndRead,
                          [](const auto& info) { return std::string(info.param.name); });
 
 // Text past 22 positions continues on the next line; the 22nd character shows
-// only its first pixel column, at the right edge, which reads as '?' when lit.
+// one pixel column, at the right edge, which reads as '?' when lit.
 TEST_F(TextReadBack, LongTextWrapsToNextLine) {
   QEL_LCD_WriteString(text("abcdefghijklmnopqrstuVWXY"), 6);
   EXPECT_EQ(line(6), "abcdefghijklmnopqrstu?");
