@@ -210,6 +210,16 @@ void qel_panel_reset(const qel_panel_options* options) {
   qel::emu::ControllerOptions o;
   PanelLimits limits{kDefaultWaveformMb * kMegabyte};
   if (options != nullptr) {
+    const std::string controller = options->controller != nullptr ? options->controller : "";
+    const std::string glass = options->glass != nullptr ? options->glass : "";
+    const qel::emu::PanelChoice choice = qel::emu::choose_panel(controller, glass, o.model, o.glass);
+    if (!choice) {
+      fail(choice.controller_mistake
+               ? "qel_panel_options.controller " + qel::common::quoted_excerpt(controller) + " " +
+                     *choice.controller_mistake + "."
+               : "qel_panel_options.glass " + qel::common::quoted_excerpt(glass) + " " + *choice.glass_mistake + ".");
+      return;
+    }
     o.noise_ram = options->noise_ram != 0;
     o.column_wrap = options->column_wrap_zero != 0 ? qel::emu::ColumnWrap::Zero : qel::emu::ColumnWrap::Start;
     if (options->waveform_mb < 0) limits.waveform_bytes = 0;

@@ -58,6 +58,14 @@ typedef struct {
    * Off by default: it costs about as much again as the test itself. Memory stays
    * bounded: past 500 calls neighbouring frames are merged. */
   int frames;
+  /* The panel's controller: "ssd1306" (NULL or "": the default), "sh1106", "ssd1309"
+   * or "ssd1315"; and its glass, "WxH" or "WxH+C" (NULL or "": 128x64 from the
+   * controller's usual first column), e.g. "128x32" or "64x48+32". The readers then
+   * show that glass: qel_panel_pixel takes its size, qel_panel_line_text its height
+   * / 8 lines, and PNGs are of its size. A name the kit does not know makes the
+   * reset fail: the old panel stays connected and qel_panel_error() says why. */
+  const char *controller;
+  const char *glass;
 } qel_panel_options;
 
 /* Connects a new, powered-up panel to the module's pins (NULL options: all 0) and

@@ -206,18 +206,13 @@ CommandLine parse_command_line(int argc, char** argv) {
   o.png.color = color == "blue"          ? view::PanelColor::Blue
                 : color == "yellow-blue" ? view::PanelColor::YellowBlue
                                          : view::PanelColor::White;
-  o.controller.model = emu::model_named(model).value_or(emu::ControllerModel::Ssd1306);
-  if (!panel.empty()) {
-    const auto glass = emu::parse_glass(panel);
-    const auto misfit = glass ? emu::glass_misfit(*glass, emu::profile_of(o.controller.model)) : std::nullopt;
-    if (!glass || misfit) {
-      std::cerr << "Option --panel '" << panel << "' "
-                << (glass ? "does not fit: " + *misfit : std::string("is not WxH or WxH+C, e.g. 128x32 or 64x48+32"))
-                << ".\n";
-      cl.exit_now = 2;
-      return cl;
-    }
-    o.controller.glass = *glass;
+  const emu::PanelChoice choice = emu::choose_panel(model, panel, o.controller.model, o.controller.glass);
+  if (!choice) {
+    std::cerr << (choice.controller_mistake ? "Option --controller '" + model + "' " + *choice.controller_mistake
+                                            : "Option --panel '" + panel + "' " + *choice.glass_mistake)
+              << ".\n";
+    cl.exit_now = 2;
+    return cl;
   }
   o.controller.noise_ram = ram == "noise";
   o.controller.column_wrap = wrap == "zero" ? emu::ColumnWrap::Zero : emu::ColumnWrap::Start;
