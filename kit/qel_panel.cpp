@@ -333,8 +333,13 @@ long qel_panel_compare_png(const char* golden_png, const char* diff_png) {
 
 int qel_panel_write_report(const char* path) {
   if (path == nullptr) return fail("No report file name given (NULL).");
-  return guarded(
-      [&] { return write_text_file(path, "report file", qel::view::render_html_report(frames_or_throw().frames())); });
+  return guarded([&] {
+    qel::view::RunFrames run = frames_or_throw().frames();
+    std::vector<qel::run::Finding> findings;
+    for (const auto& f : session().findings()) findings.push_back(f.finding);
+    run.findings = qel::run::report_findings(findings);
+    return write_text_file(path, "report file", qel::view::render_html_report(run));
+  });
 }
 
 int qel_panel_write_gif(const char* path) {

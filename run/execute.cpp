@@ -69,16 +69,6 @@ void print_findings(const std::vector<Finding>& findings, std::ostream& err) {
   }
 }
 
-std::vector<view::ReportFinding> report_findings(const std::vector<Finding>& findings) {
-  std::vector<view::ReportFinding> out;
-  out.reserve(findings.size());
-  for (const Finding& f : findings) {
-    out.push_back(view::ReportFinding{f.name(), severity_name(f.severity()), where_text(f.place), f.sentence,
-                                      f.place.byte_index, f.place.end});
-  }
-  return out;
-}
-
 // The report and the animated GIF of the frames gathered.
 void write_run_views(FrameRecorder& recorder, const std::vector<Finding>& findings, std::ostream* report,
                      std::ostream* gif, const view::PngOptions& png) {

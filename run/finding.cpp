@@ -81,4 +81,14 @@ std::string finding_line(const Finding& finding) {
          finding.sentence;
 }
 
+std::vector<view::ReportFinding> report_findings(const std::vector<Finding>& findings) {
+  std::vector<view::ReportFinding> out;
+  out.reserve(findings.size());
+  for (const Finding& f : findings) {
+    out.push_back(view::ReportFinding{f.name(), severity_name(f.severity()), where_text(f.place), f.sentence,
+                                      f.place.byte_index, f.place.end});
+  }
+  return out;
+}
+
 }  // namespace qel::run

@@ -7,6 +7,9 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
+
+#include "view/run_frames.h"
 
 namespace qel::run {
 
@@ -67,5 +70,8 @@ struct Finding {
 
 // "id<TAB>severity<TAB>where<TAB>sentence", no newline.
 std::string finding_line(const Finding& finding);
+
+// The findings as the report shows them, each placed at its byte.
+std::vector<view::ReportFinding> report_findings(const std::vector<Finding>& findings);
 
 }  // namespace qel::run
