@@ -40,7 +40,8 @@ class CaptureFeed : public trace::LineSink {
     emu::ControllerOptions co = options_.controller;
     co.keep_history = false;
     co.bus = start.bus;
-    session_.start(co, view::RunKind::Capture, trace::capture_name(options_.decode_path));
+    session_.start(co, view::RunKind::Capture, trace::capture_name(options_.decode_path), 0,
+                   start.has(emu::Line::Reset));
     controller_ = &session_.controller();
     trace::ControllerFeed(*controller_).begin(start);
     stats_.begin(start.time_ns);

@@ -14,6 +14,7 @@
 #include "run/call_costs.h"
 #include "run/capture_input.h"
 #include "run/capture_stats.h"
+#include "run/findings.h"
 #include "run/frame_files.h"
 #include "run/frame_recorder.h"
 #include "run/live_view.h"
@@ -29,8 +30,8 @@ namespace qel::run {
 namespace {
 
 bool stdout_taken(const Request& o) {
-  for (const std::string* path :
-       {&o.bytes_path, &o.vcd_path, &o.png_path, &o.checks.text_path, &o.commands_path, &o.report_path, &o.gif_path}) {
+  for (const std::string* path : {&o.bytes_path, &o.vcd_path, &o.png_path, &o.checks.text_path, &o.commands_path,
+                                  &o.report_path, &o.gif_path, &o.findings_path}) {
     if (*path == "-") return true;
   }
   return false;
@@ -54,7 +55,8 @@ void check_paths(const Request& o) {
                               {o.checks.diff_png_path, "diff image"},
                               {o.commands_path, "command listing"},
                               {o.report_path, "report file"},
-                              {o.gif_path, "GIF file"}},
+                              {o.gif_path, "GIF file"},
+                              {o.findings_path, "findings file"}},
                              o.frames_dir);
 }
 
@@ -62,9 +64,19 @@ void write_bytes(std::ostream& out, const std::vector<std::uint8_t>& bytes) {
   out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
 }
 
+// "finding: page-overrun (warning) at byte 25, demo.qel:2:1: ...", after the notes.
+void print_findings(const std::vector<Finding>& findings, std::ostream& err) {
+  for (const Finding& f : findings) {
+    err << "finding: " << f.name() << " (" << severity_name(f.severity()) << ") at " << where_text(f.place) << ": "
+        << f.sentence << '\n';
+  }
+}
+
 // The report and the animated GIF of the frames gathered.
-void write_run_views(FrameRecorder& recorder, std::ostream* report, std::ostream* gif, const view::PngOptions& png) {
-  const view::RunFrames run = recorder.take_frames();
+void write_run_views(FrameRecorder& recorder, const std::vector<Finding>& findings, std::ostream* report,
+                     std::ostream* gif, const view::PngOptions& png) {
+  view::RunFrames run = recorder.take_frames();
+  run.findings = report_findings(findings);
   if (report != nullptr) *report << view::render_html_report(run, png);
   if (gif != nullptr) write_bytes(*gif, encode_run_gif(run, png));
 }
@@ -101,6 +113,7 @@ int execute(const Request& o, std::ostream& out, std::ostream& err) {
     std::ostream* commands = files.open(o.commands_path, "command listing file");
     std::ostream* report = files.open(o.report_path, "report file");
     std::ostream* gif = files.open(o.gif_path, "GIF file");
+    std::ostream* findings_file = files.open(o.findings_path, "findings file");
     common::FrameFolder* frames = files.open_frames(o.frames_dir);
     std::ostream& figures = stdout_taken(o) ? err : out;
     const bool capture = !o.decode_path.empty();
@@ -126,27 +139,38 @@ int execute(const Request& o, std::ostream& out, std::ostream& err) {
     NotePrinter notes(err, capture ? view::RunKind::Capture : view::RunKind::Script,
                       capture ? capture_name : script_name(o));
     events.add(notes);
+    Findings findings(capture ? view::RunKind::Capture : view::RunKind::Script);
+    events.add(findings);
     std::optional<LiveView> live;
     if (o.live) {
       const auto style = o.term == TermMode::Ascii ? view::TextStyle::Ascii : view::TextStyle::Unicode;
-      events.add(
-          live.emplace(out, LiveViewOptions{style, o.rotate180, o.terminal_columns, &capture_stats, {}}, capture_name));
+      events.add(live.emplace(out,
+                              LiveViewOptions{style, o.rotate180, o.terminal_columns, &capture_stats,
+                                              [&findings] { return findings.conclude().size(); }},
+                              capture_name));
     }
     // A capture arriving over time ends on Ctrl-C, and the run goes on to write what was decoded.
     std::optional<common::InterruptStops> stops;
     if (capture && trace::capture_streams(o.decode_path)) stops.emplace();
 
     Session session(events);
+    std::string stopped;  // what a capture stopped on request holds
     if (capture) {
       const trace::CaptureRead read = decode_capture(o, session, capture_stats, vcd, err);
       if (o.stats) capture_stats.write(figures, capture_title(o.decode_path, read));
       notes.print_kept();
-      if (read.stopped) err << stop_sentence(capture_name, session, capture_stats) << '\n';
+      if (read.stopped) stopped = stop_sentence(capture_name, session, capture_stats);
       if (!session.started()) session.start(o.controller, view::RunKind::Capture, capture_name);
     } else {
       run_calls(o, session, vcd, sr);
     }
-    if (recorder) write_run_views(*recorder, report, gif, o.png);
+    const std::vector<Finding> found = findings.conclude();
+    print_findings(found, err);
+    if (!stopped.empty()) err << stopped << '\n';
+    if (findings_file != nullptr) {
+      for (const Finding& f : found) *findings_file << finding_line(f) << '\n';
+    }
+    if (recorder) write_run_views(*recorder, found, report, gif, o.png);
 
     const emu::Picture picture =
         o.rotate180 ? session.controller().picture().rotated180() : session.controller().picture();
@@ -158,7 +182,7 @@ int execute(const Request& o, std::ostream& out, std::ostream& err) {
     for (const std::string& remark : files.commit()) err << remark << '\n';
     out.flush();
     if (!out) throw common::UserError("Cannot write to standard output; the output is lost.");
-    return (o.strict && notes.count() > 0) || checks != 0 ? 1 : 0;
+    return (o.strict && (notes.count() > 0 || error_count(found) > 0)) || checks != 0 ? 1 : 0;
   } catch (const std::exception& e) {
     out.flush();
     err << e.what() << '\n';
