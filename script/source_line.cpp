@@ -98,7 +98,8 @@ class LineWriter {
 
   void comment() {
     const char c = peek();
-    if (state_ == State::LineComment && line_break(c)) {
+    // A line comment ends at a line end; a carriage return alone does not end it.
+    if (state_ == State::LineComment && (c == '\n' || (c == '\r' && peek(1) == '\n'))) {
       out_ += " */";
       state_ = State::Code;
       blank_for_break();
@@ -109,7 +110,7 @@ class LineWriter {
       ++at_;
       out_ += state_ == State::BlockComment ? "*/" : "* /";
       if (state_ == State::BlockComment) state_ = State::Code;
-    } else if (line_break(c)) {
+    } else if (state_ == State::BlockComment && line_break(c)) {
       if (out_.back() != ' ') out_ += ' ';
     } else if (printable(static_cast<unsigned char>(c))) {
       out_ += c;

@@ -47,11 +47,14 @@ TEST_F(EscapedOutput, ScriptTextIsEscapedWherePrinted) {
 }
 
 // Raw control and UTF-8 bytes in strings (one before a hex digit), a string
-// split over two lines and a // comment inside a call.
+// split over two lines and a // comment inside a call (a carriage return
+// alone does not end it).
 TEST_F(EscapedOutput, ByteLogCallLinesReadBackAsTheSameCalls) {
-  file("calls.qel", "QEL_LCD_Init();\nQEL_LCD_WriteString(\"" + kHostile + "\x07" "A1\", 0);\n" +
+  file("calls.qel", "QEL_LCD_Init();\nQEL_LCD_WriteString(\"" + kHostile +
+                        "\x07"
+                        "A1\", 0);\n" +
                         "QEL_LCD_WriteString(\"caf\xC3\xA9 \\\n  split\", 2);\n" +
-                        "QEL_LCD_WriteStringValue(\"\\x1\" \"B\", // the label\n  7U, 16, 4);\n");
+                        "QEL_LCD_WriteStringValue(\"\\x1\" \"B\", // the label\r of it\n  7U, 16, 4);\n");
   ASSERT_EQ(run("--script calls.qel --bytes first.txt --no-term").status, 0);
   const std::string first = slurp(dir_ / "first.txt");
   std::string again;
@@ -60,7 +63,7 @@ TEST_F(EscapedOutput, ByteLogCallLinesReadBackAsTheSameCalls) {
   }
   EXPECT_EQ(again, "QEL_LCD_Init();\nQEL_LCD_WriteString(\"" + kEscaped + "\\x07\" \"A1\", 0);\n" +
                        "QEL_LCD_WriteString(\"caf\\xC3\\xA9   split\", 2);\n" +
-                       "QEL_LCD_WriteStringValue(\"\\x1\" \"B\", /* the label */ 7U, 16, 4);\n");
+                       "QEL_LCD_WriteStringValue(\"\\x1\" \"B\", /* the label\\x0D of it */ 7U, 16, 4);\n");
   file("again.qel", again);
   const Result r = run("--script again.qel --bytes again.txt --no-term");
   ASSERT_EQ(r.status, 0) << r.err;
