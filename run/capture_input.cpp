@@ -5,6 +5,7 @@
 #include <optional>
 #include <string_view>
 
+#include "common/text_format.h"
 #include "trace/capture_replay.h"
 #include "trace/signal_map.h"
 #include "trace/vcd_change_writer.h"
@@ -73,6 +74,22 @@ class CaptureFeed : public trace::LineSink {
 };
 
 }  // namespace
+
+std::string capture_title(const std::string& path, const trace::CaptureRead& read) {
+  return (path == "-" ? std::string("capture on standard input") : "capture '" + trace::capture_name(path) + "'") +
+         " (" + (read.format ? std::string(trace::format_name(*read.format)) : "stopped before its first bytes") + ")";
+}
+
+std::string stop_sentence(const std::string& name, const Session& session, const CaptureStats& stats) {
+  if (!session.started()) {
+    return "Decoding of " + name + " stopped by an interrupt (Ctrl-C) before the capture's header was complete; " +
+           "nothing was decoded.";
+  }
+  const std::uint64_t bytes = session.controller().byte_count();
+  return "Decoding of " + name + " stopped by an interrupt (Ctrl-C) after " +
+         common::time_text(stats.span_ns(), common::TimeStyle::Figure) + " of capture and " + std::to_string(bytes) +
+         (bytes == 1 ? " byte" : " bytes") + "; the outputs hold what was decoded.";
+}
 
 trace::CaptureRead decode_capture(const Request& o, Session& session, CaptureStats& stats, std::ostream* vcd,
                                   std::ostream& err) {

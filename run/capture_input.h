@@ -22,4 +22,13 @@ namespace qel::run {
 trace::CaptureRead decode_capture(const Request& request, Session& session, CaptureStats& stats, std::ostream* vcd,
                                   std::ostream& err);
 
+// The title of the capture's figures: "capture 'board.vcd' (VCD)", "capture
+// on standard input (VCD)".
+std::string capture_title(const std::string& path, const trace::CaptureRead& read);
+
+// What a capture stopped on request holds, in one sentence: its time and bytes,
+// or that the stop came before the header was complete. `name` as messages
+// name the capture; call it before the session is started for an empty run.
+std::string stop_sentence(const std::string& name, const Session& session, const CaptureStats& stats);
+
 }  // namespace qel::run

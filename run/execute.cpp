@@ -8,7 +8,6 @@
 #include "common/output_files.h"
 #include "common/output_plan.h"
 #include "common/temporary_registry.h"
-#include "common/text_format.h"
 #include "common/user_error.h"
 #include "run/byte_log.h"
 #include "run/call_costs.h"
@@ -79,24 +78,6 @@ void write_run_views(FrameRecorder& recorder, const std::vector<Finding>& findin
   run.findings = report_findings(findings);
   if (report != nullptr) *report << view::render_html_report(run, png);
   if (gif != nullptr) write_bytes(*gif, encode_run_gif(run, png));
-}
-
-// "capture 'board.vcd' (VCD)", "capture on standard input (VCD)".
-std::string capture_title(const std::string& path, const trace::CaptureRead& read) {
-  return (path == "-" ? std::string("capture on standard input") : "capture '" + trace::capture_name(path) + "'") +
-         " (" + (read.format ? std::string(trace::format_name(*read.format)) : "stopped before its first bytes") + ")";
-}
-
-// What a capture stopped on request holds, in one sentence.
-std::string stop_sentence(const std::string& name, const Session& session, const CaptureStats& stats) {
-  if (!session.started()) {
-    return "Decoding of " + name + " stopped by an interrupt (Ctrl-C) before the capture's header was complete; " +
-           "nothing was decoded.";
-  }
-  const std::uint64_t bytes = session.controller().byte_count();
-  return "Decoding of " + name + " stopped by an interrupt (Ctrl-C) after " +
-         common::time_text(stats.span_ns(), common::TimeStyle::Figure) + " of capture and " + std::to_string(bytes) +
-         (bytes == 1 ? " byte" : " bytes") + "; the outputs hold what was decoded.";
 }
 
 }  // namespace
