@@ -29,55 +29,35 @@ struct GlassCase {
   std::vector<Span> rows, columns;
 };
 
+constexpr auto k1306 = ControllerModel::Ssd1306, k1106 = ControllerModel::Sh1106;
+
+// clang-format off
 const std::vector<GlassCase> kCases = {
     // Each glass with the start-up made for it shows its window of RAM.
-    {"128x64", ControllerModel::Ssd1306, "128x64", {0xA8, 0x3F, 0xDA, 0x12}, {{0, 63, 0, 1}}, {{0, 127, 0, 1}}},
-    {"128x32", ControllerModel::Ssd1306, "128x32", {0xA8, 0x1F, 0xDA, 0x02}, {{0, 31, 0, 1}}, {{0, 127, 0, 1}}},
-    {"96x16", ControllerModel::Ssd1306, "96x16", {0xA8, 0x0F, 0xDA, 0x02}, {{0, 15, 0, 1}}, {{0, 95, 0, 1}}},
-    {"64x48", ControllerModel::Ssd1306, "64x48+32", {0xA8, 0x2F, 0xDA, 0x12}, {{0, 47, 0, 1}}, {{0, 63, 32, 1}}},
-    {"72x40", ControllerModel::Ssd1306, "72x40+28", {0xA8, 0x27, 0xDA, 0x12}, {{0, 39, 0, 1}}, {{0, 71, 28, 1}}},
-    {"64x32", ControllerModel::Ssd1306, "64x32+32", {0xA8, 0x1F, 0xDA, 0x12}, {{0, 31, 0, 1}}, {{0, 63, 32, 1}}},
+    {"128x64", k1306, "128x64", {0xA8, 0x3F, 0xDA, 0x12}, {{0, 63, 0, 1}}, {{0, 127, 0, 1}}},
+    {"128x32", k1306, "128x32", {0xA8, 0x1F, 0xDA, 0x02}, {{0, 31, 0, 1}}, {{0, 127, 0, 1}}},
+    {"96x16", k1306, "96x16", {0xA8, 0x0F, 0xDA, 0x02}, {{0, 15, 0, 1}}, {{0, 95, 0, 1}}},
+    {"64x48", k1306, "64x48+32", {0xA8, 0x2F, 0xDA, 0x12}, {{0, 47, 0, 1}}, {{0, 63, 32, 1}}},
+    {"72x40", k1306, "72x40+28", {0xA8, 0x27, 0xDA, 0x12}, {{0, 39, 0, 1}}, {{0, 71, 28, 1}}},
+    {"64x32", k1306, "64x32+32", {0xA8, 0x1F, 0xDA, 0x12}, {{0, 31, 0, 1}}, {{0, 63, 32, 1}}},
     // The SH1106's 1.3" glass is wired to RAM columns 2 to 129.
-    {"SH1106 128x64", ControllerModel::Sh1106, "128x64", {0xA8, 0x3F, 0xDA, 0x12}, {{0, 63, 0, 1}}, {{0, 127, 2, 1}}},
-    {"SH1106 128x64, remap off", ControllerModel::Sh1106, "128x64", {0xA0}, {{0, 63, 0, 1}}, {{0, 127, 129, -1}}},
-    {"SSD1306 128x64, remap off", ControllerModel::Ssd1306, "128x64", {0xA0}, {{0, 63, 0, 1}}, {{0, 127, 127, -1}}},
+    {"SH1106 128x64", k1106, "128x64", {0xA8, 0x3F, 0xDA, 0x12}, {{0, 63, 0, 1}}, {{0, 127, 2, 1}}},
+    {"SH1106 128x64, remap off", k1106, "128x64", {0xA0}, {{0, 63, 0, 1}}, {{0, 127, 129, -1}}},
+    {"SSD1306 128x64, remap off", k1306, "128x64", {0xA0}, {{0, 63, 0, 1}}, {{0, 127, 127, -1}}},
     // A 128x32 start-up on a 128x64 glass: COM0..COM31 on every other pad, so
     // two bands of alternate rows with dark bands between them.
-    {"128x32 start-up on 128x64",
-     ControllerModel::Ssd1306,
-     "128x64",
-     {0xA8, 0x1F, 0xDA, 0x02},
-     {{0, 15, kDark, 0}, {16, 31, 0, 2}, {32, 47, kDark, 0}, {48, 63, 1, 2}},
-     {{0, 127, 0, 1}}},
+    {"128x32 start-up on 128x64", k1306, "128x64", {0xA8, 0x1F, 0xDA, 0x02},
+     {{0, 15, kDark, 0}, {16, 31, 0, 2}, {32, 47, kDark, 0}, {48, 63, 1, 2}}, {{0, 127, 0, 1}}},
     // A 128x64 start-up on a 128x32 glass: its rows take COMk and COM32+k in turn.
-    {"128x64 start-up on 128x32",
-     ControllerModel::Ssd1306,
-     "128x32",
-     {0xA8, 0x3F, 0xDA, 0x12},
-     {{0, 30, 16, 1, 2}, {1, 31, 48, 1, 2}},
-     {{0, 127, 0, 1}}},
+    {"128x64 start-up on 128x32", k1306, "128x32", {0xA8, 0x3F, 0xDA, 0x12}, {{0, 30, 16, 1, 2}, {1, 31, 48, 1, 2}}, {{0, 127, 0, 1}}},
     // Sequential on a glass wired for alternative: every other row, the image
     // squeezed into the top half and its odd rows in the bottom half.
-    {"sequential on 128x64",
-     ControllerModel::Ssd1306,
-     "128x64",
-     {0xDA, 0x02},
-     {{0, 31, 0, 2}, {32, 63, 1, 2}},
-     {{0, 127, 0, 1}}},
+    {"sequential on 128x64", k1306, "128x64", {0xDA, 0x02}, {{0, 31, 0, 2}, {32, 63, 1, 2}}, {{0, 127, 0, 1}}},
     // Left/right remap swaps the halves; the SH1106 has no such bit.
-    {"left/right remap on 128x64",
-     ControllerModel::Ssd1306,
-     "128x64",
-     {0xDA, 0x32},
-     {{0, 31, 32, 1}, {32, 63, 0, 1}},
-     {{0, 127, 0, 1}}},
-    {"SH1106 ignores left/right remap",
-     ControllerModel::Sh1106,
-     "128x64",
-     {0xDA, 0x32},
-     {{0, 63, 0, 1}},
-     {{0, 127, 2, 1}}},
+    {"left/right remap on 128x64", k1306, "128x64", {0xDA, 0x32}, {{0, 31, 32, 1}, {32, 63, 0, 1}}, {{0, 127, 0, 1}}},
+    {"SH1106 ignores left/right remap", k1106, "128x64", {0xDA, 0x32}, {{0, 63, 0, 1}}, {{0, 127, 2, 1}}},
 };
+// clang-format on
 
 // What each viewer pixel along one axis shows, from the spans; kDark where none says.
 std::vector<int> unfold(const std::vector<Span>& spans, int size) {
@@ -123,20 +103,16 @@ struct MisfitCase {
   std::string problem;  // empty: it fits; "parse": not a size at all
 };
 
+// clang-format off
 const std::vector<MisfitCase> kMisfits = {
-    {"128x64", ControllerModel::Ssd1306, ""},
-    {"64x48+32", ControllerModel::Ssd1306, ""},
-    {"128x64+4", ControllerModel::Sh1106, ""},
-    {"128x64+2", ControllerModel::Ssd1306, "columns 2 to 129 run past the SSD1306's 128 RAM columns"},
-    {"132x64", ControllerModel::Ssd1306, "the SSD1306 drives 1 to 128 columns"},
-    {"128x65", ControllerModel::Ssd1306, "a glass has 1 to 64 rows"},
-    {"128x0", ControllerModel::Ssd1306, "a glass has 1 to 64 rows"},
-    {"128", ControllerModel::Ssd1306, "parse"},
-    {"128x64+", ControllerModel::Ssd1306, "parse"},
-    {"128x64-2", ControllerModel::Ssd1306, "parse"},
-    {"x64", ControllerModel::Ssd1306, "parse"},
-    {"1280x64", ControllerModel::Ssd1306, "parse"},
+    {"128x64", k1306, ""}, {"64x48+32", k1306, ""}, {"128x64+4", k1106, ""},
+    {"128x64+2", k1306, "columns 2 to 129 run past the SSD1306's 128 RAM columns"},
+    {"132x64", k1306, "the SSD1306 drives 1 to 128 columns"},
+    {"128x65", k1306, "a glass has 1 to 64 rows"}, {"128x0", k1306, "a glass has 1 to 64 rows"},
+    {"128", k1306, "parse"}, {"128x64+", k1306, "parse"}, {"128x64-2", k1306, "parse"},
+    {"x64", k1306, "parse"}, {"1280x64", k1306, "parse"},
 };
+// clang-format on
 
 TEST(Glass, SizesThatDoNotFitTheControllerSaySo) {
   for (const MisfitCase& c : kMisfits) {
