@@ -14,6 +14,8 @@
 #include <string>
 #include <vector>
 
+#include "bus_waveform.h"
+
 namespace qel::tool::test {
 
 namespace fs = std::filesystem;
@@ -29,6 +31,36 @@ inline std::vector<std::string> lines_of(const std::string& text) {
   std::vector<std::string> out;
   std::istringstream in(text);
   for (std::string l; std::getline(in, l);) out.push_back(l);
+  return out;
+}
+
+// A waveform as a VCD capture, one change every `step_ns`, with the given signal
+// name for each line (empty: not in the capture).
+inline std::string as_vcd(const qel::emu::test::Waveform& wave, const std::vector<std::string>& names,
+                          std::uint64_t step_ns = 1000) {
+  std::string vcd = "$timescale 1 ns $end\n$scope module board $end\n";
+  for (std::size_t i = 0; i < names.size(); ++i) {
+    if (!names[i].empty()) vcd += "$var wire 1 " + std::string(1, char('!' + i)) + " " + names[i] + " $end\n";
+  }
+  vcd += "$upscope $end\n$enddefinitions $end\n#0\n";
+  for (std::size_t i = 0; i < names.size(); ++i) {
+    if (!names[i].empty()) vcd += (i == 3 ? "1" : "0") + std::string(1, char('!' + i)) + "\n";  // reset released
+  }
+  std::uint64_t t = 0;
+  for (const auto& c : wave.changes()) {
+    const auto i = static_cast<std::size_t>(c.line);
+    if (names[i].empty()) continue;
+    vcd += "#" + std::to_string(t += step_ns) + "\n" + (c.level ? "1" : "0") + std::string(1, char('!' + i)) + "\n";
+  }
+  return vcd;
+}
+
+// The byte lines of a byte log, without its "# call" lines: a decoder cannot tell calls apart.
+inline std::string byte_lines(const std::string& log) {
+  std::string out;
+  for (const std::string& l : lines_of(log)) {
+    if (l.rfind("# ", 0) != 0) out += l + "\n";
+  }
   return out;
 }
 
