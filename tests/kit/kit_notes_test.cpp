@@ -25,13 +25,6 @@ TEST(SilentNoOps, EachIsANoteThatNamesItsCall) {
       // A blank line is 3 commands and 128 data bytes; "Hi" adds 3 + 6 bytes a character.
       {"Init forgotten after a reset", [] { QEL_LCD_WriteString(text("Hi"), 2); },
        "call 1, QEL_LCD_WriteString(line 2): byte 0: 149 bytes before the controller was reset were ignored."},
-      {"line 16 or more",
-       [] {
-         QEL_LCD_Init();
-         QEL_LCD_ClearLine(16);
-       },
-       "call 2, QEL_LCD_ClearLine(line 16): Line 16 of QEL_LCD_ClearLine is past the controller's 16 pages; the module "
-       "sends nothing for it."},
       {"unsupported base, inside WriteValue's own WriteString",
        [] {
          QEL_LCD_Init();

@@ -50,14 +50,6 @@ INSTANTIATE_TEST_SUITE_P(Cases, WrittenAndRead,
                                            Shown{"Code123IsTwoBars", "{", "{"}, Shown{"QuestionMarkGlyph", "?", "?"}),
                          [](const auto& info) { return std::string(info.param.name); });
 
-// Text past 22 positions continues on the next line; the 22nd character shows
-// only its first pixel column, at the right edge, which reads as '?' when lit.
-TEST_F(TextReadBack, LongTextWrapsToNextLine) {
-  QEL_LCD_WriteString(text("abcdefghijklmnopqrstuVWXY"), 6);
-  EXPECT_EQ(line(6), "abcdefghijklmnopqrstu?");
-  EXPECT_EQ(line(7), "WXY");
-}
-
 // Like snprintf: at most size - 1 characters and a NUL, the full length returned.
 TEST_F(TextReadBack, ResultIsFullLengthWhateverTheBuffer) {
   QEL_LCD_WriteString(text("Hello"), 0);
