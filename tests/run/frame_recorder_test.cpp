@@ -8,7 +8,6 @@
 #include <string>
 #include <vector>
 
-#include "bus_waveform.h"
 #include "run/session.h"
 
 namespace qel::run {
@@ -117,43 +116,6 @@ TEST(FrameRecorder, WaveformKeepsTheFirst64Bytes) {
   EXPECT_EQ(w.bytes[1].end_ns, 1000u + 16 * kBitNs - kBitNs / 2);
   EXPECT_EQ(w.end_ns, w.bytes[63].end_ns);
   EXPECT_EQ(run.frames[0].listing.at(0).text, "70 data bytes, page 0, columns 0-69");
-}
-
-// The same bytes sent over each bus make the same listing and one frame.
-TEST(FrameRecorder, EveryBusGivesTheSameListing) {
-  using emu::WireByte;
-  const std::vector<WireByte> bytes = {{0x81, false}, {0x7F, false}, {0xB2, false}, {0x01, true}, {0x02, true}};
-  emu::test::Spi4Wave spi4;
-  spi4.bytes(bytes);
-  emu::test::Spi3Wave spi3;
-  spi3.select(true);
-  spi3.bytes(bytes);
-  spi3.select(false);
-  emu::test::I2cWave i2c;
-  i2c.runs(bytes);
-  const struct {
-    const char* name;
-    emu::Bus bus;
-    const emu::test::Waveform& wave;
-  } cases[] = {{"4-wire", emu::Bus::Spi4, spi4}, {"3-wire", emu::Bus::Spi3, spi3}, {"I2C", emu::Bus::I2c, i2c}};
-  for (const auto& c : cases) {
-    emu::ControllerOptions options;
-    options.reset_released = true;
-    options.bus = c.bus;
-    FrameRecorder recorder{RecorderOptions{}};
-    Session session(recorder);
-    session.start(options, view::RunKind::Capture, "t.vcd");
-    c.wave.play_timed(session.controller(), 2000);
-    session.finish();
-    const view::RunFrames run = recorder.take_frames();
-    ASSERT_EQ(run.frames.size(), 1u) << c.name;
-    std::vector<std::string> texts;
-    for (const view::ListingLine& l : run.frames[0].listing) texts.push_back(l.text);
-    const std::vector<std::string> expected = {"81 7F     contrast 0x7F", "B2        page start 2",
-                                               "2 data bytes, page 2, columns 0-1"};
-    EXPECT_EQ(texts, expected) << c.name;
-    EXPECT_EQ(run.frames[0].costs.command_bytes, 3u) << c.name;
-  }
 }
 
 // Past 500 frames neighbours merge in pairs: every call stays covered once, in
