@@ -197,6 +197,10 @@ class Controller {
   bool level(Line line) const { return front_end().level(line); }
   // Where the last display data byte was written (page 0, column 0 before any).
   RamAddress last_written() const { return last_written_; }
+  // Over the whole trace: what the bus input counted, and clock periods and
+  // phases shorter than the controller takes (timed traces).
+  const BusTally& bus_tally() const { return front_end().tally(); }
+  std::uint64_t clock_faults() const { return timing_.clock_faults(); }
 
  private:
   void note(std::string message);

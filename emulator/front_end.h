@@ -4,6 +4,7 @@
 // make_front_end() picks one for a bus.
 #pragma once
 
+#include <bitset>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -13,6 +14,14 @@
 #include "emulator/wire.h"
 
 namespace qel::emu {
+
+// What a bus input saw over the whole trace, kept for conclusions about a
+// session (take_summary() clears its own counts; these stay). I2C only.
+struct BusTally {
+  std::bitset<128> addressed;           // the 7-bit addresses transfers were sent to
+  std::uint64_t unacknowledged = 0;     // bytes for the controller left unacknowledged
+  std::uint64_t bad_control_bytes = 0;  // control bytes with bits 5..0 set
+};
 
 class FrontEnd {
  public:
@@ -51,6 +60,7 @@ class FrontEnd {
   // The line's level as the input last saw it.
   bool level(Line line) const { return levels_[static_cast<int>(line)]; }
   bool in_reset() const { return !level(Line::Reset); }
+  const BusTally& tally() const { return tally_; }
 
  protected:
   // Power-on levels: every line low, so the controller starts in reset (and
@@ -68,6 +78,7 @@ class FrontEnd {
   }
 
   WireByte byte_;  // set by a derived input before it returns Byte
+  BusTally tally_;
 
  private:
   bool levels_[kLineCount] = {};

@@ -66,4 +66,26 @@ WiredGlass wire_glass(const Glass& glass, const Profile& profile) {
                     (wired_com_pins(glass.width, glass.height) & 0x10) != 0};
 }
 
+PanelChoice choose_panel(std::string_view controller, std::string_view glass_text, ControllerModel& model,
+                         Glass& glass) {
+  PanelChoice choice;
+  const std::optional<ControllerModel> named = controller.empty() ? ControllerModel::Ssd1306 : model_named(controller);
+  if (!named) {
+    choice.controller_mistake = "is not a controller this emulator knows (ssd1306, sh1106, ssd1309, ssd1315)";
+    return choice;
+  }
+  const std::optional<Glass> parsed = glass_text.empty() ? Glass{} : parse_glass(glass_text);
+  if (!parsed) {
+    choice.glass_mistake = "is not WxH or WxH+C, e.g. 128x32 or 64x48+32";
+    return choice;
+  }
+  if (const auto misfit = glass_misfit(*parsed, profile_of(*named))) {
+    choice.glass_mistake = "does not fit: " + *misfit;
+    return choice;
+  }
+  model = *named;
+  glass = *parsed;
+  return choice;
+}
+
 }  // namespace qel::emu

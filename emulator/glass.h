@@ -55,4 +55,16 @@ std::optional<std::string> glass_misfit(const Glass& glass, const Profile& profi
 // The glass as wired to `profile`'s controller; it must fit (glass_misfit).
 WiredGlass wire_glass(const Glass& glass, const Profile& profile);
 
+// The panel a user names: a controller ("sh1106"; empty: the SSD1306) and a
+// glass ("128x32", "64x48+32"; empty: 128 x 64). Sets both in `model` and
+// `glass`; on a mistake returns what is wrong, to follow the name quoted
+// ("is not WxH or WxH+C, e.g. 128x32 or 64x48+32"), and changes nothing.
+struct PanelChoice {
+  std::optional<std::string> controller_mistake;
+  std::optional<std::string> glass_mistake;
+  explicit operator bool() const { return !controller_mistake && !glass_mistake; }
+};
+PanelChoice choose_panel(std::string_view controller, std::string_view glass_text, ControllerModel& model,
+                         Glass& glass);
+
 }  // namespace qel::emu

@@ -76,6 +76,7 @@ I2cInterface::Outcome I2cInterface::clock_rise() {
         address_unanswered_ = true;
       } else {
         ++missing_acks_;
+        ++tally_.unacknowledged;
       }
     }
     bits_ = 0;
@@ -97,10 +98,14 @@ I2cInterface::Outcome I2cInterface::take(std::uint8_t value) {
       is_data_ = (value & 0x40) != 0;
       phase_ = (value & 0x80) != 0 ? Phase::Single : Phase::Stream;
       addresses_written_.set(address_ & 1);
-      if (address_unanswered_) ++missing_acks_;
+      if (address_unanswered_) {
+        ++missing_acks_;
+        ++tally_.unacknowledged;
+      }
       address_unanswered_ = false;
       if ((value & 0x3F) == 0) return Outcome::None;
       ++bad_control_;
+      ++tally_.bad_control_bytes;
       fault_ = Fault::BadControlByte;
       return Outcome::Fault;
     case Phase::Single:
@@ -120,6 +125,7 @@ I2cInterface::Outcome I2cInterface::take_address(std::uint8_t value) {
   address_ = static_cast<std::uint8_t>(value >> 1);
   const bool read = (value & 1) != 0;
   const bool ours = (address_ & 0x7E) == kI2cAddress;
+  tally_.addressed.set(address_);
   phase_ = Phase::Skipped;
   address_unanswered_ = false;
   if (!ours) {

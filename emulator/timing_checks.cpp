@@ -36,6 +36,7 @@ TimingChecks::TimingChecks(Bus bus, const InputLimits& limits) {
 void TimingChecks::check(Rule rule, std::optional<std::uint64_t> measured_ns, std::vector<std::string>& notes) {
   const std::uint64_t minimum = minimum_ns_[rule];
   if (!measured_ns || *measured_ns >= minimum) return;
+  if (rule != ResetPulse) ++clock_faults_;
   if (count_[rule]++ > 0) return;
   notes.push_back(std::string(kRuleNames[rule]) + " of " + duration(*measured_ns) + " is shorter than the " +
                   duration(minimum) + " the controller needs.");

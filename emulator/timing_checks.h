@@ -32,6 +32,10 @@ class TimingChecks {
   // Notes counting the repeated violations not reported one by one; clears the counts.
   std::vector<std::string> take_summary();
 
+  // Clock periods and phases shorter than allowed over the whole trace (not
+  // cleared by take_summary()).
+  std::uint64_t clock_faults() const { return clock_faults_; }
+
  private:
   enum Rule { ResetPulse, ClockPeriod, ClockHigh, ClockLow, kRuleCount };
   void check(Rule rule, std::optional<std::uint64_t> measured_ns, std::vector<std::string>& notes);
@@ -41,6 +45,7 @@ class TimingChecks {
   std::optional<std::uint64_t> clock_rise_;
   std::optional<std::uint64_t> clock_fall_;
   std::array<unsigned, kRuleCount> count_{};
+  std::uint64_t clock_faults_ = 0;
 };
 
 }  // namespace qel::emu

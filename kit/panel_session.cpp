@@ -22,10 +22,9 @@ constexpr std::size_t kDelayEventBytes = 5;
 }  // namespace
 
 PanelSession::PanelSession(const emu::ControllerOptions& options, const PanelLimits& limits) : limits_(limits) {
-  if (limits_.frames) {
-    listeners_.add(*this);
-    listeners_.add(recorder_.emplace(run::RecorderOptions{}));
-  }
+  listeners_.add(*this);
+  listeners_.add(findings_);
+  if (limits_.frames) listeners_.add(recorder_.emplace(run::RecorderOptions{}));
   session_.start(without_history(options), view::RunKind::Script, "qel_panel", trace::VcdWriter::kDefaultNsPerWrite);
 }
 
@@ -69,19 +68,15 @@ void PanelSession::record_event(std::uint8_t event, std::uint32_t delay_ms) {
 }
 
 void PanelSession::on_open(std::uint8_t pin) {
-  picture_stale_ = true;
+  picture_stale_ = findings_stale_ = true;
   record_event(static_cast<std::uint8_t>(kOpen | (pin & kPinMask)));
   recording([&] { session_.on_open(pin); });
 }
 
 void PanelSession::on_write(std::uint8_t pin, std::uint8_t level) {
-  picture_stale_ = true;
+  picture_stale_ = findings_stale_ = true;
   record(static_cast<std::uint8_t>(kWrite | (level != 0 ? kLevelBit : 0) | (pin & kPinMask)));
-  if (recorder_) {
-    recording([&] { session_.on_write(pin, level); });
-  } else {
-    session_.on_write(pin, level);  // only the kit listens, and it does not throw
-  }
+  recording([&] { session_.on_write(pin, level); });
 }
 
 void PanelSession::on_delay(std::uint32_t ms) {
@@ -94,7 +89,7 @@ void PanelSession::on_call_begin(const ModuleCall& call) {
 }
 
 void PanelSession::on_call_end() {
-  picture_stale_ = true;
+  picture_stale_ = findings_stale_ = true;
   recording([&] { session_.on_call_end(); });
 }
 
@@ -122,6 +117,18 @@ void PanelSession::on_note(const run::Note& note) {
       notes_.back() = count;
     }
   });
+}
+
+const std::vector<PanelSession::FindingText>& PanelSession::findings() {
+  if (findings_stale_) {
+    concluded_.clear();
+    for (run::Finding& f : findings_.conclude()) {
+      std::string where = run::where_text(f.place);
+      concluded_.push_back(FindingText{std::move(f), std::move(where)});
+    }
+    findings_stale_ = false;
+  }
+  return concluded_;
 }
 
 const emu::Picture& PanelSession::picture() {

@@ -17,10 +17,16 @@
 #include "emulator/controller.h"
 #include "kit/qel_panel.h"
 #include "qel/pin_observer.h"
+#include "run/findings.h"
 #include "run/frame_recorder.h"
 #include "run/session.h"
 
 namespace qel::kit {
+
+class PanelSession;
+
+// The panel the module's pins reach now (an idle, dark one when none is connected).
+PanelSession& current_panel();
 
 struct PanelLimits {
   std::size_t waveform_bytes = 0;  // compact pin events kept (one byte per pin write); 0 for none
@@ -71,6 +77,14 @@ class PanelSession : public PinObserver, private run::Listener {
   // when frames were not asked for.
   const run::FrameRecorder* frames() const { return recorder_ ? &*recorder_ : nullptr; }
 
+  // A finding and where it shows, as the C interface gives them.
+  struct FindingText {
+    run::Finding finding;
+    std::string where;
+  };
+  // The findings as the session stands now; concluded again only after pin activity.
+  const std::vector<FindingText>& findings();
+
  private:
   // Recorded pin events, one byte each: the kind in the top two bits, then the
   // level and the DIO number (0 to 31); a delay byte is followed by its length in
@@ -92,12 +106,12 @@ class PanelSession : public PinObserver, private run::Listener {
   }
 
   PanelLimits limits_;
-  // The session's listeners: the kit itself, then the frame recorder when asked
-  // for. A recorder of the run's findings goes on this fan-out too.
+  // The session's listeners: the kit itself, the run's findings, then the frame
+  // recorder when asked for.
   run::Fanout listeners_;
+  run::Findings findings_{view::RunKind::Script};
   std::optional<run::FrameRecorder> recorder_;
-  // Without frames the kit is the session's only listener, told without the fan-out.
-  run::Session session_{limits_.frames ? static_cast<run::Listener&>(listeners_) : *this};
+  run::Session session_{listeners_};
   std::vector<std::uint8_t> events_;
   std::uint64_t events_dropped_ = 0;  // pin events past the waveform limit
   std::size_t cut_at_call_ = 0;       // module calls told when the waveform was cut
@@ -107,6 +121,8 @@ class PanelSession : public PinObserver, private run::Listener {
   std::uint64_t notes_dropped_ = 0;
   emu::Picture picture_;
   bool picture_stale_ = true;
+  std::vector<FindingText> concluded_;
+  bool findings_stale_ = true;
   const char* recording_failure_ = nullptr;
 
   template <typename Body>

@@ -202,12 +202,24 @@ const qel::run::FrameRecorder& frames_or_throw() {
 
 }  // namespace
 
+qel::kit::PanelSession& qel::kit::current_panel() { return session(); }
+
 extern "C" {
 
 void qel_panel_reset(const qel_panel_options* options) {
   qel::emu::ControllerOptions o;
   PanelLimits limits{kDefaultWaveformMb * kMegabyte};
   if (options != nullptr) {
+    const std::string controller = options->controller != nullptr ? options->controller : "";
+    const std::string glass = options->glass != nullptr ? options->glass : "";
+    const qel::emu::PanelChoice choice = qel::emu::choose_panel(controller, glass, o.model, o.glass);
+    if (!choice) {
+      fail(choice.controller_mistake
+               ? "qel_panel_options.controller " + qel::common::quoted_excerpt(controller) + " " +
+                     *choice.controller_mistake + "."
+               : "qel_panel_options.glass " + qel::common::quoted_excerpt(glass) + " " + *choice.glass_mistake + ".");
+      return;
+    }
     o.noise_ram = options->noise_ram != 0;
     o.column_wrap = options->column_wrap_zero != 0 ? qel::emu::ColumnWrap::Zero : qel::emu::ColumnWrap::Start;
     if (options->waveform_mb < 0) limits.waveform_bytes = 0;
@@ -321,8 +333,13 @@ long qel_panel_compare_png(const char* golden_png, const char* diff_png) {
 
 int qel_panel_write_report(const char* path) {
   if (path == nullptr) return fail("No report file name given (NULL).");
-  return guarded(
-      [&] { return write_text_file(path, "report file", qel::view::render_html_report(frames_or_throw().frames())); });
+  return guarded([&] {
+    qel::view::RunFrames run = frames_or_throw().frames();
+    std::vector<qel::run::Finding> findings;
+    for (const auto& f : session().findings()) findings.push_back(f.finding);
+    run.findings = qel::run::report_findings(findings);
+    return write_text_file(path, "report file", qel::view::render_html_report(run));
+  });
 }
 
 int qel_panel_write_gif(const char* path) {

@@ -19,9 +19,9 @@
  * test that expects no notes fails on it, and the note says which call it was:
  *   - a call the module leaves undone: before QEL_LCD_Init (its pins are not
  *     open), a line of 16 or more, a base other than 10 or 16;
- *   - text the panel does not show whole: a 22nd character (only its first pixel
- *     column shows) and text from the 23rd character on, which continues on the
- *     next line without blanking it;
+ *   - text the panel does not show whole: a 22nd character (only one of its six
+ *     pixel columns fits) and text from the 23rd character on, which continues
+ *     on the next line without blanking it;
  *   - bytes a new panel ignores because the code under test did not call
  *     QEL_LCD_Init after qel_panel_reset (the controller was never reset);
  *   - the controller's own notes (an unknown command, a page beyond 7, ...);
@@ -58,6 +58,14 @@ typedef struct {
    * Off by default: it costs about as much again as the test itself. Memory stays
    * bounded: past 500 calls neighbouring frames are merged. */
   int frames;
+  /* The panel's controller: "ssd1306" (NULL or "": the default), "sh1106", "ssd1309"
+   * or "ssd1315"; and its glass, "WxH" or "WxH+C" (NULL or "": 128x64 from the
+   * controller's usual first column), e.g. "128x32" or "64x48+32". The readers then
+   * show that glass: qel_panel_pixel takes its size, qel_panel_line_text its height
+   * / 8 lines, and PNGs are of its size. A name the kit does not know makes the
+   * reset fail: the old panel stays connected and qel_panel_error() says why. */
+  const char *controller;
+  const char *glass;
 } qel_panel_options;
 
 /* Connects a new, powered-up panel to the module's pins (NULL options: all 0) and
@@ -83,9 +91,9 @@ void qel_panel_close(void);
  * grid. A line shows 21 characters in full, in cells of 6 columns from column 1; a
  * cell showing a glyph of the module's font reads as that character (blank as a
  * space), any other cell as '?'. A 22nd character starts at the panel's last
- * column, 127, and only its first pixel column shows (the rest land where the
- * controller's column wrap puts them): that column reads as a 22nd cell, '?' when
- * anything in it is lit. Trailing spaces are dropped. Writes at most size - 1
+ * column, 127, where only one of its six pixel columns fits (the controller's
+ * column wrap decides which: in page mode all six land on column 127 and the
+ * last stays): that column reads as a 22nd cell, '?' when anything in it is lit. Trailing spaces are dropped. Writes at most size - 1
  * characters and a NUL (nothing when size is 0) and returns the full length, as
  * snprintf does. A line above 7 is empty. */
 size_t qel_panel_line_text(unsigned line, char *buf, size_t size);
@@ -153,6 +161,25 @@ typedef struct {
   unsigned char is_data; /* 1 display data, 0 command */
 } qel_panel_byte;
 size_t qel_panel_bytes(const qel_panel_byte **bytes);
+
+/* Findings since the last reset: conclusions about the whole session so far, each a
+ * known fault (the display never turned on, no charge pump, pages overrun, columns
+ * never written, ...; the ids are listed in qel-lcd-sim's README). id is stable
+ * ("page-overrun"); severity is "error" (the panel shows something wrong or nothing)
+ * or "warning" (it works by chance, or only on some boards); where is the byte
+ * ("byte 158") or "end (N bytes)"; sentence says what a viewer sees, the likely cause
+ * and the usual fix. The module's own output gives two warnings: columns-never-written
+ * (it never writes column 0) and page-overrun (each fill sends 128 bytes from column 1).
+ * The strings stay valid until the next call of the module or of the kit;
+ * qel_panel_finding gives all four NULL past the end. */
+typedef struct {
+  const char *id;
+  const char *severity;
+  const char *where;
+  const char *sentence;
+} qel_panel_finding_info;
+size_t qel_panel_finding_count(void);
+qel_panel_finding_info qel_panel_finding(size_t index);
 
 /* The pin waveform since the last reset as a VCD file (GTKWave, PulseView). 0 done;
  * 1 written, but the waveform was cut at its limit (qel_panel_options.waveform_mb), so

@@ -17,7 +17,7 @@ class CallCosts : public Listener {
   CallCosts(std::ostream& out, std::uint64_t pin_write_ns) : out_(out), pin_write_ns_(pin_write_ns) {}
 
   void on_call_begin(const CallInfo& call) override;
-  bool wants_pins() const override { return true; }
+  LineSet pin_lines() const override { return kAllLines; }
   void on_pin(const PinEvent& pin) override;
   void on_delay(std::uint32_t ms, std::uint64_t time_ns) override;
   void on_byte(const emu::WireByte& byte, std::uint64_t index) override;

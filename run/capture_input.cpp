@@ -40,16 +40,16 @@ class CaptureFeed : public trace::LineSink {
     emu::ControllerOptions co = options_.controller;
     co.keep_history = false;
     co.bus = start.bus;
-    session_.start(co, view::RunKind::Capture, options_.decode_path);
-    feed_.emplace(session_.controller());
-    feed_->begin(start);
+    session_.start(co, view::RunKind::Capture, options_.decode_path, 0, start.has(emu::Line::Reset));
+    controller_ = &session_.controller();
+    trace::ControllerFeed(*controller_).begin(start);
     stats_.begin(start.time_ns);
     if (vcd_) vcd_->begin(start);
   }
 
   void change(const trace::LineChange& c) override {
     stats_.change(c.line, c.level, c.time_ns);
-    feed_->change(c);
+    controller_->set_line(c.line, c.level, c.time_ns);
     if (vcd_) vcd_->change(c);
   }
 
@@ -65,7 +65,7 @@ class CaptureFeed : public trace::LineSink {
   Session& session_;
   CaptureStats& stats_;
   std::ostream& err_;
-  std::optional<trace::ControllerFeed> feed_;
+  emu::Controller* controller_ = nullptr;  // the session's, once the capture has begun
   std::optional<trace::VcdChangeWriter> vcd_;
 };
 

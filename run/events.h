@@ -53,19 +53,36 @@ std::string note_text(const Note& note);
 // "call 3, QEL_LCD_WriteString(line 9): byte 1079: ...".
 std::string note_text_with_call(const Note& note);
 
+// The lines whose pin events a listener takes: bit N for emu::Line N.
+using LineSet = std::uint8_t;
+inline constexpr LineSet line_bit(emu::Line line) { return static_cast<LineSet>(1u << static_cast<int>(line)); }
+inline constexpr LineSet kAllLines = static_cast<LineSet>((1u << emu::kLineCount) - 1);
+
+// The run's time as the Session keeps it, for a listener that does not take
+// every pin event: the time of the last line change (captures), or of the next
+// pin write (scripts).
+class RunClock {
+ public:
+  virtual ~RunClock() = default;
+  virtual std::uint64_t now_ns() const = 0;
+};
+
 struct Start {
   view::RunKind kind = view::RunKind::Script;
   std::string_view source;  // the script's or capture's name
   const emu::Controller* controller = nullptr;
+  const RunClock* clock = nullptr;
   std::uint64_t pin_write_ns = 0;  // scripts: nominal time of one pin write
+  bool reset_line = true;          // the trace carries the reset line (a capture may not)
 };
 
 class Listener {
  public:
   virtual ~Listener() = default;
-  // Whether the listener takes pin events: most do not, and a run whose
-  // listeners all say no skips them (one per line change is the hot path).
-  virtual bool wants_pins() const { return false; }
+  // The lines whose pin events the listener takes: most take none, and a run
+  // skips the events of lines no listener takes (one per line change is the
+  // hot path).
+  virtual LineSet pin_lines() const { return 0; }
   virtual void on_start(const Start& /*start*/) {}
   virtual void on_call_begin(const CallInfo& /*call*/) {}
   virtual void on_call_end(const CallInfo& /*call*/) {}
@@ -83,9 +100,12 @@ class Fanout : public Listener {
  public:
   void add(Listener& listener) {
     listeners_.push_back(&listener);
-    if (listener.wants_pins()) pin_listeners_.push_back(&listener);
+    if (const LineSet lines = listener.pin_lines(); lines != 0) {
+      pin_listeners_.push_back(PinListener{&listener, lines});
+      pin_lines_ = static_cast<LineSet>(pin_lines_ | lines);
+    }
   }
-  bool wants_pins() const override { return !pin_listeners_.empty(); }
+  LineSet pin_lines() const override { return pin_lines_; }
 
   void on_start(const Start& s) override {
     for (Listener* l : listeners_) l->on_start(s);
@@ -97,7 +117,10 @@ class Fanout : public Listener {
     for (Listener* l : listeners_) l->on_call_end(c);
   }
   void on_pin(const PinEvent& p) override {
-    for (Listener* l : pin_listeners_) l->on_pin(p);
+    const LineSet line = line_bit(p.line);
+    for (const PinListener& l : pin_listeners_) {
+      if ((l.lines & line) != 0) l.listener->on_pin(p);
+    }
   }
   void on_delay(std::uint32_t ms, std::uint64_t time_ns) override {
     for (Listener* l : listeners_) l->on_delay(ms, time_ns);
@@ -113,8 +136,13 @@ class Fanout : public Listener {
   }
 
  private:
+  struct PinListener {
+    Listener* listener;
+    LineSet lines;
+  };
   std::vector<Listener*> listeners_;
-  std::vector<Listener*> pin_listeners_;
+  std::vector<PinListener> pin_listeners_;
+  LineSet pin_lines_ = 0;
 };
 
 }  // namespace qel::run

@@ -12,6 +12,7 @@
 #include "run/call_costs.h"
 #include "run/capture_input.h"
 #include "run/capture_stats.h"
+#include "run/findings.h"
 #include "run/frame_files.h"
 #include "run/frame_recorder.h"
 #include "run/note_printer.h"
@@ -26,8 +27,8 @@ namespace qel::run {
 namespace {
 
 bool stdout_taken(const Request& o) {
-  for (const std::string* path :
-       {&o.bytes_path, &o.vcd_path, &o.png_path, &o.checks.text_path, &o.commands_path, &o.report_path, &o.gif_path}) {
+  for (const std::string* path : {&o.bytes_path, &o.vcd_path, &o.png_path, &o.checks.text_path, &o.commands_path,
+                                  &o.report_path, &o.gif_path, &o.findings_path}) {
     if (*path == "-") return true;
   }
   return false;
@@ -51,7 +52,8 @@ void check_paths(const Request& o) {
                               {o.checks.diff_png_path, "diff image"},
                               {o.commands_path, "command listing"},
                               {o.report_path, "report file"},
-                              {o.gif_path, "GIF file"}},
+                              {o.gif_path, "GIF file"},
+                              {o.findings_path, "findings file"}},
                              o.frames_dir);
 }
 
@@ -59,9 +61,19 @@ void write_bytes(std::ostream& out, const std::vector<std::uint8_t>& bytes) {
   out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
 }
 
+// "finding: page-overrun (warning) at byte 25, demo.qel:2:1: ...", after the notes.
+void print_findings(const std::vector<Finding>& findings, std::ostream& err) {
+  for (const Finding& f : findings) {
+    err << "finding: " << f.name() << " (" << severity_name(f.severity()) << ") at " << where_text(f.place) << ": "
+        << f.sentence << '\n';
+  }
+}
+
 // The report and the animated GIF of the frames gathered.
-void write_run_views(FrameRecorder& recorder, std::ostream* report, std::ostream* gif, const view::PngOptions& png) {
-  const view::RunFrames run = recorder.take_frames();
+void write_run_views(FrameRecorder& recorder, const std::vector<Finding>& findings, std::ostream* report,
+                     std::ostream* gif, const view::PngOptions& png) {
+  view::RunFrames run = recorder.take_frames();
+  run.findings = report_findings(findings);
   if (report != nullptr) *report << view::render_html_report(run, png);
   if (gif != nullptr) write_bytes(*gif, encode_run_gif(run, png));
 }
@@ -80,6 +92,7 @@ int execute(const Request& o, std::ostream& out, std::ostream& err) {
     std::ostream* commands = files.open(o.commands_path, "command listing file");
     std::ostream* report = files.open(o.report_path, "report file");
     std::ostream* gif = files.open(o.gif_path, "GIF file");
+    std::ostream* findings_file = files.open(o.findings_path, "findings file");
     common::FrameFolder* frames = files.open_frames(o.frames_dir);
     std::ostream& figures = stdout_taken(o) ? err : out;
     const bool capture = !o.decode_path.empty();
@@ -104,6 +117,8 @@ int execute(const Request& o, std::ostream& out, std::ostream& err) {
     NotePrinter notes(err, capture ? view::RunKind::Capture : view::RunKind::Script,
                       capture ? o.decode_path : script_name(o));
     events.add(notes);
+    Findings findings(capture ? view::RunKind::Capture : view::RunKind::Script);
+    events.add(findings);
 
     Session session(events);
     if (capture) {
@@ -117,7 +132,12 @@ int execute(const Request& o, std::ostream& out, std::ostream& err) {
     } else {
       run_calls(o, session, vcd, sr);
     }
-    if (recorder) write_run_views(*recorder, report, gif, o.png);
+    const std::vector<Finding> found = findings.conclude();
+    print_findings(found, err);
+    if (findings_file != nullptr) {
+      for (const Finding& f : found) *findings_file << finding_line(f) << '\n';
+    }
+    if (recorder) write_run_views(*recorder, found, report, gif, o.png);
 
     const emu::Picture picture =
         o.rotate180 ? session.controller().picture().rotated180() : session.controller().picture();
@@ -129,7 +149,7 @@ int execute(const Request& o, std::ostream& out, std::ostream& err) {
     for (const std::string& remark : files.commit()) err << remark << '\n';
     out.flush();
     if (!out) throw common::UserError("Cannot write to standard output; the output is lost.");
-    return (o.strict && notes.count() > 0) || checks != 0 ? 1 : 0;
+    return (o.strict && (notes.count() > 0 || error_count(found) > 0)) || checks != 0 ? 1 : 0;
   } catch (const std::exception& e) {
     out.flush();
     err << e.what() << '\n';

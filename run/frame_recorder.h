@@ -53,7 +53,7 @@ class FrameRecorder : public Listener, private view::ListingSink {
   void on_start(const Start& start) override;
   void on_call_begin(const CallInfo& call) override;
   void on_call_end(const CallInfo& call) override;
-  bool wants_pins() const override { return true; }
+  LineSet pin_lines() const override { return kAllLines; }
   void on_pin(const PinEvent& pin) override;
   void on_delay(std::uint32_t ms, std::uint64_t time_ns) override;
   void on_byte(const emu::WireByte& byte, std::uint64_t index) override;

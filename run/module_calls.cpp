@@ -145,7 +145,7 @@ std::vector<std::string> call_notes(const ModuleCall& call) {
     if (!draws(static_cast<unsigned char>(text[p]))) continue;
     notes.push_back("Character " + std::to_string(p + 1) + " " + common::quoted_excerpt(text.substr(p, 1)) +
                     " starts at the panel's last column on line " + std::to_string(call.line + p / kLinePositions) +
-                    ": only its first pixel column shows (21 characters fit on a line).");
+                    ": only one of its six pixel columns fits (21 characters fit on a line).");
     break;
   }
   for (std::size_t p = kLinePositions; p < text.size(); ++p) {

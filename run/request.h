@@ -33,14 +33,15 @@ struct Request {
   std::string commands_path;    // command listing, "-" for standard output
   std::string report_path;      // self-contained HTML report
   std::string gif_path;         // animated GIF of the frames
+  std::string findings_path;    // the findings, one tab-separated line each; "-" for standard output
   std::string decode_path;      // decode this capture (VCD, sigrok session, Saleae CSV) instead of running calls
   std::string signal_map;       // "role=name,..." for decode_path
   std::optional<emu::Bus> bus;  // the capture's bus when the user chose it (scripts are always 4-wire)
   emu::ControllerOptions controller;
   bool rotate180 = false;
   std::uint64_t pin_write_ns = 100;
-  bool strict = false;
-  PanelChecks checks;  // --text, --expect-text, --expect-png, --diff-png
+  bool strict = false;  // exit status 1 on any note or error finding
+  PanelChecks checks;   // --text, --expect-text, --expect-png, --diff-png
 };
 
 }  // namespace qel::run

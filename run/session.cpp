@@ -31,19 +31,19 @@ Session::~Session() {
 }
 
 void Session::start(const emu::ControllerOptions& options, view::RunKind kind, std::string source,
-                    std::uint64_t pin_write_ns) {
+                    std::uint64_t pin_write_ns, bool reset_line) {
   source_ = std::move(source);
   pin_write_ns_ = pin_write_ns;
-  pins_wanted_ = listener_.wants_pins();
+  pin_lines_ = listener_.pin_lines();
   controller_.emplace(options);
   controller_->set_listener(this);
-  listener_.on_start(Start{kind, source_, &*controller_, pin_write_ns_});
+  listener_.on_start(Start{kind, source_, &*controller_, this, pin_write_ns_, reset_line});
 }
 
 void Session::on_open(std::uint8_t pin) {
   const auto line = emu::line_of_dio(pin);
   if (!line) return;
-  if (pins_wanted_) listener_.on_pin(PinEvent{*line, false, now_ns_, false});
+  if ((pin_lines_ & line_bit(*line)) != 0) listener_.on_pin(PinEvent{*line, false, now_ns_, false});
   controller_->set_line(*line, false);
 }
 
@@ -53,7 +53,7 @@ void Session::on_write(std::uint8_t pin, std::uint8_t level) {
   now_ns_ += pin_write_ns_;
   if (pin >= emu::kLineOfDio.size() || emu::kLineOfDio[pin] < 0) return;
   const auto line = static_cast<emu::Line>(emu::kLineOfDio[pin]);
-  if (pins_wanted_) listener_.on_pin(PinEvent{line, level != 0, t, true});
+  if ((pin_lines_ & line_bit(line)) != 0) listener_.on_pin(PinEvent{line, level != 0, t, true});
   if (line == emu::Line::Clock) {
     rising_edges_ += level != 0 && !clock_high_ ? 1 : 0;
     clock_high_ = level != 0;
@@ -124,7 +124,8 @@ void Session::on_note(const emu::Diagnostic& note) {
 }
 
 void Session::on_timed_change(emu::Line line, bool level, std::uint64_t time_ns) {
-  if (pins_wanted_) listener_.on_pin(PinEvent{line, level, time_ns, false});
+  now_ns_ = time_ns;
+  if ((pin_lines_ & line_bit(line)) != 0) listener_.on_pin(PinEvent{line, level, time_ns, false});
 }
 
 }  // namespace qel::run

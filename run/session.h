@@ -28,16 +28,17 @@
 
 namespace qel::run {
 
-class Session : public PinObserver, private emu::ByteListener {
+class Session : public PinObserver, public RunClock, private emu::ByteListener {
  public:
   explicit Session(Listener& listener) : listener_(listener) {}
   ~Session() override;
   Session(const Session&) = delete;
   Session& operator=(const Session&) = delete;
 
-  // Makes the controller and tells on_start. Once per session.
+  // Makes the controller and tells on_start. Once per session. `reset_line`:
+  // the trace carries the reset line.
   void start(const emu::ControllerOptions& options, view::RunKind kind, std::string source,
-             std::uint64_t pin_write_ns = 0);
+             std::uint64_t pin_write_ns = 0, bool reset_line = true);
   bool started() const { return controller_.has_value(); }
 
   // The module's pins.
@@ -65,6 +66,8 @@ class Session : public PinObserver, private emu::ByteListener {
   // The trace is over: the controller's end of trace, then on_finish. Once.
   void finish();
 
+  std::uint64_t now_ns() const override { return now_ns_; }
+
   emu::Controller& controller() { return *controller_; }
   const emu::Controller& controller() const { return *controller_; }
 
@@ -74,11 +77,11 @@ class Session : public PinObserver, private emu::ByteListener {
   void on_timed_change(emu::Line line, bool level, std::uint64_t time_ns) override;
 
   Listener& listener_;
-  bool pins_wanted_ = false;  // the listener takes pin events
+  LineSet pin_lines_ = 0;  // the lines whose pin events the listener takes
   std::optional<emu::Controller> controller_;
   std::string source_;
   std::uint64_t pin_write_ns_ = 0;
-  std::uint64_t now_ns_ = 0;  // nominal time of the next pin write
+  std::uint64_t now_ns_ = 0;  // nominal time of the next pin write; captures: of the last change
   bool finished_ = false;
 
   // The module call running now.

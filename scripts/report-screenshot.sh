@@ -11,5 +11,5 @@ trap 'rm -rf "$work"' EXIT
 build/host/bin/qel-lcd-sim --script examples/build-up.qel --report "$work/build-up.html" --no-term
 mkdir -p docs
 scripts/chromium-headless.sh "file://$work/build-up.html#frame-7" --screenshot="$(pwd)/docs/report.png" \
-  --window-size=1100,1250 2>/dev/null >/dev/null
+  --window-size=1100,1450 2>/dev/null >/dev/null
 echo "Wrote docs/report.png"

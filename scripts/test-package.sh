@@ -123,7 +123,7 @@ mkdir -p "$work/c-only"
 cat >"$work/c-only/CMakeLists.txt" <<CMAKE
 cmake_minimum_required(VERSION 3.25)
 project(c_only LANGUAGES C)
-find_package(QEL_LCD 1.0 CONFIG REQUIRED)
+find_package(QEL_LCD 1.1 CONFIG REQUIRED)
 add_executable(hello "$work/hello.c")
 target_link_libraries(hello PRIVATE QEL_LCD::panel)
 CMAKE

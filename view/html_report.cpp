@@ -129,6 +129,38 @@ void add_frame(std::string& html, const RunFrames& run, const Frame& f, std::siz
   html += "</article>\n";
 }
 
+// The frame (counted from 1) whose bytes hold `f`'s byte; 0 when there is no frame.
+std::size_t frame_of(const RunFrames& run, const ReportFinding& f) {
+  if (run.frames.empty()) return 0;
+  std::uint64_t bytes = 0;
+  for (std::size_t i = 0; i < run.frames.size() && !f.at_end; ++i) {
+    bytes += run.frames[i].costs.command_bytes + run.frames[i].costs.data_bytes;
+    if (f.byte_index < bytes) return i + 1;
+  }
+  return run.frames.size();
+}
+
+void add_findings(std::string& html, const RunFrames& run) {
+  html += "<section id=\"findings\"><h2>Findings</h2>";
+  if (run.findings.empty()) {
+    html += "<p>None: no known fault was seen.</p></section>\n";
+    return;
+  }
+  html += "<ul class=\"findings\">";
+  for (const ReportFinding& f : run.findings) {
+    html += "<li class=\"" + escape(f.severity) + "\"><strong>" + escape(f.severity) + "</strong> <code>" +
+            escape(f.id) + "</code> ";
+    const std::size_t frame = frame_of(run, f);
+    if (frame > 0) {
+      html += "<a href=\"#frame-" + std::to_string(frame) + "\">" + escape(f.where) + "</a>";
+    } else {
+      html += escape(f.where);
+    }
+    html += ": " + escape(f.sentence) + "</li>";
+  }
+  html += "</ul></section>\n";
+}
+
 constexpr const char* kStyle = R"css(
 body{font:14px/1.4 system-ui,sans-serif;margin:16px;background:#f4f4f6;color:#1c1c22}
 h1{font-size:20px;margin:0 0 4px}h2{font-size:17px;margin:18px 0 6px}h3{font-size:15px;margin:0 0 4px}
@@ -143,6 +175,7 @@ svg.wave path.level{fill:none;stroke:#1060c0;stroke-width:1.5}svg.wave rect.cmd{
 svg.wave rect.gap{fill:#e8e8ee}#player{position:sticky;top:0;background:#f4f4f6;padding:6px 0;z-index:1}
 #player input{width:320px;vertical-align:middle}#selected-subject{font:12px ui-monospace,monospace}
 .left-out{font-size:12px;color:#555}ul.notes{color:#8a2b00}
+ul.findings li.error strong{color:#b00020}ul.findings li.warning strong{color:#8a5a00}
 )css";
 
 constexpr const char* kScript = R"js(
@@ -224,8 +257,10 @@ std::string render_html_report(const RunFrames& run, const PngOptions& options) 
   if (!script) {
     html += "<p>A frame ends where a burst of bytes ends: at chip-select release or after 1 ms without a byte.</p>";
   }
-  html += "</header>\n<section id=\"final\"><h2>Final panel</h2>" +
-          panel_img(run.final_picture, options, "Final panel") + "</section>\n";
+  html += "</header>\n";
+  add_findings(html, run);
+  html += "<section id=\"final\"><h2>Final panel</h2>" + panel_img(run.final_picture, options, "Final panel") +
+          "</section>\n";
 
   html += "<section id=\"notes\"><h2>Notes</h2>";
   if (notes == 0) {

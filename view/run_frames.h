@@ -79,6 +79,17 @@ struct Frame {
 
 enum class RunKind { Script, Capture };
 
+// A conclusion about the whole run (a known fault), as the report lists it:
+// linked to the frame that holds its byte.
+struct ReportFinding {
+  std::string id;        // "page-overrun"
+  std::string severity;  // "error" or "warning"
+  std::string where;     // "byte 25, demo.qel:2:1"
+  std::string sentence;
+  std::uint64_t byte_index = 0;
+  bool at_end = false;  // about the run's end: linked to the last frame
+};
+
 struct RunFrames {
   RunKind kind = RunKind::Script;
   std::string source;                 // the script's or capture's name
@@ -87,6 +98,7 @@ struct RunFrames {
   std::vector<Frame> frames;
   emu::Picture final_picture;
   std::uint64_t pin_write_ns = 0;  // scripts: the nominal time of one pin write
+  std::vector<ReportFinding> findings;
 };
 
 inline constexpr std::size_t kMaxFrames = 500;

@@ -37,8 +37,8 @@ TEST(SilentNoOps, EachIsANoteThatNamesItsCall) {
          QEL_LCD_Init();
          QEL_LCD_WriteString(text("ABCDEFGHIJKLMNOPQRSTUV"), 0);
        },
-       "call 2, QEL_LCD_WriteString(line 0): Character 22 'V' starts at the panel's last column on line 0: only its "
-       "first pixel column shows (21 characters fit on a line)."},
+       "call 2, QEL_LCD_WriteString(line 0): Character 22 'V' starts at the panel's last column on line 0: only one "
+       "of its six pixel columns fits (21 characters fit on a line)."},
       {"controller note during a call",
        [] {
          QEL_LCD_Init();

@@ -97,7 +97,7 @@ TEST_F(Recording, PrintAsciiShowsThePanelInPlainAscii) {
 }
 
 // The run as the program's report shows it: one frame per module call, each with
-// its call and notes; the same frames as a GIF. Without frames asked for, both
+// its call and notes, the findings at the top; the same frames as a GIF. Without frames asked for, both
 // say how to ask.
 TEST(Report, OneFramePerModuleCall) {
   qel_panel_options options = {};
@@ -119,6 +119,7 @@ TEST(Report, OneFramePerModuleCall) {
   EXPECT_EQ(frames, 3u);
   EXPECT_NE(html.find("QEL_LCD_WriteValue(7U, 16, 2);"), std::string::npos);
   EXPECT_NE(html.find("Character 22 'V' starts at the panel's last column"), std::string::npos);
+  EXPECT_NE(html.find("columns-never-written"), std::string::npos) << "the findings head the report";
   std::ifstream g(gif, std::ios::binary);
   EXPECT_EQ(std::string(std::istreambuf_iterator<char>(g), {}).substr(0, 6), "GIF89a");
 

@@ -93,3 +93,49 @@ TEST(PanelOptions, NoiseRamShowsUntilInit) {
 
 }  // namespace
 }  // namespace qel::kit_test
+
+namespace qel::kit_test {
+namespace {
+
+// The controller and glass a test chooses: the panel shows the module's text
+// where that glass shows RAM, and a name the kit does not know keeps the old panel.
+TEST(KitPanelChoice, ControllerAndGlassAsATestNamesThem) {
+  const struct {
+    const char* controller;
+    const char* glass;
+    int lit_x;       // the column where "H"'s first lit column shows on line 2; -1: not checked
+    unsigned width;  // columns the readers show
+    unsigned height;
+    const char* error;  // part of qel_panel_error() when the reset is refused
+  } cases[] = {
+      {nullptr, nullptr, 2, 128, 64, nullptr},
+      {"", "", 2, 128, 64, nullptr},
+      {"sh1106", nullptr, 0, 128, 64, nullptr},     // the glass starts at RAM column 2
+      {"ssd1306", "128x32", -1, 128, 32, nullptr},  // the module's 128x64 start-up scrambles its rows
+      {"nope", nullptr, 2, 128, 64, "qel_panel_options.controller 'nope' is not a controller"},
+      {nullptr, "64x48+200", 2, 128, 64, "qel_panel_options.glass '64x48+200' does not fit"},
+  };
+  for (const auto& c : cases) {
+    qel_panel_reset(nullptr);
+    qel_panel_options options{};
+    options.controller = c.controller;
+    options.glass = c.glass;
+    qel_panel_reset(&options);
+    if (c.error != nullptr) {
+      EXPECT_NE(std::string(qel_panel_error()).find(c.error), std::string::npos) << qel_panel_error();
+    }
+    QEL_LCD_Init();
+    QEL_LCD_WriteString(text("Hi"), 2);
+    if (c.lit_x >= 0) {
+      EXPECT_EQ(qel_panel_pixel(static_cast<unsigned>(c.lit_x), 16), 1) << (c.controller ? c.controller : "-");
+    }
+    EXPECT_EQ(qel_panel_pixel(c.width - 1, c.height - 1), 0);
+    EXPECT_EQ(qel_panel_pixel(c.width, 0), -1);
+    EXPECT_EQ(qel_panel_pixel(0, c.height), -1);
+    EXPECT_EQ(line(2), "Hi");
+  }
+  qel_panel_close();
+}
+
+}  // namespace
+}  // namespace qel::kit_test

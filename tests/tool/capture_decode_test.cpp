@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
-#include <algorithm>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -62,7 +61,7 @@ TEST_F(Decode, CapturesOfARunDecodeToItsBytesAndPicture) {
     const std::string input = c.input[0] == '\0' ? "" : slurp(dir_ / c.input);
     const Result r = run(std::string(c.args) + " --bytes decoded.txt --png decoded.png --no-term --strict", input);
     ASSERT_EQ(r.status, 0) << c.args << " " << c.input << "\n" << r.err;
-    EXPECT_EQ(r.err, c.err) << c.args << " " << c.input;
+    EXPECT_EQ(without_findings(r.err), c.err) << c.args << " " << c.input;
     EXPECT_EQ(slurp(dir_ / "decoded.txt"), bytes) << c.args << " " << c.input;
     EXPECT_EQ(slurp(dir_ / "decoded.png"), slurp(dir_ / "run.png")) << c.args << " " << c.input;
   }
@@ -124,10 +123,12 @@ TEST_F(Decode, NotesAreCappedWithACount) {
   ASSERT_EQ(run(calls + " --vcd bad.vcd --no-term").status, 0);
   const Result r = run("--decode bad.vcd --no-term");
   ASSERT_EQ(r.status, 0) << r.err;
-  const std::vector<std::string> lines = lines_of(r.err);
-  EXPECT_EQ(std::count_if(lines.begin(), lines.end(), [](const std::string& l) { return l.rfind("note: ", 0) == 0; }),
-            101);
-  EXPECT_NE(lines.back().find(" more notes not shown."), std::string::npos) << lines.back();
+  std::vector<std::string> notes;
+  for (const std::string& l : lines_of(r.err)) {
+    if (l.rfind("note: ", 0) == 0) notes.push_back(l);
+  }
+  ASSERT_EQ(notes.size(), 101u);
+  EXPECT_NE(notes.back().find(" more notes not shown."), std::string::npos) << notes.back();
 }
 
 }  // namespace

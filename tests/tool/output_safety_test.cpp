@@ -32,11 +32,12 @@ struct Output {
 };
 
 const Output kOutputs[] = {
-    {"--bytes", "out.txt", "byte log file"},  {"--vcd", "out.vcd", "VCD file"},
-    {"--sr", "out.sr", "sigrok session"},     {"--png", "out.png", "PNG file"},
-    {"--text", "text.txt", "text file"},      {"--commands", "cmd.txt", "command listing file"},
-    {"--report", "out.html", "report file"},  {"--gif", "out.gif", "GIF file"},
-    {"--diff-png", "diff.png", "diff image"}, {"--frames", "fr", "frames folder"},
+    {"--bytes", "out.txt", "byte log file"},      {"--vcd", "out.vcd", "VCD file"},
+    {"--sr", "out.sr", "sigrok session"},         {"--png", "out.png", "PNG file"},
+    {"--text", "text.txt", "text file"},          {"--commands", "cmd.txt", "command listing file"},
+    {"--report", "out.html", "report file"},      {"--gif", "out.gif", "GIF file"},
+    {"--diff-png", "diff.png", "diff image"},     {"--frames", "fr", "frames folder"},
+    {"--findings", "found.tsv", "findings file"},
 };
 
 // What happens to the output: a run that fails (a bad call, a full disk,

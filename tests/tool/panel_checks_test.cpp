@@ -83,7 +83,7 @@ TEST_F(PanelChecks, TextToStandardOutput) {
 
 TEST_F(PanelChecks, VersionIsTheProjectVersion) {
   EXPECT_EQ(check("--version"), 0);
-  EXPECT_EQ(out_, "qel-lcd-sim 1.0.0\n");
+  EXPECT_EQ(out_, "qel-lcd-sim 1.1.0\n");
 }
 
 }  // namespace

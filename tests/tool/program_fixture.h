@@ -34,6 +34,16 @@ inline std::vector<std::string> lines_of(const std::string& text) {
   return out;
 }
 
+// Standard error without the findings' lines ("finding: ..."), for tests about
+// the other messages.
+inline std::string without_findings(const std::string& err) {
+  std::string kept;
+  for (const std::string& l : lines_of(err)) {
+    if (l.rfind("finding: ", 0) != 0) kept += l + "\n";
+  }
+  return kept;
+}
+
 // A waveform as a VCD capture, one change every `step_ns`, with the given signal
 // name for each line (empty: not in the capture).
 inline std::string as_vcd(const qel::emu::test::Waveform& wave, const std::vector<std::string>& names,

@@ -27,8 +27,11 @@ constexpr const char* kExamples = R"help(Examples:
 
 Scripts hold the module's own calls in C syntax, one or more per line, e.g.
   QEL_LCD_WriteStringValue((const QEL_C *)"T=", 25U, 10, QEL_LCD_LINE2);
-Exit status: 0 done, 1 with --strict when the controller made a note or when
---expect-text / --expect-png found a difference, 2 for a bad script, option or file.
+Findings (known faults: a display never turned on, a missing reset, pages
+overrun...) are printed on standard error after the notes.
+Exit status: 0 done, 1 with --strict when the controller made a note or there
+is an error finding, or when --expect-text / --expect-png found a difference,
+2 for a bad script, option or file.
 )help";
 
 }  // namespace
@@ -165,7 +168,11 @@ CommandLine parse_command_line(int argc, char** argv) {
       ->check(CLI::Range(std::uint64_t{1}, std::uint64_t{1000000000}))
       ->option_text("N (default 100)")
       ->default_val(100);
-  app.add_flag("--strict", o.strict, "Exit with status 1 if the controller made any note");
+  app.add_option("--findings", o.findings_path,
+                 "Write the findings (known faults seen in the run), one line each: "
+                 "id<TAB>severity<TAB>where<TAB>sentence ('-': stdout)")
+      ->option_text("FILE");
+  app.add_flag("--strict", o.strict, "Exit with status 1 if the controller made any note or there is an error finding");
   add_check_options(app, o.checks);
   app.set_version_flag("--version", std::string("qel-lcd-sim ") + QEL_LCD_VERSION);
 
@@ -199,18 +206,13 @@ CommandLine parse_command_line(int argc, char** argv) {
   o.png.color = color == "blue"          ? view::PanelColor::Blue
                 : color == "yellow-blue" ? view::PanelColor::YellowBlue
                                          : view::PanelColor::White;
-  o.controller.model = emu::model_named(model).value_or(emu::ControllerModel::Ssd1306);
-  if (!panel.empty()) {
-    const auto glass = emu::parse_glass(panel);
-    const auto misfit = glass ? emu::glass_misfit(*glass, emu::profile_of(o.controller.model)) : std::nullopt;
-    if (!glass || misfit) {
-      std::cerr << "Option --panel '" << panel << "' "
-                << (glass ? "does not fit: " + *misfit : std::string("is not WxH or WxH+C, e.g. 128x32 or 64x48+32"))
-                << ".\n";
-      cl.exit_now = 2;
-      return cl;
-    }
-    o.controller.glass = *glass;
+  const emu::PanelChoice choice = emu::choose_panel(model, panel, o.controller.model, o.controller.glass);
+  if (!choice) {
+    std::cerr << (choice.controller_mistake ? "Option --controller '" + model + "' " + *choice.controller_mistake
+                                            : "Option --panel '" + panel + "' " + *choice.glass_mistake)
+              << ".\n";
+    cl.exit_now = 2;
+    return cl;
   }
   o.controller.noise_ram = ram == "noise";
   o.controller.column_wrap = wrap == "zero" ? emu::ColumnWrap::Zero : emu::ColumnWrap::Start;
