@@ -91,11 +91,6 @@ TEST(PanelOptions, NoiseRamShowsUntilInit) {
   for (unsigned n = 0; n < 8; ++n) EXPECT_EQ(line(n), "") << "line " << n;
 }
 
-}  // namespace
-}  // namespace qel::kit_test
-
-namespace qel::kit_test {
-namespace {
 
 // The controller and glass a test chooses: the panel shows the module's text
 // where that glass shows RAM, and a name the kit does not know keeps the old panel.
