@@ -1,7 +1,5 @@
 #include "call_script.h"
 
-#include <cassert>
-
 namespace qel::fuzz {
 
 namespace {
@@ -32,9 +30,6 @@ constexpr unsigned kCodes = 64;
 constexpr std::uint8_t kInitCode = 58;
 constexpr std::uint8_t kFailingInitCode = 59;
 
-// The code write_calls uses for each kind, in CallKind order.
-const std::uint8_t kFirstCode[] = {kInitCode, kFailingInitCode, 0, 16, 32, 48};
-
 CallKind kind_of(std::uint8_t code) {
   const unsigned c = code % kCodes;
   if (c == kInitCode) return CallKind::Init;
@@ -43,11 +38,6 @@ CallKind kind_of(std::uint8_t code) {
   if (c < 32) return CallKind::ClearLine;
   if (c < 48) return CallKind::WriteValue;
   return CallKind::WriteStringValue;
-}
-
-void put_u16(std::vector<std::uint8_t>& out, std::uint16_t v) {
-  out.push_back(static_cast<std::uint8_t>(v));
-  out.push_back(static_cast<std::uint8_t>(v >> 8));
 }
 
 // Indexed by CallKind.
@@ -83,29 +73,6 @@ std::vector<Call> read_calls(const std::uint8_t* data, std::size_t size) {
     calls.push_back(std::move(call));
   }
   return calls;
-}
-
-std::vector<std::uint8_t> write_calls(const std::vector<Call>& calls) {
-  std::vector<std::uint8_t> out;
-  for (const Call& call : calls) {
-    out.push_back(kFirstCode[static_cast<int>(call.kind)]);
-    if (call.takes_line()) out.push_back(call.line);
-    if (call.takes_value()) {
-      put_u16(out, static_cast<std::uint16_t>(call.value));
-      put_u16(out, static_cast<std::uint16_t>(call.value >> 16));
-      out.push_back(call.base);
-    }
-    if (call.takes_text()) {
-      if (!call.text) {
-        put_u16(out, kNullText);
-      } else {
-        assert(call.text->size() <= kMaxTextLength);
-        put_u16(out, static_cast<std::uint16_t>(call.text->size()));
-        out.insert(out.end(), call.text->begin(), call.text->end());
-      }
-    }
-  }
-  return out;
 }
 
 std::string describe(const Call& call) {

@@ -1,5 +1,4 @@
-// A fuzz input read as a script of calls to the module's public operations, and
-// written back: the seed corpus is made with the writer.
+// A fuzz input read as a script of calls to the module's public operations.
 //
 // Input format: a sequence of calls, at most kMaxCalls. Each call opens with an
 // operation byte, taken modulo 64: 0-15 WriteString, 16-31 ClearLine, 32-47
@@ -51,10 +50,6 @@ struct Call {
 };
 
 std::vector<Call> read_calls(const std::uint8_t* data, std::size_t size);
-
-// The input that read_calls turns back into `calls` (texts longer than
-// kMaxTextLength cannot be written and are an error of the caller).
-std::vector<std::uint8_t> write_calls(const std::vector<Call>& calls);
 
 // "WriteString(line 7, 25-character text)" and the like, for failure reports.
 std::string describe(const Call& call);

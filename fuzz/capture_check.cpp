@@ -67,10 +67,6 @@ void CheckedCapture::on_byte(const emu::WireByte& byte, std::uint64_t index) {
   outcome_.bytes.push_back(byte);
 }
 
-void expect_finished(const CheckedCapture& capture) {
-  if (!capture.begun() || !capture.ended()) rule_broken("an accepted capture that did not begin and end");
-}
-
 void expect_same(const CaptureOutcome& first, const CaptureOutcome& second) {
   if (first.refusal != second.refusal) {
     rule_broken("two readings refused differently: '" + first.refusal + "' then '" + second.refusal + "'");
@@ -78,30 +74,35 @@ void expect_same(const CaptureOutcome& first, const CaptureOutcome& second) {
   if (!(first == second)) rule_broken("two readings of one input gave different changes, notes or bytes");
 }
 
-namespace {
-
-void expect_line_of(const std::string& text, const std::string& file, const std::string& message, const char* what) {
-  const std::uint64_t line = number_after(message, file + ":");
-  if (line == 0 || line > line_count(text)) rule_broken(std::string(what) + " without a line of the file: " + message);
-}
-
-}  // namespace
-
-CaptureOutcome read_text_capture(const std::string& text, const std::string& file, TextReader read) {
+CaptureOutcome read_capture(const std::string& file, const std::function<void(trace::LineSink&)>& read,
+                            const PlaceCheck& expect_place) {
   CheckedCapture capture(file);
   try {
-    std::istringstream in(text);
-    read(in, file, std::nullopt, capture);
-    expect_finished(capture);
-    for (const std::string& note : capture.outcome().notes) expect_line_of(text, file, note, "a note");
+    read(capture);
+    if (!capture.begun() || !capture.ended()) rule_broken("an accepted capture that did not begin and end");
+    for (const std::string& note : capture.outcome().notes) expect_place(note, "a note");
   } catch (const std::runtime_error& e) {
-    expect_line_of(text, file, e.what(), "a refusal");
+    expect_place(e.what(), "a refusal");
     if (capture.ended()) rule_broken(std::string("refused after end was told: ") + e.what());
     capture.outcome().refusal = e.what();
   } catch (const std::exception& e) {
     rule_broken(std::string("refused with an exception that is not a user error: ") + e.what());
   }
   return std::move(capture.outcome());
+}
+
+CaptureOutcome read_text_capture(const std::string& text, const std::string& file, TextReader read) {
+  return read_capture(
+      file,
+      [&](trace::LineSink& sink) {
+        std::istringstream in(text);
+        read(in, file, std::nullopt, sink);
+      },
+      [&](const std::string& message, const char* what) {
+        const std::uint64_t line = number_after(message, file + ":");
+        if (line == 0 || line > line_count(text))
+          rule_broken(std::string(what) + " without a line of the file: " + message);
+      });
 }
 
 }  // namespace qel::fuzz

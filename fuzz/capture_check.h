@@ -6,6 +6,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <istream>
 #include <optional>
 #include <string>
@@ -62,19 +63,26 @@ class CheckedCapture : public trace::LineSink, private emu::ByteListener {
   CaptureOutcome outcome_;
 };
 
-// After a reading that returned normally: it began and ended.
-void expect_finished(const CheckedCapture& capture);
-
 // Two readings of one input must give the same changes, notes, bytes and refusal.
 void expect_same(const CaptureOutcome& first, const CaptureOutcome& second);
+
+// Says where a note or a refusal (`what`: "a note" or "a refusal") points, and
+// breaks a rule when that is no place of the input.
+using PlaceCheck = std::function<void(const std::string& message, const char* what)>;
+
+// Reads a capture through a CheckedCapture (`read` streams it into the sink it is
+// given) and checks each note and the refusal with `expect_place`. Breaks a rule
+// when an accepted capture did not begin and end, or a refusal is no
+// std::runtime_error or comes after end.
+CaptureOutcome read_capture(const std::string& file, const std::function<void(trace::LineSink&)>& read,
+                            const PlaceCheck& expect_place);
 
 // A reader of a text capture (VCD, CSV), whose refusals and notes start "<file>:<line>:".
 using TextReader = void (*)(std::istream&, const std::string&, const std::optional<trace::SignalMap>&,
                             trace::LineSink&);
 
-// Reads `text` as the file `file` through a CheckedCapture, its channels bound
-// from their names. Breaks a rule when a refusal or a note names no line of the
-// text, when the refusal is no std::runtime_error, or comes after end.
+// Reads `text` as the file `file`, its channels bound from their names; a refusal
+// or a note must name a line of the text.
 CaptureOutcome read_text_capture(const std::string& text, const std::string& file, TextReader read);
 
 }  // namespace qel::fuzz

@@ -17,9 +17,7 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <exception>
 #include <memory>
-#include <stdexcept>
 #include <string>
 
 #include "capture_check.h"
@@ -69,36 +67,26 @@ std::uint64_t metadata_lines(const std::uint8_t* data, std::size_t size) {
   return text.empty() ? 0 : qel::fuzz::line_count(text);
 }
 
-void expect_sound_refusal(const std::string& message, const std::string& path, const std::uint8_t* data,
-                          std::size_t size) {
-  if (message.rfind("'" + path + "': ", 0) != 0) rule_broken("a refusal that does not name the file: " + message);
-  const std::string kLine = "metadata line ";
-  const auto at = message.find(kLine);
-  if (at == std::string::npos) return;
-  const std::uint64_t line = qel::fuzz::number_after(message.substr(at), kLine);
-  if (line == 0 || line > metadata_lines(data, size)) {
-    rule_broken("a refusal naming a line the metadata does not have: " + message);
-  }
-}
-
+// A refusal quotes the file, and a metadata line it names is one the metadata
+// has; a note names the chunk or the metadata it is about.
 qel::fuzz::CaptureOutcome read_once(const std::string& path, const std::uint8_t* data, std::size_t size) {
-  qel::fuzz::CheckedCapture capture(path);
-  try {
-    qel::trace::read_sr_file(path, std::nullopt, capture);
-    qel::fuzz::expect_finished(capture);
-    for (const std::string& note : capture.outcome().notes) {
-      if (note.find("chunk") == std::string::npos && note.find("metadata") == std::string::npos) {
-        rule_broken("a note that names no chunk and no metadata: " + note);
-      }
-    }
-  } catch (const std::runtime_error& e) {
-    expect_sound_refusal(e.what(), path, data, size);
-    if (capture.ended()) rule_broken(std::string("refused after end was told: ") + e.what());
-    capture.outcome().refusal = e.what();
-  } catch (const std::exception& e) {
-    rule_broken(std::string("refused with an exception that is not a user error: ") + e.what());
-  }
-  return std::move(capture.outcome());
+  return qel::fuzz::read_capture(
+      path, [&](qel::trace::LineSink& sink) { qel::trace::read_sr_file(path, std::nullopt, sink); },
+      [&](const std::string& message, const char* what) {
+        if (std::string(what) == "a note") {
+          if (message.find("chunk") == std::string::npos && message.find("metadata") == std::string::npos) {
+            rule_broken("a note that names no chunk and no metadata: " + message);
+          }
+          return;
+        }
+        if (message.rfind("'" + path + "': ", 0) != 0) rule_broken("a refusal that does not name the file: " + message);
+        const auto at = message.find("metadata line ");
+        if (at == std::string::npos) return;
+        const std::uint64_t line = qel::fuzz::number_after(message.substr(at), "metadata line ");
+        if (line == 0 || line > metadata_lines(data, size)) {
+          rule_broken("a refusal naming a line the metadata does not have: " + message);
+        }
+      });
 }
 
 }  // namespace

@@ -67,31 +67,23 @@ const std::string kScan = [] {
   return script;
 }();
 
+// clang-format off
 const std::vector<SameStreamCase> kSameStream = {
     {"3-wire, selected throughout", Framing::Spi3Selected, "", {}},
     {"3-wire, chip select around every transfer", Framing::Spi3SelectEach, "", {}},
-    {"3-wire, chip-select restart mid-transfer",
-     Framing::Spi3Restart,
-     "",
-     {"Chip select went inactive 5 bits into a 9-bit transfer"}},
+    {"3-wire, chip-select restart mid-transfer", Framing::Spi3Restart, "", {"Chip select went inactive 5 bits into a 9-bit transfer"}},
     {"I2C, Co = 0 runs", Framing::I2cRuns, "", {}},
     {"I2C, Co = 1 single bytes", Framing::I2cSingles, "", {}},
     {"I2C, repeated starts", Framing::I2cRepeated, "", {}},
     {"I2C at 0x3D", Framing::I2cAt3D, "", {}},
-    {"I2C with a bus scan",
-     Framing::I2cRuns,
-     kScan,
-     {"110 transfers to other addresses (0x08, 0x09, 0x0A, 0x0B, 0x0C, 0x0D, 0x0E, 0x0F, 0x10, 0x11 and 100 more) were "
-      "ignored."}},
-    {"I2C beside other devices",
-     Framing::I2cSingles,
-     "S A0 01 02 P S D1 FF FF- P S A0 03 P",
+    {"I2C with a bus scan", Framing::I2cRuns, kScan,
+     {"110 transfers to other addresses (0x08, 0x09, 0x0A, 0x0B, 0x0C, 0x0D, 0x0E, 0x0F, 0x10, 0x11 and 100 more) were ignored."}},
+    {"I2C beside other devices", Framing::I2cSingles, "S A0 01 02 P S D1 FF FF- P S A0 03 P",
      {"3 transfers to other addresses (0x50, 0x68) were ignored."}},
-    {"I2C with read requests to the controller",
-     Framing::I2cRepeated,
-     "S 79 FF- P S 7B FF FF- P",
+    {"I2C with read requests to the controller", Framing::I2cRepeated, "S 79 FF- P S 7B FF FF- P",
      {"2 read requests to the controller were not served"}},
 };
+// clang-format on
 
 Controller decode_framed(const SameStreamCase& c) {
   const std::vector<WireByte>& all = module_bytes();
@@ -158,35 +150,22 @@ struct FaultCase {
   std::vector<std::string> notes;
 };
 
+// clang-format off
 const std::vector<FaultCase> kFaults = {
-    {"stop inside a data byte",
-     "S 78 40 11 FF/3 P S 78 40 22 P",
-     {dat(0x11), dat(0x22)},
-     {"A stop came 3 bits into a byte"}},
-    {"repeated start inside a command byte",
-     "S 78 00 AF/5 S 78 00 A6 P",
-     {cmd(0xA6)},
-     {"A repeated start came 5 bits into a byte"}},
-    {"bytes without control bytes",
-     "S 78 AE D5 80 A8 P S 78 AE D5 80 A8 P",
-     {cmd(0xD5), cmd(0xA8), cmd(0xD5), cmd(0xA8)},
+    {"stop inside a data byte", "S 78 40 11 FF/3 P S 78 40 22 P", {dat(0x11), dat(0x22)}, {"A stop came 3 bits into a byte"}},
+    {"repeated start inside a command byte", "S 78 00 AF/5 S 78 00 A6 P", {cmd(0xA6)}, {"A repeated start came 5 bits into a byte"}},
+    {"bytes without control bytes", "S 78 AE D5 80 A8 P S 78 AE D5 80 A8 P", {cmd(0xD5), cmd(0xA8), cmd(0xD5), cmd(0xA8)},
      {"Control byte 0xAE has bits 5..0 set", "came 1 more time."}},
     {"bytes nobody acknowledges", "S 78- 40- 0F- P", {dat(0x0F)}, {"3 bytes for the controller were not acknowledged"}},
     {"probe of 0x3D that nobody answers", "S 7A- P S 78 00 AF P", {cmd(0xAF)}, {}},
-    {"capture starting mid-transfer",
-     "00/7 01 P S 78 00 AF P",
-     {cmd(0xAF)},
-     {"clock pulses came outside any transfer"}},
-    {"reset inside a transfer",
-     "S 78 00 A5 R0 R1 A7 P S 78 00 AF P",
-     {cmd(0xA5), cmd(0xAF)},
+    {"capture starting mid-transfer", "00/7 01 P S 78 00 AF P", {cmd(0xAF)}, {"clock pulses came outside any transfer"}},
+    {"reset inside a transfer", "S 78 00 A5 R0 R1 A7 P S 78 00 AF P", {cmd(0xA5), cmd(0xAF)},
      {"Reset went low inside a transfer to the controller"}},
-    {"transfer while reset is low",
-     "R0 S 78 00 AF P S A0 A5 P R1 S 78 00 A5 P",
-     {cmd(0xA5)},
+    {"transfer while reset is low", "R0 S 78 00 AF P S A0 A5 P R1 S 78 00 A5 P", {cmd(0xA5)},
      {"1 transfer to another address (0x50) was ignored.", "1 transfer to the controller came while reset was low"}},
     {"written at both addresses", "S 78 00 AF P S 7A 00 A6 P", {cmd(0xAF), cmd(0xA6)}, {"both 0x3C and 0x3D"}},
 };
+// clang-format on
 
 // Bytes an I2C fault loses are dropped, the others kept; each fault is one note.
 TEST(BusFrontEnds, I2cFaultsKeepTheGoodBytesAndAreNoted) {

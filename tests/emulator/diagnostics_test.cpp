@@ -13,89 +13,42 @@ namespace {
 enum class Then { Nothing, ReleaseReset, EndTrace };
 
 struct NoteCase {
-  const char* name;
+  ControllerModel model;
   bool start_in_reset;
   std::vector<WireByte> bytes;
   int partial_bits;  // bits of a further byte
   Then then;
   std::size_t byte_index;
   std::string message_part;
-  ControllerModel model = ControllerModel::Ssd1306;
 };
 
+constexpr auto k1306 = ControllerModel::Ssd1306, k1106 = ControllerModel::Sh1106, k1309 = ControllerModel::Ssd1309;
+
+// clang-format off
 const std::vector<NoteCase> kNoteCases = {
-    {"unknown command", false, {cmd(0xAF), cmd(0x28)}, 0, Then::Nothing, 1, "0x28"},
-    {"command cut short by data", false, {cmd(0xA8), dat(0x3F)}, 0, Then::Nothing, 1, "0xA8 cut short"},
-    {"undefined page", false, {cmd(0xB8)}, 0, Then::Nothing, 0, "0xB8"},
-    {"byte clocked during reset", true, {cmd(0xAF)}, 0, Then::ReleaseReset, 0, "8 clock edges"},
-    {"partial byte at the end", false, {dat(0x01)}, 3, Then::EndTrace, 1, "3 bits"},
-    {"column high nibble 0x18", false, {cmd(0xAF), cmd(0x18)}, 0, Then::Nothing, 1, "0x18 points past column 127"},
-    {"column high nibble 0x1F", false, {cmd(0x1F)}, 0, Then::Nothing, 0, "0x1F points past column 127"},
-    {"byte no controller has", false, {cmd(0xFB)}, 0, Then::Nothing, 0, "Unknown command byte 0xFB ignored."},
-    {"SH1106 command on the SSD1306",
-     false,
-     {cmd(0xAF), cmd(0xAD)},
-     0,
-     Then::Nothing,
-     1,
+    {k1306, false, {cmd(0xAF), cmd(0x28)}, 0, Then::Nothing, 1, "0x28"},
+    {k1306, false, {cmd(0xA8), dat(0x3F)}, 0, Then::Nothing, 1, "0xA8 cut short"},
+    {k1306, false, {cmd(0xB8)}, 0, Then::Nothing, 0, "0xB8"},
+    {k1306, true, {cmd(0xAF)}, 0, Then::ReleaseReset, 0, "8 clock edges"},
+    {k1306, false, {dat(0x01)}, 3, Then::EndTrace, 1, "3 bits"},
+    {k1306, false, {cmd(0xAF), cmd(0x18)}, 0, Then::Nothing, 1, "0x18 points past column 127"},
+    {k1306, false, {cmd(0x1F)}, 0, Then::Nothing, 0, "0x1F points past column 127"},
+    {k1306, false, {cmd(0xFB)}, 0, Then::Nothing, 0, "Unknown command byte 0xFB ignored."},
+    {k1306, false, {cmd(0xAF), cmd(0xAD)}, 0, Then::Nothing, 1,
      "Command byte 0xAD (DC-DC control on the SH1106) is not in the SSD1306's set; ignored."},
-    {"SSD1306 command on the SH1106",
-     false,
-     {cmd(0x20), cmd(0x02)},
-     0,
-     Then::Nothing,
-     0,
-     "Command byte 0x20 (memory addressing mode on the SSD1306) is not in the SH1106's set; ignored.",
-     ControllerModel::Sh1106},
-    {"charge pump on the SSD1309",
-     false,
-     {cmd(0x8D), cmd(0x14)},
-     0,
-     Then::Nothing,
-     0,
-     "0x8D (charge pump on the SSD1306) is not in the SSD1309's set",
-     ControllerModel::Ssd1309},
-    {"SH1106 column past 131",
-     false,
-     {cmd(0x18), cmd(0x05)},
-     0,
-     Then::Nothing,
-     1,
-     "Column address 133 is past column 131; taken as column 1.",
-     ControllerModel::Sh1106},
-    {"SH1106 column high nibble 0x19",
-     false,
-     {cmd(0x19)},
-     0,
-     Then::Nothing,
-     0,
-     "0x19 points past column 131; taken as 0x11.",
-     ControllerModel::Sh1106},
-    {"SH1106 DC-DC parameter",
-     false,
-     {cmd(0xAD), cmd(0x0B)},
-     0,
-     Then::Nothing,
-     1,
-     "DC-DC control 0x0B is neither 0x8A nor 0x8B; taken as on.",
-     ControllerModel::Sh1106},
-    {"SH1106 read-modify-write end alone",
-     false,
-     {cmd(0xEE)},
-     0,
-     Then::Nothing,
-     0,
-     "Read-modify-write end (0xEE) without a start (0xE0) ignored.",
-     ControllerModel::Sh1106},
-    {"SSD1309 locked: once per locked stretch",
-     false,
-     {cmd(0xFD), cmd(0x16), cmd(0xAF), dat(0xFF), cmd(0xA5)},
-     0,
-     Then::Nothing,
-     2,
-     "Command byte 0xAF ignored: commands and display data are locked (0xFD 0x16) until 0xFD 0x12.",
-     ControllerModel::Ssd1309},
+    {k1106, false, {cmd(0x20), cmd(0x02)}, 0, Then::Nothing, 0,
+     "Command byte 0x20 (memory addressing mode on the SSD1306) is not in the SH1106's set; ignored."},
+    {k1309, false, {cmd(0x8D), cmd(0x14)}, 0, Then::Nothing, 0,
+     "0x8D (charge pump on the SSD1306) is not in the SSD1309's set"},
+    {k1106, false, {cmd(0x18), cmd(0x05)}, 0, Then::Nothing, 1, "Column address 133 is past column 131; taken as column 1."},
+    {k1106, false, {cmd(0x19)}, 0, Then::Nothing, 0, "0x19 points past column 131; taken as 0x11."},
+    {k1106, false, {cmd(0xAD), cmd(0x0B)}, 0, Then::Nothing, 1, "DC-DC control 0x0B is neither 0x8A nor 0x8B; taken as on."},
+    {k1106, false, {cmd(0xEE)}, 0, Then::Nothing, 0, "Read-modify-write end (0xEE) without a start (0xE0) ignored."},
+    // Once per locked stretch.
+    {k1309, false, {cmd(0xFD), cmd(0x16), cmd(0xAF), dat(0xFF), cmd(0xA5)}, 0, Then::Nothing, 2,
+     "Command byte 0xAF ignored: commands and display data are locked (0xFD 0x16) until 0xFD 0x12."},
 };
+// clang-format on
 
 TEST(ControllerDiagnostics, EachFaultGivesOneNoteAtItsByte) {
   for (const NoteCase& c : kNoteCases) {
@@ -109,9 +62,9 @@ TEST(ControllerDiagnostics, EachFaultGivesOneNoteAtItsByte) {
     if (c.then == Then::EndTrace) controller.end_of_trace();
 
     const auto& notes = controller.diagnostics();
-    ASSERT_EQ(notes.size(), 1u) << c.name;
-    EXPECT_EQ(notes[0].byte_index, c.byte_index) << c.name;
-    EXPECT_NE(notes[0].message.find(c.message_part), std::string::npos) << c.name << ": " << notes[0].message;
+    ASSERT_EQ(notes.size(), 1u) << c.message_part;
+    EXPECT_EQ(notes[0].byte_index, c.byte_index) << c.message_part;
+    EXPECT_NE(notes[0].message.find(c.message_part), std::string::npos) << notes[0].message;
   }
 }
 
@@ -172,31 +125,22 @@ struct TimingCase {
   ControllerModel model = ControllerModel::Ssd1306;
 };
 
+// clang-format off
 const std::vector<TimingCase> kTimingCases = {
     {"short reset pulse", {{Line::Reset, false, 1000}, {Line::Reset, true, 2500}}, "Reset pulse of 1500 ns"},
     {"reset pulse of 3 µs", {{Line::Reset, false, 1000}, {Line::Reset, true, 4000}}, ""},
-    {"fast clock period",
-     {{Line::Clock, true, 100}, {Line::Clock, false, 150}, {Line::Clock, true, 180}},
-     "Clock period of 80 ns"},
+    {"fast clock period", {{Line::Clock, true, 100}, {Line::Clock, false, 150}, {Line::Clock, true, 180}}, "Clock period of 80 ns"},
     {"short high phase", {{Line::Clock, true, 100}, {Line::Clock, false, 110}}, "Clock high phase of 10 ns"},
-    {"short low phase",
-     {{Line::Clock, true, 100}, {Line::Clock, false, 190}, {Line::Clock, true, 205}},
-     "Clock low phase of 15 ns"},
+    {"short low phase", {{Line::Clock, true, 100}, {Line::Clock, false, 190}, {Line::Clock, true, 205}}, "Clock low phase of 15 ns"},
     {"clock within limits", {{Line::Clock, true, 100}, {Line::Clock, false, 150}, {Line::Clock, true, 200}}, ""},
     // The SH1106's serial input is slower: 250 ns clock period, 100 ns phases, 10 µs reset.
-    {"SH1106: clock of 5 MHz",
-     {{Line::Clock, true, 100}, {Line::Clock, false, 200}, {Line::Clock, true, 300}},
-     "Clock period of 200 ns is shorter than the 250 ns",
-     ControllerModel::Sh1106},
-    {"SH1106: clock of 4 MHz",
-     {{Line::Clock, true, 100}, {Line::Clock, false, 225}, {Line::Clock, true, 350}},
-     "",
-     ControllerModel::Sh1106},
-    {"SH1106: reset pulse of 3 µs",
-     {{Line::Reset, false, 1000}, {Line::Reset, true, 4000}},
-     "Reset pulse of 3 us is shorter than the 10 us",
-     ControllerModel::Sh1106},
+    {"SH1106: clock of 5 MHz", {{Line::Clock, true, 100}, {Line::Clock, false, 200}, {Line::Clock, true, 300}},
+     "Clock period of 200 ns is shorter than the 250 ns", k1106},
+    {"SH1106: clock of 4 MHz", {{Line::Clock, true, 100}, {Line::Clock, false, 225}, {Line::Clock, true, 350}}, "", k1106},
+    {"SH1106: reset pulse of 3 µs", {{Line::Reset, false, 1000}, {Line::Reset, true, 4000}},
+     "Reset pulse of 3 us is shorter than the 10 us", k1106},
 };
+// clang-format on
 
 TEST(ControllerDiagnostics, TimedTracesAreCheckedAgainstMinimumTimes) {
   for (const TimingCase& c : kTimingCases) {

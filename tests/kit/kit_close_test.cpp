@@ -4,45 +4,14 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
-#include <cstdlib>
 #include <functional>
-#include <new>
 #include <string>
 
-#include "QEL_LCD.h"
-#include "qel_panel.h"
+#include "kit_fixture.h"
+#include "replaced_new.h"
 
+namespace qel::kit_test {
 namespace {
-long g_live_blocks = 0;
-}  // namespace
-
-// GCC pairs the free() below with the operator new it sees inlined at a call
-// site and warns of a mismatch; both are this file's replacements, so they match.
-#if defined(__GNUC__) && !defined(__clang__)
-#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
-#endif
-void* operator new(std::size_t size) {
-  if (void* p = std::malloc(size != 0 ? size : 1)) {
-    ++g_live_blocks;
-    return p;
-  }
-  throw std::bad_alloc();
-}
-void operator delete(void* p) noexcept {
-  if (p != nullptr) --g_live_blocks;
-  std::free(p);
-}
-void operator delete(void* p, std::size_t) noexcept { operator delete(p); }
-
-namespace {
-
-const QEL_C* text(const char* s) { return reinterpret_cast<const QEL_C*>(s); }
-
-std::string line(unsigned n) {
-  char buf[64];
-  qel_panel_line_text(n, buf, sizeof buf);
-  return buf;
-}
 
 void write_screen() {
   QEL_LCD_Init();
@@ -139,3 +108,4 @@ TEST(KitClose, WritesAfterCloseReachNoPanelAndAResetStartsAgain) {
 }
 
 }  // namespace
+}  // namespace qel::kit_test

@@ -4,28 +4,10 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
-#include <cstdlib>
-#include <new>
 #include <string>
 
 #include "kit_fixture.h"
-
-namespace {
-bool g_out_of_memory = false;  // while set, every allocation fails
-}  // namespace
-
-// GCC pairs the free() below with the operator new it sees inlined at a call
-// site and warns of a mismatch; both are this file's replacements, so they match.
-#if defined(__GNUC__) && !defined(__clang__)
-#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
-#endif
-void* operator new(std::size_t size) {
-  if (g_out_of_memory) throw std::bad_alloc();
-  if (void* p = std::malloc(size != 0 ? size : 1)) return p;
-  throw std::bad_alloc();
-}
-void operator delete(void* p) noexcept { std::free(p); }
-void operator delete(void* p, std::size_t) noexcept { std::free(p); }
+#include "replaced_new.h"
 
 namespace qel::kit_test {
 namespace {

@@ -1,10 +1,16 @@
 // What the kit records between resets: the bytes as sent, the controller's notes,
 // the pin waveform (read back through the VCD reader), the terminal view, and the
-// isolation that a reset gives one test from the next.
+// isolation that a reset gives one test from the next. What used to pass silently
+// is a note that names its call: a test that forgets QEL_LCD_Init or
+// qel_panel_reset, calls the module leaves undone, text the panel does not show
+// whole, and the controller's own notes.
+#include <algorithm>
 #include <cstdio>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <string>
+#include <vector>
 
 #include "emulator/controller.h"
 #include "kit_fixture.h"
@@ -68,12 +74,6 @@ TEST(Reset, IsolatesOneTestFromTheNext) {
   EXPECT_EQ(line(2), "fresh");
 }
 
-TEST_F(Recording, PixelsOutsideThePanelAreMinusOne) {
-  const struct { unsigned x, y; } outside[] = {{128, 0}, {0, 64}, {1000, 1000}, {0xFFFFFFFFU, 0}};
-  for (const auto& p : outside) EXPECT_EQ(qel_panel_pixel(p.x, p.y), -1) << p.x << ", " << p.y;
-  EXPECT_EQ(qel_panel_pixel(127, 63), 0);
-}
-
 // The waveform replayed into a second controller shows the same text.
 TEST_F(Recording, WaveformReplaysToTheSamePanel) {
   QEL_LCD_WriteStringValue(text("T="), 25, 10, 2);
@@ -86,25 +86,19 @@ TEST_F(Recording, WaveformReplaysToTheSamePanel) {
   EXPECT_EQ(view::line_text(replayed, 2), line(2));
 }
 
-// Both terminal views: Unicode half blocks, or plain ASCII for logs.
-TEST_F(Recording, PrintShowsThePanelInTheTerminalView) {
+// The plain ASCII view, for logs (the checks' failures draw the Unicode one).
+TEST_F(Recording, PrintAsciiShowsThePanelInPlainAscii) {
   QEL_LCD_WriteString(text("###"), 0);
-  const struct {
-    void (*print)(FILE*);
-    const char* both_lit;  // a pair of lit pixels
-  } views[] = {{qel_panel_print, "\u2588"}, {qel_panel_print_ascii, "#"}};
-  for (const auto& v : views) {
-    std::FILE* out = std::tmpfile();
-    ASSERT_NE(out, nullptr);
-    v.print(out);
-    std::rewind(out);
-    std::string shown;
-    for (int c; (c = std::fgetc(out)) != EOF;) shown.push_back(static_cast<char>(c));
-    std::fclose(out);
-    EXPECT_NE(shown.find(v.both_lit), std::string::npos) << v.both_lit;
-    EXPECT_EQ(std::count(shown.begin(), shown.end(), '\n'), 34) << "32 rows of pixel pairs in a frame";
-    EXPECT_EQ(shown.find("\u2588") == std::string::npos, v.print == qel_panel_print_ascii) << "ASCII only";
-  }
+  std::FILE* out = std::tmpfile();
+  ASSERT_NE(out, nullptr);
+  qel_panel_print_ascii(out);
+  std::rewind(out);
+  std::string shown;
+  for (int c; (c = std::fgetc(out)) != EOF;) shown.push_back(static_cast<char>(c));
+  std::fclose(out);
+  EXPECT_NE(shown.find('#'), std::string::npos) << "a pair of lit pixels";
+  EXPECT_EQ(std::count(shown.begin(), shown.end(), '\n'), 34) << "32 rows of pixel pairs in a frame";
+  EXPECT_TRUE(std::all_of(shown.begin(), shown.end(), [](char c) { return c > 0; })) << "ASCII only";
 }
 
 // The run as the program's report shows it: one frame per module call, each with
@@ -138,6 +132,89 @@ TEST(Report, OneFramePerModuleCall) {
   EXPECT_EQ(qel_panel_write_report(report.c_str()), -1);
   EXPECT_NE(std::string(qel_panel_error()).find("qel_panel_options.frames = 1"), std::string::npos);
   EXPECT_EQ(qel_panel_write_gif(nullptr), -1);
+}
+
+std::vector<std::string> notes() {
+  std::vector<std::string> all;
+  for (std::size_t i = 0; i < qel_panel_note_count(); ++i) all.emplace_back(qel_panel_note(i));
+  return all;
+}
+
+TEST(SilentNoOps, EachIsANoteThatNamesItsCall) {
+  const struct {
+    const char* name;
+    std::function<void()> test;  // runs after qel_panel_reset
+    const char* note;            // the whole first note
+  } cases[] = {
+      // A blank line is 3 commands and 128 data bytes; "Hi" adds 3 + 6 bytes a character.
+      {"Init forgotten after a reset", [] { QEL_LCD_WriteString(text("Hi"), 2); },
+       "call 1, QEL_LCD_WriteString(line 2): byte 0: 149 bytes before the controller was reset were ignored."},
+      {"unsupported base, inside WriteValue's own WriteString",
+       [] {
+         QEL_LCD_Init();
+         QEL_LCD_WriteValue(10, 8, 1);
+       },
+       "call 2, QEL_LCD_WriteValue(line 1): Base 8 of QEL_LCD_WriteValue is not supported (10 or 16); the module shows "
+       "no digits."},
+      {"22nd character",
+       [] {
+         QEL_LCD_Init();
+         QEL_LCD_WriteString(text("ABCDEFGHIJKLMNOPQRSTUV"), 0);
+       },
+       "call 2, QEL_LCD_WriteString(line 0): Character 22 'V' starts at the panel's last column on line 0: only one "
+       "of its six pixel columns fits (21 characters fit on a line)."},
+      {"controller note during a call",
+       [] {
+         QEL_LCD_Init();
+         QEL_LCD_ClearLine(8);
+       },
+       // Start-up: 28 commands, 8 blank lines of 131 bytes, 3 for the home position.
+       "call 2, QEL_LCD_ClearLine(line 8): byte 1079: Page command 0xB8 names no page; taken as page 0."},
+  };
+  qel_panel_reset(nullptr);
+  QEL_LCD_Init();  // the module's pins are open from here on, as in a test run after others
+  for (const auto& c : cases) {
+    qel_panel_reset(nullptr);
+    c.test();
+    const std::vector<std::string> all = notes();
+    ASSERT_FALSE(all.empty()) << c.name;
+    EXPECT_EQ(all[0], c.note) << c.name;
+  }
+}
+
+// Text past a line's end continues on the next one without blanking it: the
+// note says where, and the old text to the right is still there.
+TEST(SilentNoOps, SpillOntoTheNextLineIsNoted) {
+  qel_panel_reset(nullptr);
+  QEL_LCD_Init();
+  QEL_LCD_WriteString(text("old old old old old"), 4);
+  QEL_LCD_WriteString(text("This sentence is too long."), 3);
+  EXPECT_EQ(line(4), "ong.old old old old");
+  ASSERT_EQ(qel_panel_note_count(), 2u);
+  EXPECT_EQ(std::string(qel_panel_note(1)),
+            "call 3, QEL_LCD_WriteString(line 3): Characters 23 to 26 continue on line 4, which the call does not "
+            "blank first.");
+}
+
+// After qel_panel_close, module calls reach no panel: the test that forgot its
+// reset reads an empty panel, with one note and the error saying why.
+TEST(SilentNoOps, CallsWithNoPanelConnectedAreNoted) {
+  qel_panel_reset(nullptr);
+  QEL_LCD_Init();
+  qel_panel_close();
+  EXPECT_EQ(qel_panel_note_count(), 0u) << "a closed panel with no calls since has nothing to say";
+  QEL_LCD_Init();
+  QEL_LCD_WriteString(text("lost"), 1);
+  EXPECT_EQ(line(1), "");
+  const std::string expected =
+      "2 module calls reached no panel: qel_panel_reset was not called after qel_panel_close, so this test reads an "
+      "empty panel. Start each test with qel_panel_reset.";
+  EXPECT_EQ(qel_panel_error(), expected);
+  ASSERT_EQ(qel_panel_note_count(), 1u);
+  EXPECT_EQ(qel_panel_note(0), expected);
+  EXPECT_EQ(qel_panel_note(1), nullptr);
+  qel_panel_reset(nullptr);
+  EXPECT_EQ(qel_panel_note_count(), 0u);
 }
 
 }  // namespace

@@ -50,14 +50,6 @@ INSTANTIATE_TEST_SUITE_P(Cases, WrittenAndRead,
                                            Shown{"Code123IsTwoBars", "{", "{"}, Shown{"QuestionMarkGlyph", "?", "?"}),
                          [](const auto& info) { return std::string(info.param.name); });
 
-// Text past 22 positions continues on the next line; the 22nd character shows
-// one pixel column, at the right edge, which reads as '?' when lit.
-TEST_F(TextReadBack, LongTextWrapsToNextLine) {
-  QEL_LCD_WriteString(text("abcdefghijklmnopqrstuVWXY"), 6);
-  EXPECT_EQ(line(6), "abcdefghijklmnopqrstu?");
-  EXPECT_EQ(line(7), "WXY");
-}
-
 // Like snprintf: at most size - 1 characters and a NUL, the full length returned.
 TEST_F(TextReadBack, ResultIsFullLengthWhateverTheBuffer) {
   QEL_LCD_WriteString(text("Hello"), 0);
@@ -99,11 +91,6 @@ TEST(PanelOptions, NoiseRamShowsUntilInit) {
   for (unsigned n = 0; n < 8; ++n) EXPECT_EQ(line(n), "") << "line " << n;
 }
 
-}  // namespace
-}  // namespace qel::kit_test
-
-namespace qel::kit_test {
-namespace {
 
 // The controller and glass a test chooses: the panel shows the module's text
 // where that glass shows RAM, and a name the kit does not know keeps the old panel.

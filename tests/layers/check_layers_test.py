@@ -35,22 +35,28 @@ CASES = [
 
 
 class CheckLayers(unittest.TestCase):
+    def check_tree(self, files, path, line, expected):
+        """Checks a tree of `files` (name: text) with `line` added to `path`: one
+        problem containing `expected`, or none."""
+        with tempfile.TemporaryDirectory() as tmp:
+            root = pathlib.Path(tmp)
+            for name, text in list(files.items()) + [(path, None)]:
+                (root / name).parent.mkdir(parents=True, exist_ok=True)
+                with open(root / name, "a") as f:
+                    f.write(text if text is not None else line + "\n")
+            problems = check_layers.check(root)
+        if expected is None:
+            self.assertEqual(problems, [])
+        else:
+            self.assertEqual(len(problems), 1, problems)
+            self.assertIn(expected, problems[0])
+        return problems
+
     def test_each_include_is_placed_by_where_it_lands(self):
         for including, line, expected in CASES:
-            with self.subTest(file=including, include=line), tempfile.TemporaryDirectory() as tmp:
-                root = pathlib.Path(tmp)
-                for header in HEADERS:
-                    (root / header).parent.mkdir(parents=True, exist_ok=True)
-                    (root / header).write_text("#pragma once\n")
-                source = root / including
-                source.parent.mkdir(parents=True, exist_ok=True)
-                source.write_text(line + "\n")
-                problems = check_layers.check(root)
-                if expected is None:
-                    self.assertEqual(problems, [])
-                else:
-                    self.assertEqual(len(problems), 1, problems)
-                    self.assertIn(expected, problems[0])
+            with self.subTest(file=including, include=line):
+                problems = self.check_tree({h: "#pragma once\n" for h in HEADERS}, including, line, expected)
+                if expected is not None:
                     self.assertTrue(problems[0].startswith(including + ":1:"), problems[0])
 
     def test_links_and_program_files(self):
@@ -71,20 +77,8 @@ class CheckLayers(unittest.TestCase):
             ("tests/x/CMakeLists.txt", "target_link_libraries(t qel_run)", None),
         ]
         for path, line, expected in cases:
-            with self.subTest(file=path, text=line), tempfile.TemporaryDirectory() as tmp:
-                root = pathlib.Path(tmp)
-                for name, text in defined.items():
-                    (root / name).parent.mkdir(parents=True, exist_ok=True)
-                    (root / name).write_text(text)
-                (root / path).parent.mkdir(parents=True, exist_ok=True)
-                with open(root / path, "a") as f:
-                    f.write(line + "\n")
-                problems = check_layers.check(root)
-                if expected is None:
-                    self.assertEqual(problems, [])
-                else:
-                    self.assertEqual(len(problems), 1, problems)
-                    self.assertIn(expected, problems[0])
+            with self.subTest(file=path, text=line):
+                self.check_tree(defined, path, line, expected)
 
 
 if __name__ == "__main__":

@@ -1,14 +1,23 @@
 // Frames of a run: a capture's bursts end at chip-select release or after 1 ms
 // without a byte; long runs merge frames instead of growing; the waveform
-// keeps a frame's first 64 bytes.
+// keeps a frame's first 64 bytes; the GIF of a run, read back with giflib,
+// shows exactly the pictures --frames writes after each call.
 #include "run/frame_recorder.h"
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <sstream>
 #include <string>
 #include <vector>
 
-#include "bus_waveform.h"
+#include "../view/gif_decode.h"
+#include "rgb_png.h"
+#include "run/execute.h"
 #include "run/session.h"
 
 namespace qel::run {
@@ -119,43 +128,6 @@ TEST(FrameRecorder, WaveformKeepsTheFirst64Bytes) {
   EXPECT_EQ(run.frames[0].listing.at(0).text, "70 data bytes, page 0, columns 0-69");
 }
 
-// The same bytes sent over each bus make the same listing and one frame.
-TEST(FrameRecorder, EveryBusGivesTheSameListing) {
-  using emu::WireByte;
-  const std::vector<WireByte> bytes = {{0x81, false}, {0x7F, false}, {0xB2, false}, {0x01, true}, {0x02, true}};
-  emu::test::Spi4Wave spi4;
-  spi4.bytes(bytes);
-  emu::test::Spi3Wave spi3;
-  spi3.select(true);
-  spi3.bytes(bytes);
-  spi3.select(false);
-  emu::test::I2cWave i2c;
-  i2c.runs(bytes);
-  const struct {
-    const char* name;
-    emu::Bus bus;
-    const emu::test::Waveform& wave;
-  } cases[] = {{"4-wire", emu::Bus::Spi4, spi4}, {"3-wire", emu::Bus::Spi3, spi3}, {"I2C", emu::Bus::I2c, i2c}};
-  for (const auto& c : cases) {
-    emu::ControllerOptions options;
-    options.reset_released = true;
-    options.bus = c.bus;
-    FrameRecorder recorder{RecorderOptions{}};
-    Session session(recorder);
-    session.start(options, view::RunKind::Capture, "t.vcd");
-    c.wave.play_timed(session.controller(), 2000);
-    session.finish();
-    const view::RunFrames run = recorder.take_frames();
-    ASSERT_EQ(run.frames.size(), 1u) << c.name;
-    std::vector<std::string> texts;
-    for (const view::ListingLine& l : run.frames[0].listing) texts.push_back(l.text);
-    const std::vector<std::string> expected = {"81 7F     contrast 0x7F", "B2        page start 2",
-                                               "2 data bytes, page 2, columns 0-1"};
-    EXPECT_EQ(texts, expected) << c.name;
-    EXPECT_EQ(run.frames[0].costs.command_bytes, 3u) << c.name;
-  }
-}
-
 // Past 500 frames neighbours merge in pairs: every call stays covered once, in
 // order, and the last frame ends with the last call.
 TEST(FrameRecorder, LongRunsMergeFramesAndCoverEveryCall) {
@@ -181,6 +153,40 @@ TEST(FrameRecorder, LongRunsMergeFramesAndCoverEveryCall) {
   }
   EXPECT_EQ(next, kCalls + 1);
   EXPECT_EQ(run.frames[0].where, "s.qel:1:1");
+}
+
+namespace fs = std::filesystem;
+
+TEST(GifOfARun, FramesAreThePicturesAfterEachCall) {
+  const fs::path dir = fs::temp_directory_path() / ("qel_gif_frames_" + std::to_string(::getpid()));
+  fs::remove_all(dir);
+  Request o;
+  o.script_path = std::string(QEL_EXAMPLES_DIR) + "/build-up.qel";
+  o.gif_path = (dir / "run.gif").string();
+  o.frames_dir = (dir / "frames").string();
+  o.png = view::PngOptions{3, view::PanelColor::YellowBlue};
+  o.term = TermMode::Off;
+  fs::create_directories(dir);
+  std::ostringstream out, err;
+  ASSERT_EQ(execute(o, out, err), 0) << err.str();
+
+  std::ifstream in(o.gif_path, std::ios::binary);
+  const std::vector<std::uint8_t> gif((std::istreambuf_iterator<char>(in)), {});
+  const view::test::Decoded d = view::test::decode(gif);
+  ASSERT_EQ(d.frames.size(), 12u);  // one per call of the script
+  for (std::size_t i = 0; i < d.frames.size(); ++i) {
+    char name[32];
+    std::snprintf(name, sizeof name, "frame_%04zu.png", i + 1);
+    const test::RgbPng png = test::read_rgb_png((dir / "frames" / name).string());
+    ASSERT_EQ(png.width, d.width);
+    ASSERT_EQ(png.height, d.height);
+    std::size_t wrong = 0;
+    for (std::size_t p = 0; p < d.frames[i].size(); ++p) {
+      wrong += png.at(static_cast<int>(p) % png.width, static_cast<int>(p) / png.width) == d.frames[i][p] ? 0 : 1;
+    }
+    EXPECT_EQ(wrong, 0u) << name;
+  }
+  fs::remove_all(dir);
 }
 
 }  // namespace

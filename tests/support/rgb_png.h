@@ -22,5 +22,7 @@ struct RgbPng {
 
 // The picture, or an empty one with `error` (when given) saying why.
 RgbPng read_rgb_png(const std::string& path, std::string* error = nullptr);
+// The same from a PNG in memory.
+RgbPng read_rgb_png(const std::vector<std::uint8_t>& png, std::string* error = nullptr);
 
 }  // namespace qel::test

@@ -40,23 +40,14 @@ const Output kOutputs[] = {
     {"--findings", "found.tsv", "findings file"},
 };
 
-enum class Failure { BadCall, DiskFull, OtherOutputFails, Signal };
-
-const char* name_of(Failure f) {
-  switch (f) {
-    case Failure::BadCall:
-      return "BadCall";
-    case Failure::DiskFull:
-      return "DiskFull";
-    case Failure::OtherOutputFails:
-      return "OtherOutputFails";
-    case Failure::Signal:
-      return "Signal";
-  }
-  return "?";
-}
-
-void PrintTo(Failure f, std::ostream* os) { *os << name_of(f); }
+// What happens to the output: a run that fails (a bad call, a full disk,
+// another output that cannot be written, a signal), or one that succeeds with
+// the output's name a symbolic link, a hard link of the script, or a file in a
+// folder that takes no new files.
+enum class Case { BadCall, DiskFull, OtherOutputFails, Signal, Link, HardLinkToScript, CopyIn };
+const char* const kCaseNames[] = {"BadCall",          "DiskFull", "OtherOutputFails", "Signal", "Link",
+                                  "HardLinkToScript", "CopyIn"};
+void PrintTo(Case c, std::ostream* os) { *os << kCaseNames[static_cast<int>(c)]; }
 
 constexpr const char* kScript = "QEL_LCD_Init();\nQEL_LCD_WriteString(\"Hi\", 2);\nQEL_LCD_WriteValue(7, 10, 3);\n";
 constexpr const char* kOld = "the user's own file\n";
@@ -130,6 +121,37 @@ class OutputSafety : public ProgramRun {
     return r;
   }
 
+  // In a folder that takes no new files, a writable output is staged elsewhere
+  // and copied in. Root writes anywhere, so as root the program runs as nobody.
+  void expect_copy_in(const Output& o) {
+    std::string as_user;
+    if (::geteuid() == 0) {
+      if (std::system("command -v setpriv >/dev/null") != 0) GTEST_SKIP() << "running as root without setpriv";
+      as_user = "setpriv --reuid=65534 --regid=65534 --clear-groups ";
+      if (std::system((as_user + "'" QEL_SIM_PROGRAM "' --version >/dev/null 2>&1").c_str()) != 0) {
+        GTEST_SKIP() << "the user nobody cannot run the program from this build folder";
+      }
+    }
+    for (const fs::path& p : {dir_, dir_ / "tmp", dir_ / "s.qel", dir_ / "bad.qel", dir_ / "golden.png"}) {
+      fs::permissions(p, fs::perms::all);
+    }
+    fs::create_directory(dir_ / "ro");
+    file(std::string("ro/") + o.name, kOld);
+    fs::permissions(dir_ / "ro" / o.name, fs::perms::all);
+    fs::permissions(dir_ / "ro",
+                    fs::perms::owner_read | fs::perms::owner_exec | fs::perms::others_read | fs::perms::others_exec);
+    const std::string cmd =
+        "cd '" + dir_.string() + "' && TMPDIR='" + (dir_ / "tmp").string() + "' " + as_user + "'" QEL_SIM_PROGRAM "' ";
+    const std::string out = std::string(" --no-term ") + o.option + " ro/" + o.name +
+                            (std::string(o.option) == "--diff-png" ? " --expect-png golden.png" : "");
+    EXPECT_NE(std::system((cmd + "--script bad.qel" + out + " 2>/dev/null").c_str()), 0);
+    EXPECT_EQ(slurp(dir_ / "ro" / o.name), kOld);
+    EXPECT_NE(std::system((cmd + "--script s.qel" + out + " 2>/dev/null").c_str()), 2 << 8);
+    EXPECT_NE(slurp(dir_ / "ro" / o.name), kOld);
+    EXPECT_TRUE(fs::is_empty(dir_ / "tmp")) << "the staged file is removed";
+    fs::permissions(dir_ / "ro", fs::perms::all);
+  }
+
   // The program reading its script from a pipe that stays open: once `ready`
   // (a staged temporary) appears, it gets `signal`. Returns the signal it died of.
   int run_until_signal(const std::string& args, int signal) {
@@ -154,19 +176,21 @@ class OutputSafety : public ProgramRun {
   }
 };
 
-class EveryOutput : public OutputSafety, public ::testing::WithParamInterface<std::tuple<Output, Failure>> {};
+class EveryOutput : public OutputSafety, public ::testing::WithParamInterface<std::tuple<Output, Case>> {};
 
-TEST_P(EveryOutput, FailedRunLeavesTheFileAsItWas) {
-  const auto [output, failure] = GetParam();
+TEST_P(EveryOutput, KeepsTheUsersFiles) {
+  const auto [output, c] = GetParam();
+  const bool frames = std::string(output.option) == "--frames", diff = std::string(output.option) == "--diff-png";
+  if (frames && c >= Case::Link) GTEST_SKIP() << "FramesFolderHoldsThisRunsFrames";
   plant(output);
-  switch (failure) {
-    case Failure::BadCall: {
+  switch (c) {
+    case Case::BadCall: {
       const Result r = run(arguments(output, "bad.qel"));
       EXPECT_EQ(r.status, 2) << r.err;
       EXPECT_NE(r.err.find("bad.qel:3:"), std::string::npos) << r.err;
       break;
     }
-    case Failure::DiskFull: {
+    case Case::DiskFull: {
       const Result r = run_disk_full(arguments(output, "s.qel"));
       EXPECT_EQ(r.status, 2) << r.err;
       const std::string why = std::string("Cannot write ") + output.what + " '" + output.name;
@@ -174,31 +198,63 @@ TEST_P(EveryOutput, FailedRunLeavesTheFileAsItWas) {
       EXPECT_NE(r.err.find("File too large"), std::string::npos) << r.err;
       break;
     }
-    case Failure::OtherOutputFails: {
+    case Case::OtherOutputFails: {
       const bool png = std::string(output.option) == "--png";
       const Result r = run(arguments(output, "s.qel") + (png ? " --bytes /dev/full" : " --png /dev/full"));
       EXPECT_EQ(r.status, 2) << r.err;
       EXPECT_NE(r.err.find("No space left on device"), std::string::npos) << r.err;
       break;
     }
-    case Failure::Signal:
-      if (std::string(output.option) == "--diff-png" || std::string(output.option) == "--text") {
-        GTEST_SKIP() << "made only at the end of the run";
-      }
+    case Case::Signal:
+      if (diff || std::string(output.option) == "--text") GTEST_SKIP() << "made only at the end of the run";
       EXPECT_EQ(run_until_signal(std::string("--script - --no-term ") + output.option + " " + output.name, SIGTERM),
                 SIGTERM);
       break;
+    case Case::Link: {  // written whole through the link, the mode kept; a name as long as the system allows works
+      const fs::perms mode = fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read;
+      fs::create_directory(dir_ / "real");
+      file(std::string("real/") + output.name, std::string(100000, 'x'));
+      fs::permissions(dir_ / "real" / output.name, mode);
+      fs::remove(dir_ / output.name);
+      fs::create_symlink(std::string("real/") + output.name, dir_ / output.name);
+      EXPECT_EQ(run(arguments(output, "s.qel")).status, diff ? 1 : 0);
+      EXPECT_TRUE(fs::is_symlink(dir_ / output.name));
+      const std::string now = slurp(dir_ / "real" / output.name);
+      EXPECT_TRUE(!now.empty() && now != std::string(100000, 'x'));
+      EXPECT_EQ(fs::status(dir_ / "real" / output.name).permissions(), mode);
+      const std::string longest(250, 'n');
+      EXPECT_EQ(run(std::string("--script s.qel --no-term ") + output.option + " " + longest +
+                    (diff ? " --expect-png golden.png" : ""))
+                    .status,
+                diff ? 1 : 0)
+          << "a 250-byte name";
+      EXPECT_EQ(temporaries(), std::vector<std::string>{});
+      return;
+    }
+    case Case::HardLinkToScript: {  // refused before anything is written
+      fs::remove(dir_ / output.name);
+      fs::create_hard_link(dir_ / "s.qel", dir_ / output.name);
+      const Result r = run(arguments(output, "s.qel"));
+      EXPECT_EQ(r.status, 2);
+      EXPECT_NE(r.err.find("is the script file"), std::string::npos) << r.err;
+      EXPECT_EQ(slurp(dir_ / "s.qel"), kScript);
+      return;
+    }
+    case Case::CopyIn:  // staged elsewhere and copied in: a failed run leaves it whole, a good one fills it
+      expect_copy_in(output);
+      return;
   }
-  expect_untouched(output, name_of(failure));
+  expect_untouched(output, kCaseNames[static_cast<int>(c)]);
 }
 
 INSTANTIATE_TEST_SUITE_P(Table, EveryOutput,
                          ::testing::Combine(::testing::ValuesIn(kOutputs),
-                                            ::testing::Values(Failure::BadCall, Failure::DiskFull,
-                                                              Failure::OtherOutputFails, Failure::Signal)),
+                                            ::testing::Values(Case::BadCall, Case::DiskFull, Case::OtherOutputFails,
+                                                              Case::Signal, Case::Link, Case::HardLinkToScript,
+                                                              Case::CopyIn)),
                          [](const auto& info) {
-                           std::string name =
-                               std::string(std::get<0>(info.param).option + 2) + "_" + name_of(std::get<1>(info.param));
+                           std::string name = std::string(std::get<0>(info.param).option + 2) + "_" +
+                                              kCaseNames[static_cast<int>(std::get<1>(info.param))];
                            for (char& c : name) c = c == '-' ? '_' : c;
                            return name;
                          });
@@ -210,34 +266,6 @@ TEST_F(OutputSafety, EveryFatalSignalRemovesTheTemporaries) {
     EXPECT_EQ(run_until_signal("--script - --no-term --bytes out.txt --sr out.sr --frames fr", signal), signal);
     expect_untouched(kOutputs[0], strsignal(signal));
   }
-}
-
-// A good run replaces the file whole and keeps its permissions; through a
-// symbolic link it writes the link's target and the link stays a link; a
-// name as long as the system allows works.
-TEST_F(OutputSafety, GoodRunReplacesWholeThroughLinksKeepingTheMode) {
-  const fs::perms mode = fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read;
-  fs::create_directory(dir_ / "real");
-  const std::string longest(250, 'n');
-  for (const Output& o : kOutputs) {
-    if (std::string(o.option) == "--frames") continue;
-    file(std::string("real/") + o.name, std::string(100000, 'x'));
-    fs::permissions(dir_ / "real" / o.name, mode);
-    fs::create_symlink(std::string("real/") + o.name, dir_ / o.name);
-    const Result r = run(arguments(o, "s.qel"));
-    EXPECT_EQ(r.status, std::string(o.option) == "--diff-png" ? 1 : 0) << o.option << ": " << r.err;
-    EXPECT_TRUE(fs::is_symlink(dir_ / o.name)) << o.option;
-    const std::string now = slurp(dir_ / "real" / o.name);
-    EXPECT_TRUE(!now.empty() && now != std::string(100000, 'x')) << o.option;
-    EXPECT_EQ(fs::status(dir_ / "real" / o.name).permissions(), mode) << o.option;
-    EXPECT_EQ(run(std::string("--script s.qel --no-term ") + o.option + " " + longest +
-                  (std::string(o.option) == "--diff-png" ? " --expect-png golden.png" : ""))
-                  .status,
-              std::string(o.option) == "--diff-png" ? 1 : 0)
-        << o.option << " with a 250-byte name";
-    fs::remove(dir_ / longest);
-  }
-  EXPECT_EQ(temporaries(), std::vector<std::string>{});
 }
 
 // The frames folder holds exactly this run's frames: a longer earlier run's are
@@ -265,57 +293,6 @@ TEST_F(OutputSafety, FramesFolderHoldsThisRunsFrames) {
             std::string::npos)
       << clash.err;
   EXPECT_EQ(slurp(dir_ / "fr/frame_0002.png"), golden);
-}
-
-// An output that is another name (a hard link) of an input is refused before
-// anything is written.
-TEST_F(OutputSafety, HardLinkToAnInputIsRefused) {
-  for (const Output& o : kOutputs) {
-    if (std::string(o.option) == "--frames") continue;
-    fs::remove(dir_ / o.name);
-    fs::create_hard_link(dir_ / "s.qel", dir_ / o.name);
-    const Result r = run(arguments(o, "s.qel"));
-    EXPECT_EQ(r.status, 2) << o.option;
-    EXPECT_NE(r.err.find("is the script file"), std::string::npos) << o.option << ": " << r.err;
-    EXPECT_EQ(slurp(dir_ / "s.qel"), kScript) << o.option;
-    fs::remove(dir_ / o.name);
-  }
-}
-
-// In a folder that takes no new files, a writable output is staged elsewhere
-// and copied in: a run that fails leaves it whole, one that succeeds fills it.
-// Root writes anywhere, so as root the program runs as nobody.
-TEST_F(OutputSafety, OutputInAFolderThatTakesNoNewFiles) {
-  std::string as_user;
-  if (::geteuid() == 0) {
-    if (std::system("command -v setpriv >/dev/null") != 0) GTEST_SKIP() << "running as root without setpriv";
-    as_user = "setpriv --reuid=65534 --regid=65534 --clear-groups ";
-    if (std::system((as_user + "'" QEL_SIM_PROGRAM "' --version >/dev/null 2>&1").c_str()) != 0) {
-      GTEST_SKIP() << "the user nobody cannot run the program from this build folder";
-    }
-  }
-  fs::permissions(dir_, fs::perms::all);
-  fs::permissions(dir_ / "tmp", fs::perms::all);
-  for (const char* script : {"s.qel", "bad.qel", "golden.png"}) fs::permissions(dir_ / script, fs::perms::all);
-  fs::create_directory(dir_ / "ro");
-  for (const Output& o : kOutputs) {
-    if (std::string(o.option) == "--frames") continue;  // frames need a folder that takes files
-    fs::permissions(dir_ / "ro", fs::perms::all);
-    file(std::string("ro/") + o.name, kOld);
-    fs::permissions(dir_ / "ro" / o.name, fs::perms::all);
-    fs::permissions(dir_ / "ro",
-                    fs::perms::owner_read | fs::perms::owner_exec | fs::perms::others_read | fs::perms::others_exec);
-    const std::string cmd =
-        "cd '" + dir_.string() + "' && TMPDIR='" + (dir_ / "tmp").string() + "' " + as_user + "'" QEL_SIM_PROGRAM "' ";
-    const std::string out = std::string(" --no-term ") + o.option + " ro/" + o.name +
-                            (std::string(o.option) == "--diff-png" ? " --expect-png golden.png" : "");
-    EXPECT_NE(std::system((cmd + "--script bad.qel" + out + " 2>/dev/null").c_str()), 0) << o.option;
-    EXPECT_EQ(slurp(dir_ / "ro" / o.name), kOld) << o.option;
-    EXPECT_NE(std::system((cmd + "--script s.qel" + out + " 2>/dev/null").c_str()), 2 << 8) << o.option;
-    EXPECT_NE(slurp(dir_ / "ro" / o.name), kOld) << o.option;
-    EXPECT_TRUE(fs::is_empty(dir_ / "tmp")) << o.option << ": the staged file is removed";
-  }
-  fs::permissions(dir_ / "ro", fs::perms::all);
 }
 
 }  // namespace

@@ -1,47 +1,32 @@
 // qel-lcd-sim's panel checks run as a user runs them: text lines written and
 // compared, a golden picture compared, with exit status 1 for a difference and 2
 // for a file that cannot be used.
-#include <gtest/gtest.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <string>
 
+#include "program_fixture.h"
+
+namespace qel::tool::test {
 namespace {
 
-namespace fs = std::filesystem;
-
-class PanelChecks : public ::testing::Test {
+class PanelChecks : public ProgramRun {
  protected:
   void SetUp() override {
-    dir_ = fs::temp_directory_path() / ("qel_checks_" + std::to_string(getpid()));
-    fs::remove_all(dir_);
-    fs::create_directories(dir_);
+    ProgramRun::SetUp();
     // The golden text and picture of one screen, made by the program itself.
-    ASSERT_EQ(run("-e 'QEL_LCD_Init();' -e 'QEL_LCD_WriteString(\"Menu\", 0);' -e 'QEL_LCD_WriteValue(42, 10, 7);' "
-                  "--text golden.txt --png golden.png --scale 2 --color blue"),
+    ASSERT_EQ(check("-e 'QEL_LCD_Init();' -e 'QEL_LCD_WriteString(\"Menu\", 0);' -e 'QEL_LCD_WriteValue(42, 10, 7);' "
+                    "--text golden.txt --png golden.png --scale 2 --color blue"),
               0)
         << err_;
   }
-  void TearDown() override { fs::remove_all(dir_); }
 
-  int run(const std::string& args) {
-    const std::string cmd =
-        "cd '" + dir_.string() + "' && '" QEL_SIM_PROGRAM "' --no-term " + args + " >out.txt 2>err.txt";
-    const int raw = std::system(cmd.c_str());
-    std::ostringstream o, e;
-    o << std::ifstream(dir_ / "out.txt").rdbuf();
-    e << std::ifstream(dir_ / "err.txt").rdbuf();
-    out_ = o.str();
-    err_ = e.str();
-    return WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+  // Runs the program without the terminal view; standard output and error kept.
+  int check(const std::string& args) {
+    const Result r = run("--no-term " + args);
+    out_ = r.out;
+    err_ = r.err;
+    return r.status;
   }
 
-  fs::path dir_;
   std::string out_, err_;
 };
 
@@ -76,14 +61,14 @@ TEST_F(PanelChecks, OutcomeOfEachCheck) {
        "short.txt: line 7 differs: expected an empty line (the file has 1 line), got '43'."},
       {"golden text with a byte order mark", same + " --expect-text bom.txt", 0, ""},
   };
-  std::ofstream(dir_ / "short.txt") << "Menu\n";
-  std::ofstream(dir_ / "bom.txt") << "\xEF\xBB\xBFMenu\n\n\n\n\n\n\n42\n";
-  std::ofstream(dir_ / "nine.txt") << "1\n2\n3\n4\n5\n6\n7\n8\n9\n";
-  std::ofstream(dir_ / "long.txt") << "Menu\n" << std::string(300, 'x') << "\n";
+  file("short.txt", "Menu\n");
+  file("bom.txt", "\xEF\xBB\xBFMenu\n\n\n\n\n\n\n42\n");
+  file("nine.txt", "1\n2\n3\n4\n5\n6\n7\n8\n9\n");
+  file("long.txt", "Menu\n" + std::string(300, 'x') + "\n");
   fs::create_directory(dir_ / "sub");
   for (const auto& c : cases) {
     fs::remove(dir_ / "diff.png");
-    EXPECT_EQ(run(c.args), c.status) << c.name << ": " << err_;
+    EXPECT_EQ(check(c.args), c.status) << c.name << ": " << err_;
     EXPECT_NE(err_.find(c.in_err), std::string::npos) << c.name << ": " << err_;
     EXPECT_EQ(fs::exists(dir_ / "diff.png"), c.args.find("--diff-png") != std::string::npos && c.status == 1)
         << c.name << ": a diff image only for a picture that differs";
@@ -91,14 +76,15 @@ TEST_F(PanelChecks, OutcomeOfEachCheck) {
 }
 
 TEST_F(PanelChecks, TextToStandardOutput) {
-  EXPECT_EQ(run("-e 'QEL_LCD_Init();' -e 'QEL_LCD_WriteString(\"Hi\", 1);' --text -"), 0);
+  EXPECT_EQ(check("-e 'QEL_LCD_Init();' -e 'QEL_LCD_WriteString(\"Hi\", 1);' --text -"), 0);
   EXPECT_EQ(out_, "\nHi\n\n\n\n\n\n\n");
-  EXPECT_EQ(run("-e 'QEL_LCD_Init();' --text - --bytes -"), 2);
+  EXPECT_EQ(check("-e 'QEL_LCD_Init();' --text - --bytes -"), 2);
 }
 
 TEST_F(PanelChecks, VersionIsTheProjectVersion) {
-  EXPECT_EQ(run("--version"), 0);
+  EXPECT_EQ(check("--version"), 0);
   EXPECT_EQ(out_, "qel-lcd-sim 1.1.0\n");
 }
 
 }  // namespace
+}  // namespace qel::tool::test

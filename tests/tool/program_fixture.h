@@ -65,6 +65,15 @@ inline std::string as_vcd(const qel::emu::test::Waveform& wave, const std::vecto
   return vcd;
 }
 
+// The byte lines of a byte log, without its "# call" lines: a decoder cannot tell calls apart.
+inline std::string byte_lines(const std::string& log) {
+  std::string out;
+  for (const std::string& l : lines_of(log)) {
+    if (l.rfind("# ", 0) != 0) out += l + "\n";
+  }
+  return out;
+}
+
 struct Result {
   int status = -1;
   std::string out, err;

@@ -2,40 +2,23 @@
 // pixels in each panel colour.
 #include "view/png_writer.h"
 
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <png.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <stdexcept>
+#include <string>
 #include <utility>
 #include <vector>
+
+#include "rgb_png.h"
 
 namespace qel::view {
 namespace {
 
-struct Decoded {
-  int width = 0, height = 0;
-  std::vector<std::uint8_t> rgb;
-  Rgb at(int x, int y) const {
-    const std::size_t i = (static_cast<std::size_t>(y) * width + x) * 3;
-    return Rgb{rgb[i], rgb[i + 1], rgb[i + 2]};
-  }
-};
-
-Decoded decode(const std::vector<std::uint8_t>& png) {
-  png_image image{};
-  image.version = PNG_IMAGE_VERSION;
-  EXPECT_TRUE(png_image_begin_read_from_memory(&image, png.data(), png.size())) << image.message;
-  image.format = PNG_FORMAT_RGB;
-  Decoded d{static_cast<int>(image.width), static_cast<int>(image.height),
-            std::vector<std::uint8_t>(PNG_IMAGE_SIZE(image))};
-  EXPECT_TRUE(png_image_finish_read(&image, nullptr, d.rgb.data(), 0, nullptr)) << image.message;
+// The PNG read back; a failure to read is a test failure.
+test::RgbPng decode(const std::vector<std::uint8_t>& png) {
+  std::string error;
+  test::RgbPng d = test::read_rgb_png(png, &error);
+  EXPECT_EQ(error, "");
   return d;
 }
 
@@ -46,7 +29,7 @@ TEST(PngWriter, ImageSizeIsPanelPlusBezelTimesScale) {
   } cases[] = {{1, 128, 64, 136, 72},  {2, 128, 64, 272, 144}, {4, 128, 64, 544, 288},
                {7, 128, 64, 952, 504}, {2, 128, 32, 272, 80},  {3, 64, 48, 216, 168}};
   for (const auto& c : cases) {
-    const Decoded d =
+    const test::RgbPng d =
         decode(encode_png(emu::Picture(c.glass_width, c.glass_height), PngOptions{c.scale, PanelColor::White}));
     EXPECT_EQ(std::pair(d.width, d.height), std::pair(c.width, c.height))
         << c.glass_width << "x" << c.glass_height << " at scale " << c.scale;
@@ -71,7 +54,7 @@ TEST(PngWriter, PixelsTakeThePanelColourRowByRow) {
   };
   constexpr int kScale = 3;
   for (const auto& c : cases) {
-    const Decoded d = decode(encode_png(picture, PngOptions{kScale, c.color}));
+    const test::RgbPng d = decode(encode_png(picture, PngOptions{kScale, c.color}));
     // Both corners of the scaled square carry the pixel's colour.
     for (int corner : {0, kScale - 1}) {
       const Rgb got = d.at((c.x + kPngBezel) * kScale + corner, (c.y + kPngBezel) * kScale + corner);

@@ -1,4 +1,7 @@
-// Text view: frame size and the character chosen for each pair of panel rows.
+// Text views of the picture: the terminal view (frame size and the character
+// chosen for each pair of panel rows), and the text read back on glasses of other
+// heights (as many lines as the glass has pages, height / 8, the lines past them
+// empty).
 #include "view/terminal_view.h"
 
 #include <gtest/gtest.h>
@@ -6,6 +9,9 @@
 #include <sstream>
 #include <string>
 #include <vector>
+
+#include "../emulator/controller_feed.h"
+#include "view/text_readback.h"
 
 namespace qel::view {
 namespace {
@@ -50,6 +56,33 @@ TEST(TerminalView, DrawsTheGlassesOwnSize) {
   ASSERT_EQ(lines.size(), 5u);
   EXPECT_EQ(lines[0], "+" + std::string(72, '-') + "+");
   EXPECT_EQ(lines[3], "|" + std::string(71, ' ') + "\"|");
+}
+
+using emu::test::cmd;
+using emu::test::dat;
+
+// The glyph columns of 'T' in the module's 6 x 8 font.
+const std::vector<std::uint8_t> kT = {0x00, 0x01, 0x01, 0x7F, 0x01, 0x01};
+
+TEST(TextReadBack, ReadsTheLinesTheGlassHas) {
+  const struct {
+    const char* glass;
+    int lines;
+  } cases[] = {{"128x64", 8}, {"128x32", 4}, {"72x40+28", 5}, {"96x16", 2}};
+  for (const auto& c : cases) {
+    emu::ControllerOptions options;
+    options.glass = *emu::parse_glass(c.glass);
+    emu::Controller controller = emu::test::running_controller(options);
+    for (std::uint8_t page = 0; page < 8; ++page) {
+      emu::test::send(controller, {cmd(static_cast<std::uint8_t>(0xB0 | page)), cmd(0x01), cmd(0x10)});
+      for (std::uint8_t b : kT) emu::test::send(controller, {dat(b)});
+    }
+    std::string expected;
+    for (int line = 0; line < c.lines; ++line) expected += "T\n";
+    EXPECT_EQ(text_lines(controller), c.lines) << c.glass;
+    EXPECT_EQ(screen_text(controller), expected) << c.glass;
+    EXPECT_EQ(line_text(controller, static_cast<unsigned>(c.lines)), "") << c.glass;
+  }
 }
 
 }  // namespace

@@ -1,4 +1,5 @@
-// The same checks in CppUTest, with its memory leak detector on for everything
+// The status screen in CppUTest (the plain C test has the warning and the menu
+// too), with its memory leak detector on for everything
 // the test runs: the kit's C++ allocations through CppUTest's operator new, and
 // the application's own malloc and free (display_app.c is built for this test
 // with CppUTest's malloc macros). The teardown closes the panel, so a leak that is
@@ -38,28 +39,6 @@ TEST(DisplayApp, StatusScreenShowsEveryValue) {
   EXPECT_PANEL_LINE(4, "Pressure hPa 1013");
   EXPECT_PANEL_LINE(7, "");
   EXPECT_PANEL_MATCHES_GOLDEN(GOLDEN_DIR "/status.png", "status-diff-cpputest.png");
-}
-
-TEST(DisplayApp, LowBatteryWarningOnlyBelowThreshold) {
-  const struct {
-    unsigned battery_mv;
-    const char* line7;
-  } cases[] = {{3299, "!! LOW BATTERY !!"}, {APP_LOW_BATTERY_MV, ""}, {4200, ""}};
-  for (const auto& c : cases) {
-    const app_sensors s = {-45, 80, 99000, c.battery_mv};
-    app_show_status(&s);
-    EXPECT_PANEL_LINE(2, "Temp -4.5 C");
-    EXPECT_PANEL_LINE(7, c.line7);
-  }
-}
-
-TEST(DisplayApp, MenuMarksTheSelectedEntry) {
-  static const char* const entries[] = {"Sensors", "Radio", "Display", "About"};
-  app_show_menu("SETTINGS", entries, 4, 2);
-  EXPECT_PANEL_LINE(3, "> Display <");
-  app_show_menu("SETTINGS", entries, 4, 0);
-  EXPECT_PANEL_LINE(1, "> Sensors <");
-  EXPECT_PANEL_LINE(3, "  Display");
 }
 
 int main(int argc, char** argv) { return CommandLineTestRunner::RunAllTests(argc, argv); }

@@ -1,6 +1,7 @@
-// The same checks in GoogleTest: a fixture gives each test a new panel, and the
-// kit's checks (qel_panel.hpp, after gtest.h) show the panel when they fail; a
-// test that fails leaves an HTML report of its run, one frame per module call.
+// The status screen and the low-battery warning in GoogleTest (the plain C test
+// has the menu too): a fixture gives each test a new panel, and the kit's checks
+// (qel_panel.hpp, after gtest.h) show the panel when they fail; a test that fails
+// leaves an HTML report of its run, one frame per module call.
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -52,17 +53,6 @@ TEST_F(DisplayApp, LowBatteryWarningOnlyBelowThreshold) {
     EXPECT_PANEL_LINE(2, "Temp -4.5 C");
     EXPECT_PANEL_LINE(7, c.line7) << c.battery_mv << " mV";
   }
-}
-
-TEST_F(DisplayApp, MenuMarksTheSelectedEntry) {
-  static const char* const entries[] = {"Sensors", "Radio", "Display", "About"};
-  app_show_menu("SETTINGS", entries, 4, 2);
-  EXPECT_PANEL_LINE(1, "  Sensors");
-  EXPECT_PANEL_LINE(3, "> Display <");
-  EXPECT_PANEL_LINE(5, "");
-  app_show_menu("SETTINGS", entries, 4, 0);
-  EXPECT_PANEL_LINE(1, "> Sensors <");
-  EXPECT_PANEL_LINE(3, "  Display");
 }
 
 }  // namespace
