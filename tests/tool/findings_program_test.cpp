@@ -16,7 +16,7 @@ class Findings : public ProgramRun {};
 
 // The module never writes column 0 and fills each page with 128 bytes from
 // column 1: on every example these are the only two findings, both warnings,
-// so they do not fail a --strict run.
+// so they do not fail a --strict run. (Their sentences are the findings' tests'.)
 TEST_F(Findings, TheModuleExamplesGiveTheModulesTwoWarnings) {
   EXPECT_EQ(run("--no-term --strict").status, 0);
   for (const char* example : {"demo", "values", "wrap", "build-up"}) {
@@ -26,9 +26,7 @@ TEST_F(Findings, TheModuleExamplesGiveTheModulesTwoWarnings) {
     const std::vector<std::string> lines = lines_of(slurp(dir_ / "found.tsv"));
     ASSERT_EQ(lines.size(), 2u) << example;
     EXPECT_EQ(lines[0].rfind("page-overrun\twarning\tbyte 158, " + script + ":", 0), 0u) << lines[0];
-    EXPECT_NE(lines[0].find("128 bytes from column 1 of page 0"), std::string::npos) << lines[0];
     EXPECT_EQ(lines[1].rfind("columns-never-written\twarning\tend (", 0), 0u) << lines[1];
-    EXPECT_NE(lines[1].find("\tColumn 0 is never written"), std::string::npos) << lines[1];
   }
 }
 

@@ -1,5 +1,6 @@
 // --commands, --report and --gif as a user runs them: on a script and on a
 // capture, and what a failed run leaves behind.
+#include <algorithm>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -39,27 +40,18 @@ std::string capture_vcd(const std::vector<std::pair<std::uint64_t, std::string>>
   return vcd;
 }
 
-// The listing of a call: its heading, then one line per command and one per data run.
+// The listing of a script: each call's heading, then its lines, each with the
+// call's place. (What each line says is the listing's own test.)
 TEST_F(ProgramRun, CommandListingOfAScript) {
   const Result r = run("-e 'QEL_LCD_Init()' -e 'QEL_LCD_WriteValue(0xF, 16, 3)' --commands -");
   ASSERT_EQ(r.status, 0) << r.err;
   const std::vector<std::string> lines = lines_of(r.out);
+  EXPECT_EQ(std::vector<std::string>(lines.begin(), lines.begin() + 2),
+            (std::vector<std::string>{"-e#1:1:1  # QEL_LCD_Init()", "-e#1:1:1  AE        display off"}));
   auto call = std::find(lines.begin(), lines.end(), "-e#2:1:1  # QEL_LCD_WriteValue(0xF, 16, 3)");
-  ASSERT_NE(call, lines.end()) << r.out;
-  const std::vector<std::string> expected = {
-      "-e#2:1:1  # QEL_LCD_WriteValue(0xF, 16, 3)",
-      "-e#2:1:1  B3        page start 3",
-      "-e#2:1:1  01        lower column start nibble 0x01",
-      "-e#2:1:1  10        upper column start nibble 0x00",
-      "-e#2:1:1  128 data bytes, page 3, columns 1-127 then 1 (column wrapped)",
-      "-e#2:1:1  B3        page start 3",
-      "-e#2:1:1  10        upper column start nibble 0x00",
-      "-e#2:1:1  01        lower column start nibble 0x01",
-      "-e#2:1:1  6 data bytes, page 3, columns 1-6",
-  };
-  EXPECT_EQ(std::vector<std::string>(call, lines.end()), expected);
-  EXPECT_EQ(lines.front(), "-e#1:1:1  # QEL_LCD_Init()");
-  EXPECT_EQ(lines[1], "-e#1:1:1  AE        display off");
+  ASSERT_EQ(lines.end() - call, 9) << "3 commands and a run of data, twice: " << r.out;
+  EXPECT_EQ(call[1], "-e#2:1:1  B3        page start 3");
+  for (; call != lines.end(); ++call) EXPECT_TRUE(call->rfind("-e#2:1:1  ", 0) == 0 && (*call)[10] != ' ') << *call;
 }
 
 // A capture: lines carry the time of their first clock edge; frames end at a
