@@ -17,17 +17,13 @@ std::vector<std::string> ids() {
 using KitFindings = KitTest;
 
 // Column 0 is never written and each fill runs one byte past its page: the
-// module's two warnings, and nothing else.
+// module's two warnings, and nothing else. (What they say is the findings' tests'.)
 TEST_F(KitFindings, TheModuleGivesItsTwoWarnings) {
   QEL_LCD_WriteString(text("Sensor ready"), 0);
   ASSERT_EQ(ids(), (std::vector<std::string>{"page-overrun", "columns-never-written"}));
-  const qel_panel_finding_info overrun = qel_panel_finding(0);
-  EXPECT_STREQ(overrun.severity, "warning");
-  EXPECT_STREQ(overrun.where, "byte 158");
-  EXPECT_NE(std::string(overrun.sentence).find("128 bytes from column 1 of page 0"), std::string::npos);
-  const qel_panel_finding_info column = qel_panel_finding(1);
-  EXPECT_STREQ(column.severity, "warning");
-  EXPECT_EQ(std::string(column.sentence).rfind("Column 0 is never written", 0), 0u) << column.sentence;
+  EXPECT_STREQ(qel_panel_finding(0).severity, "warning");
+  EXPECT_STREQ(qel_panel_finding(0).where, "byte 158");
+  EXPECT_EQ(std::string(qel_panel_finding(1).sentence).rfind("Column 0 is never written", 0), 0u);
 }
 
 // Before the firmware starts the panel, nothing reached it: it stays dark.
@@ -37,10 +33,7 @@ TEST(KitFindingsBeforeStartUp, ThePanelStaysDark) {
   EXPECT_STREQ(qel_panel_finding(0).severity, "error");
   EXPECT_STREQ(qel_panel_finding(0).where, "end (0 bytes)");
   const qel_panel_finding_info past = qel_panel_finding(2);
-  EXPECT_EQ(past.id, nullptr);
-  EXPECT_EQ(past.severity, nullptr);
-  EXPECT_EQ(past.where, nullptr);
-  EXPECT_EQ(past.sentence, nullptr);
+  EXPECT_TRUE(past.id == nullptr && past.severity == nullptr && past.where == nullptr && past.sentence == nullptr);
 }
 
 }  // namespace

@@ -184,8 +184,7 @@ TEST_F(GoldenPng, UpdateModeRecordsAndRewritesGoldensButNeverUnderCi) {
 
   EXPECT_EQ(qel_panel_compare_png(golden.c_str(), nullptr), -1);
   EXPECT_EQ(error(), "Golden PNG file '" + golden +
-                         "' does not exist; run the test with QEL_PANEL_UPDATE_GOLDEN=1 "
-                         "to record it.");
+                         "' does not exist; run the test with QEL_PANEL_UPDATE_GOLDEN=1 to record it.");
   setenv("QEL_PANEL_UPDATE_GOLDEN", "1", 1);
   testing::internal::CaptureStderr();
   EXPECT_EQ(qel_panel_compare_png(golden.c_str(), nullptr), 0) << error();
@@ -199,14 +198,15 @@ TEST_F(GoldenPng, UpdateModeRecordsAndRewritesGoldensButNeverUnderCi) {
   ASSERT_GT(differing, 0);
   // On a golden that differs: any spelling of on is refused under CI; off compares.
   const char* const kUnderCi = "QEL_PANEL_UPDATE_GOLDEN is set under CI";
+  // clang-format off
   const struct {
     const char* value;
     bool ci;
     const char* error;  // part of qel_panel_error() when refused; nullptr: the difference is counted
-  } values[] = {{"TRUE", true, kUnderCi}, {"yes", true, kUnderCi},
-                {"On", true, kUnderCi},   {"0", false, nullptr},
-                {"off", false, nullptr},  {"No", false, nullptr},
-                {"", false, nullptr},     {"maybe", false, "QEL_PANEL_UPDATE_GOLDEN='maybe' is not understood"}};
+  } values[] = {{"TRUE", true, kUnderCi}, {"yes", true, kUnderCi}, {"On", true, kUnderCi}, {"0", false, nullptr},
+                {"off", false, nullptr}, {"No", false, nullptr}, {"", false, nullptr},
+                {"maybe", false, "QEL_PANEL_UPDATE_GOLDEN='maybe' is not understood"}};
+  // clang-format on
   for (const auto& v : values) {
     setenv("QEL_PANEL_UPDATE_GOLDEN", v.value, 1);
     v.ci ? setenv("CI", "true", 1) : unsetenv("CI");
@@ -283,28 +283,27 @@ TEST_F(GoldenPng, BadFilesAreReportedByNameAndReason) {
   ASSERT_EQ(qel_panel_write_png(golden.c_str()), 0);
   QEL_LCD_WriteString(text("changed"), 0);
 
-  const std::string missing_dir = "/nonexistent-folder/out";
+  const std::string gone_png = "/nonexistent-folder/out.png", gone_vcd = "/nonexistent-folder/out.vcd";
+  const std::string gone_diff = "/nonexistent-folder/diff.png";
+  const auto compare = [](const std::string& golden) { return qel_panel_compare_png(golden.c_str(), nullptr); };
+  const auto write_png = [](const std::string& name) { return long{qel_panel_write_png(name.c_str())}; };
+  const auto write_vcd = [](const std::string& name) { return long{qel_panel_write_vcd(name.c_str())}; };
+  // clang-format off
   const struct {
     const char* name;
     std::function<long()> call;
     std::string file, why;
   } cases[] = {
-      {"picture into a missing folder", [&] { return long{qel_panel_write_png((missing_dir + ".png").c_str())}; },
-       missing_dir + ".png", "No such file or directory"},
-      {"waveform into a missing folder", [&] { return long{qel_panel_write_vcd((missing_dir + ".vcd").c_str())}; },
-       missing_dir + ".vcd", "No such file or directory"},
-      {"golden that is a folder", [&] { return qel_panel_compare_png(folder.c_str(), nullptr); }, folder,
-       "it is a folder"},
-      {"golden that is not a PNG", [&] { return qel_panel_compare_png(not_png.c_str(), nullptr); }, not_png,
-       "it is not a PNG file"},
-      {"golden of another size", [&] { return qel_panel_compare_png(odd_size.c_str(), nullptr); }, odd_size,
-       "its size 100 x 50 is neither"},
-      {"golden without a bezel", [&] { return qel_panel_compare_png(no_bezel.c_str(), nullptr); }, no_bezel,
-       "not its colour"},
-      {"diff into a missing folder",
-       [&] { return qel_panel_compare_png(golden.c_str(), (missing_dir + "-diff.png").c_str()); },
-       missing_dir + "-diff.png", "No such file or directory"},
+      {"picture into a missing folder", [&] { return write_png(gone_png); }, gone_png, "No such file"},
+      {"waveform into a missing folder", [&] { return write_vcd(gone_vcd); }, gone_vcd, "No such file"},
+      {"golden that is a folder", [&] { return compare(folder); }, folder, "it is a folder"},
+      {"golden that is not a PNG", [&] { return compare(not_png); }, not_png, "it is not a PNG file"},
+      {"golden of another size", [&] { return compare(odd_size); }, odd_size, "its size 100 x 50 is neither"},
+      {"golden without a bezel", [&] { return compare(no_bezel); }, no_bezel, "not its colour"},
+      {"diff into no folder", [&] { return qel_panel_compare_png(golden.c_str(), gone_diff.c_str()); }, gone_diff,
+       "No such file"},
   };
+  // clang-format on
   for (const auto& c : cases) {
     EXPECT_EQ(c.call(), -1) << c.name;
     EXPECT_NE(error().find("'" + c.file + "'"), std::string::npos) << c.name << ": " << error();

@@ -50,9 +50,9 @@ TEST_F(PanelChecks, OutcomeOfEachCheck) {
       {"golden text too long", same + " --expect-text nine.txt", 2, "nine.txt:9: expected at most 8 lines"},
       {"golden picture not a PNG", same + " --expect-png golden.txt", 2, "Cannot read PNG file 'golden.txt'"},
       {"diff without golden", same + " --diff-png diff.png", 2, "--expect-png"},
-      {"golden text is a folder", same + " --expect-text sub", 2, "Cannot read expected text file 'sub': it is a folder"},
+      {"golden text is a folder", same + " --expect-text sub", 2, "expected text file 'sub': it is a folder"},
       {"golden picture is a folder", same + " --expect-png sub", 2, "Cannot read golden PNG 'sub': it is a folder"},
-      {"golden text without end", same + " --expect-text /dev/zero", 2, "/dev/zero:1: line longer than 256 bytes; expected"},
+      {"golden text without end", same + " --expect-text /dev/zero", 2, "/dev/zero:1: line longer than 256 bytes"},
       {"golden text of long lines", same + " --expect-text long.txt", 2, "long.txt:2: line longer than 256 bytes"},
       // A short file's missing lines are empty: a difference there cites no line of the file.
       {"short golden text", other + " --expect-text short.txt", 1, "short.txt: line 7 differs: expected an empty line"},
