@@ -40,10 +40,8 @@ std::string bound(const std::string& names, const std::string& map = "", std::op
 // needs no dc line and ignores one, and SCL/SDA channels on a 4-wire board
 // keep needing dc.
 TEST(ChannelRoles, FindsTypicalNamesCaseInsensitively) {
-  const struct {
-    const char *names, *map, *expected;
-    std::optional<emu::Bus> bus = std::nullopt;
-  } cases[] = {
+  // clang-format off
+  const struct { const char *names, *map, *expected; std::optional<emu::Bus> bus = std::nullopt; } cases[] = {
       {"CLK,MOSI,CS", "", "spi3 auto sclk=CLK,sdin=MOSI,cs=CS", emu::Bus::Spi3},
       {"CLK,MOSI,DC", "", "spi3 auto sclk=CLK,sdin=MOSI", emu::Bus::Spi3},
       {"SCL,SDA,DC,RES", "", "spi auto sclk=SCL,sdin=SDA,dc=DC,res_n=RES", emu::Bus::Spi4},
@@ -52,12 +50,10 @@ TEST(ChannelRoles, FindsTypicalNamesCaseInsensitively) {
       {"/CS,SCLK,SDIN,D/C,RES#", "", "spi auto sclk=SCLK,sdin=SDIN,dc=D/C,res_n=RES#,cs=/CS"},
       {"sclk,sdin,dc,res_n", "", "spi auto sclk=sclk,sdin=sdin,dc=dc,res_n=res_n"},  // our own writer's names
       {"D0,D1,RS,D3", "", "spi auto sclk=D0,sdin=D1,dc=RS"},
-      // an analyzer's default names give way to a renamed channel
-      {"D0,D1,D2,CLK,MOSI,DC", "", "spi auto sclk=CLK,sdin=MOSI,dc=DC"},
+      {"D0,D1,D2,CLK,MOSI,DC", "", "spi auto sclk=CLK,sdin=MOSI,dc=DC"},  // a renamed channel wins over a default name
       {"SCL,SDA", "", "i2c auto scl=SCL,sda=SDA"},
       {"SCL,SDA,RST", "", "i2c auto scl=SCL,sda=SDA,res_n=RST"},
-      // a 4-wire board labelled like I2C: its DC line tells
-      {"SCL,SDA,RES,DC,CS", "", "spi auto sclk=SCL,sdin=SDA,dc=DC,res_n=RES,cs=CS"},
+      {"SCL,SDA,RES,DC,CS", "", "spi auto sclk=SCL,sdin=SDA,dc=DC,res_n=RES,cs=CS"},  // labelled like I2C: DC tells
       // a full map finds nothing itself; a partial one leaves the rest to the names
       {"D0,D1,D2,D3", "sclk=D0,sdin=D1,dc=D2,res_n=D3", "spi sclk=D0,sdin=D1,dc=D2,res_n=D3"},
       {"D4,D5,DC", "sclk=D5,sdin=D4", "spi auto sclk=D5,sdin=D4,dc=DC"},
@@ -65,22 +61,22 @@ TEST(ChannelRoles, FindsTypicalNamesCaseInsensitively) {
       {"CLK,D1,DC,X", "sclk=X", "spi auto sclk=X,sdin=D1,dc=DC"},
       {"A,B", "scl=A,sda=B", "i2c scl=A,sda=B"},
   };
+  // clang-format on
   for (const auto& c : cases) EXPECT_EQ(bound(c.names, c.map, c.bus), c.expected) << c.names << " / " << c.map;
 }
 
 TEST(ChannelRoles, RefusesAmbiguousOrIncompleteSetsListingCandidates) {
-  const struct {
-    const char* names;
-    std::vector<std::string> parts;
-  } cases[] = {
-      {"CLK,SCK,MOSI,DC",
-       {"cannot tell which channel is which line: 2 channels fit sclk.", "Channels: 'CLK', 'SCK', 'MOSI', 'DC'.",
-        "\n  sclk (CLK, SCK, SCLK, D0): 'CLK', 'SCK'", "\n  sdin (MOSI, SDA, SDIN, DIN, D1): 'MOSI'", "--map sclk="}},
+  // clang-format off
+  const struct { const char* names; std::vector<std::string> parts; } cases[] = {
+      {"CLK,SCK,MOSI,DC", {"cannot tell which channel is which line: 2 channels fit sclk.", "--map sclk=",
+                           "Channels: 'CLK', 'SCK', 'MOSI', 'DC'.", "\n  sclk (CLK, SCK, SCLK, D0): 'CLK', 'SCK'",
+                           "\n  sdin (MOSI, SDA, SDIN, DIN, D1): 'MOSI'"}},
       {"D0,D1,D2", {"no channel fits dc.", "\n  dc (DC, D/C, A0, RS): none", "\n  res_n (RES, RST, RESET): none"}},
       {"CLK,MOSI,DC,CS,NSS", {"2 channels fit cs.", "'CS', 'NSS'"}},
       {"SCL", {"no channel fits sda.", "\n  scl (SCL): 'SCL'"}},
       {"CLK,MOSI,CS", {"no channel fits dc"}},
   };
+  // clang-format on
   for (const auto& c : cases) {
     const std::string message = bound(c.names);
     for (const auto& part : c.parts) EXPECT_NE(message.find(part), std::string::npos) << part << "\n" << message;

@@ -157,20 +157,20 @@ TEST(TextCaptureEnd, CutShortIsNotedAndAStopIsNot) {
   const std::string vcd =
       "$var wire 1 ! sclk $end\n$var wire 1 \" sdin $end\n$var wire 1 # dc $end\n"
       "$enddefinitions $end\n";
-  const std::string csv = "Time [s],CLK,MOSI,DC\n0.0,1,0,1\n0.000001,0,0,1\n";
-  const struct {
-    test::TextReader reader;
-    std::string text, changes, note;  // the (first) note when cut short
-  } cases[] = {
+  const std::string csv = "Time [s],CLK,MOSI,DC\n0.0,1,0,1\n0.000001,0,0,1\n", mid_row = "its last row stops mid-line.";
+  // clang-format off
+  // The text, what is read of it, and the (first) note when it is cut short.
+  const struct { test::TextReader reader; std::string text, changes, note; } cases[] = {
       // a time cut short is left out, not taken for an earlier time
       {read_vcd, vcd + "#0 0!\n#10 1!\n#2", "C1@10",
        "t:7: the file is cut short: its last line stops without a line end, and its last word '#2' is left out."},
       {read_vcd, vcd + "#0 0!\n#10 1!\n$dumpall 0!\n", "C1@10 C0@10",
        "t:7: the file is cut short inside '$dumpall' from line 7."},
       {read_vcd, vcd + "#0 b1 ", "", "t:5: the file is cut short after the value 'b1'."},
-      {read_csv, csv + "0.0000", "C0@1000", "t:4: the file is cut short: its last row stops mid-line."},
-      {read_csv, csv + "0.000002,1,0", "C0@1000", "t:4: the file is cut short: its last row stops mid-line."},
+      {read_csv, csv + "0.0000", "C0@1000", "t:4: the file is cut short: " + mid_row},
+      {read_csv, csv + "0.000002,1,0", "C0@1000", "t:4: the file is cut short: " + mid_row},
   };
+  // clang-format on
   for (const auto& c : cases) {
     for (const bool stopped : {false, true}) {
       const test::Outcome o = test::read_text(c.reader, "t", c.text, "", stopped);

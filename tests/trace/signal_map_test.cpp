@@ -25,47 +25,37 @@ std::string parsed(const std::string& text) {
 }
 
 TEST(SignalMap, ReadsQuotedNames) {
-  const struct {
-    const char *text, *expected;
-  } cases[] = {
+  const std::string bad = "Bad signal mapping item ";
+  // clang-format off
+  const struct { std::string text, expected; } cases[] = {
       {" sclk = D0 , sdin=la.D1", "sclk=D0|sdin=la.D1"},
       {"sclk=' CLK'", "sclk= CLK"},
       {"sclk=\"Probe 6, spare\",sdin=D1", "sclk=Probe 6, spare|sdin=D1"},
       {"sclk='it\\'s' ,dc=\"\\\"q\\\\\"", "sclk=it's|dc=\"q\\"},
       {"cs='\\x1B[2J\\t\\n'", "cs=\x1B[2J\t\n"},
-      {"sclk=' CLK", "1: Bad signal mapping item 'sclk=\\' CLK' at column 1: expected a closing ' after the name."},
-      {"sdin=D1, sclk='a'b,dc=x",
-       "10: Bad signal mapping item 'sclk=\\'a\\'b' at column 10: expected ',' after the quoted name."},
-      {"sclk='\\q'",
-       "1: Bad signal mapping item 'sclk=\\'\\\\q\\'' at column 1: expected an escape of \\\\, \\', \\\", \\n, \\t, "
-       "\\r, \\0 or \\xHH in the quoted name."},
-      {"sclk='\\x1'",
-       "1: Bad signal mapping item 'sclk=\\'\\\\x1\\'' at column 1: expected two hex digits after \\x in the quoted "
-       "name."},
-      {"sclk=''",
-       "1: Bad signal mapping item 'sclk=\\'\\'' at column 1: expected role=name with a role of sclk, sdin, dc, "
-       "res_n, cs, scl or sda."},
+      {"sclk=' CLK", "1: " + bad + "'sclk=\\' CLK' at column 1: expected a closing ' after the name."},
+      {"sdin=D1, sclk='a'b,dc=x", "10: " + bad + "'sclk=\\'a\\'b' at column 10: expected ',' after the quoted name."},
+      {"sclk='\\q'", "1: " + bad + "'sclk=\\'\\\\q\\'' at column 1: expected an escape of \\\\, \\', \\\", \\n, \\t, "
+                     "\\r, \\0 or \\xHH in the quoted name."},
+      {"sclk='\\x1'", "1: " + bad + "'sclk=\\'\\\\x1\\'' at column 1: expected two hex digits after \\x in the quoted "
+                      "name."},
+      {"sclk=''", "1: " + bad + "'sclk=\\'\\'' at column 1: expected role=name with a role of sclk, sdin, dc, res_n, "
+                  "cs, scl or sda."},
   };
+  // clang-format on
   for (const auto& c : cases) EXPECT_EQ(parsed(c.text), c.expected) << c.text;
 }
 
 // A name is written plain when it reads back so, and quoted otherwise; either
 // way the map reads back the same name.
 TEST(SignalMap, NamesAreWrittenAsAMapReadsThem) {
-  const struct {
-    std::string name, written;
-  } cases[] = {
-      {"D0", "D0"},
-      {"la.probes.D1", "la.probes.D1"},
-      {"x=y", "x=y"},
-      {"say \"hi\"", "say \"hi\""},
-      {" CLK", "' CLK'"},
-      {"CLK ", "'CLK '"},
-      {"Probe 6, spare", "'Probe 6, spare'"},
-      {"'quoted'", "'\\'quoted\\''"},
-      {"\x1B]0;PWNED\x07\x1B[2J", "'\\x1B]0;PWNED\\x07\\x1B[2J'"},
-      {"K\xC3\xA4nal", "'K\\xC3\\xA4nal'"},
+  // clang-format off
+  const struct { std::string name, written; } cases[] = {
+      {"D0", "D0"}, {"la.probes.D1", "la.probes.D1"}, {"x=y", "x=y"}, {"say \"hi\"", "say \"hi\""},
+      {" CLK", "' CLK'"}, {"CLK ", "'CLK '"}, {"Probe 6, spare", "'Probe 6, spare'"}, {"'quoted'", "'\\'quoted\\''"},
+      {"\x1B]0;PWNED\x07\x1B[2J", "'\\x1B]0;PWNED\\x07\\x1B[2J'"}, {"K\xC3\xA4nal", "'K\\xC3\\xA4nal'"},
   };
+  // clang-format on
   for (const auto& c : cases) {
     EXPECT_EQ(map_name(c.name), c.written);
     EXPECT_EQ(parsed("sclk=" + map_name(c.name)), "sclk=" + c.name) << c.written;
