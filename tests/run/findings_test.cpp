@@ -92,9 +92,11 @@ struct BytesCase {
   const char* ids;  // every finding, in order; "" for none
   emu::ControllerModel model = emu::ControllerModel::Ssd1306;
   emu::Glass glass = {};
+  std::uint64_t place = 0;  // the byte where the first finding shows, when not 0
   friend void PrintTo(const BytesCase& c, std::ostream* os) { *os << c.name; }
 };
 
+// clang-format off
 const BytesCase kBytes[] = {
     {"CleanStartUp", GOOD, ""},
     {"NoDisplayOn", "C 8D 14 B0 00 10 D 128*00", "display-never-on"},
@@ -103,20 +105,21 @@ const BytesCase kBytes[] = {
     {"NoChargePump", "C AF B0 00 10 D 128*00", "charge-pump-off"},
     {"ChargePumpTurnedOff", GOOD "C 8D 10", "charge-pump-off"},
     {"ChargePumpAfterDisplayOn", "C AF 8D 14 B0 00 10 D 128*00", ""},
-    {"OneByteTooManyForThePage", "C 8D 14 AF B0 00 10 D 129*00", "page-overrun"},
+    {"OneByteTooManyForThePage", "C 8D 14 AF B0 00 10 D 129*00", "page-overrun", kSsd1306, {}, 134},  // past the page
     {"ThePageFromColumn1", "C 8D 14 AF B0 00 10 D 00 C B0 01 10 D 127*00", ""},
     {"HorizontalRunOntoTheNextPage", "C 8D 14 AF 20 00 D 130*00", "page-overrun"},
     {"HorizontalRunOfTwoWholePages", "C 8D 14 AF 20 00 D 256*00", ""},
     {"ColumnZeroNeverWritten", "C 8D 14 AF B0 01 10 D 127*00", "columns-never-written"},
     {"NoDisplayData", "C 8D 14 AF", "columns-never-written"},
-    {"PagesOf132Bytes", "C 8D 14 AF B0 00 10 D 132*00 C B1 00 10 D 132*00", "controller-mismatch page-overrun"},
+    {"PagesOf132Bytes", "C 8D 14 AF B0 00 10 D 132*00 C B1 00 10 D 132*00", "controller-mismatch page-overrun",
+     kSsd1306, {}, 6},  // the first byte of the long run
     {"OnePageOf132Bytes", "C 8D 14 AF B0 00 10 D 132*00", "page-overrun"},
-    {"RemapAfterWriting", GOOD "C A1", "remap-after-write"},
+    {"RemapAfterWriting", GOOD "C A1", "remap-after-write", kSsd1306, {}, 134},  // the command
     {"RemapBeforeWriting", "C A1 " GOOD, ""},
     {"RemapThenAllWrittenAgain", GOOD "C A1 B0 00 10 D 128*00", ""},
     {"WriteWhileScrolling", GOOD "C 26 00 00 00 07 00 FF 2F B0 00 10 D 01", "write-during-scroll"},
     {"WriteAfterScrollStopped", GOOD "C 26 00 00 00 07 00 FF 2F 2E B0 00 10 D 01", ""},
-    {"ContrastZero", GOOD "C 81 00", "contrast-zero"},
+    {"ContrastZero", GOOD "C 81 00", "contrast-zero", kSsd1306, {}, 135},  // the parameter completes the command
     {"ContrastOne", GOOD "C 81 01", ""},
     {"EntireDisplayOn", GOOD "C A5", "entire-display-on"},
     {"EntireDisplayOnThenOff", GOOD "C A5 A4", ""},
@@ -142,11 +145,19 @@ const BytesCase kBytes[] = {
     {"Glass64x48WrittenFromColumn0", "C A8 2F 8D 14 AF B0 00 10 D 64*00", "column-offset", kSsd1306, k64x48},
     {"Glass64x48WrittenFromColumn32", "C A8 2F 8D 14 AF B0 00 12 D 64*00", "", kSsd1306, k64x48},
 };
+// clang-format on
 
 class FindingsOfBytes : public ::testing::TestWithParam<BytesCase> {};
 
+// Each finding names the byte where the fault shows.
 TEST_P(FindingsOfBytes, AreExactlyTheExpectedOnes) {
-  EXPECT_EQ(spi4(GetParam().bytes, GetParam().model, GetParam().glass).ids(), GetParam().ids);
+  const Captured got = spi4(GetParam().bytes, GetParam().model, GetParam().glass);
+  EXPECT_EQ(got.ids(), GetParam().ids);
+  if (GetParam().place != 0) {
+    ASSERT_FALSE(got.findings.empty());
+    EXPECT_EQ(got.findings[0].place.byte_index, GetParam().place);
+    EXPECT_FALSE(got.findings[0].place.end);
+  }
 }
 
 INSTANTIATE_TEST_SUITE_P(Table, FindingsOfBytes, ::testing::ValuesIn(kBytes),
@@ -226,31 +237,6 @@ TEST_P(FindingsOfI2c, AreExactlyTheExpectedOnes) {
 
 INSTANTIATE_TEST_SUITE_P(Table, FindingsOfI2c, ::testing::ValuesIn(kI2c),
                          [](const auto& info) { return std::string(info.param.name); });
-
-// A finding names the byte where the fault shows: the first byte past the page's
-// end, the command that changed a setting, the first byte of a long run.
-TEST(FindingPlace, IsTheByteWhereTheFaultShows) {
-  const struct {
-    const char* bytes;
-    const char* id;
-    std::uint64_t byte_index;
-  } cases[] = {
-      {"C 8D 14 AF B0 00 10 D 129*00", "page-overrun", 134},
-      {GOOD "C A1", "remap-after-write", 134},
-      {GOOD "C 81 00", "contrast-zero", 135},  // the parameter completes the command
-      {"C 8D 14 AF B0 00 10 D 132*00 C B1 00 10 D 132*00", "controller-mismatch", 6},
-  };
-  for (const auto& c : cases) {
-    bool found = false;
-    for (const Finding& f : spi4(c.bytes).findings) {
-      if (f.name() != std::string(c.id)) continue;
-      found = true;
-      EXPECT_EQ(f.place.byte_index, c.byte_index) << c.id;
-      EXPECT_FALSE(f.place.end) << c.id;
-    }
-    EXPECT_TRUE(found) << c.id;
-  }
-}
 
 // The sentence says what was measured: the module's own fill, and a short reset.
 TEST(FindingSentence, SaysWhatWasSeen) {
