@@ -3,9 +3,7 @@
 // another glass. The spans come from the datasheets' COM pin configuration
 // tables (0xDA: sequential or alternative, left/right remap) and segment
 // mapping, worked out by hand for each case. Then the real module driving each
-// controller of the family: a value line shows up where a user expects it, and
-// nowhere else; on the SH1106's glass (RAM columns 2 to 129) the module's
-// picture sits two columns to the left.
+// controller of the family.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -143,26 +141,21 @@ const std::vector<std::uint8_t> kTEquals25 = {
     0x00, 0x27, 0x45, 0x45, 0x45, 0x39,  // 5
 };
 
-struct ModelCase {
-  ControllerModel model;
-  int first_column;  // the RAM column at the glass's left edge
-  std::size_t
-      outside_notes;  // start-up commands the controller lacks: 0x20 and 0x8D on the SH1106, 0x8D on the SSD1309
-};
-
-const ModelCase kModels[] = {
-    {ControllerModel::Ssd1306, 0, 0},
-    {ControllerModel::Sh1106, 2, 2},
-    {ControllerModel::Ssd1309, 0, 1},
-    {ControllerModel::Ssd1315, 0, 0},
-};
-
-TEST_F(ModuleOnController, ValueLineShowsOnPageTwoAndNothingElse) {
-  for (const ModelCase& c : kModels) {
+// The module's start-up on each controller of the family: only the commands
+// that controller lacks are noted (0x20 and 0x8D on the SH1106, 0x8D on the
+// SSD1309), and a value line lands on page 2 from column 1. (Where each glass
+// shows RAM is the glass table's; the SH1106's two-column shift with the real
+// module, the kit's panel choice test.)
+TEST_F(ModuleOnController, ValueLineLandsOnPageTwo) {
+  const std::pair<ControllerModel, std::size_t> kModels[] = {{ControllerModel::Ssd1306, 0},
+                                                             {ControllerModel::Sh1106, 2},
+                                                             {ControllerModel::Ssd1309, 1},
+                                                             {ControllerModel::Ssd1315, 0}};
+  for (const auto& [model, outside_notes] : kModels) {
     host::reset_pins();
     qel::test::fresh_module();
     ControllerOptions options;
-    options.model = c.model;
+    options.model = model;
     Controller controller(options);
     ControllerPins pins(controller);
     host::ScopedPinObserver scope(pins);
@@ -171,21 +164,14 @@ TEST_F(ModuleOnController, ValueLineShowsOnPageTwoAndNothingElse) {
     controller.end_of_trace();
 
     const char* name = controller.profile().name;
-    EXPECT_EQ(controller.diagnostics().size(), c.outside_notes) << name;
-    const Picture picture = controller.picture();
-    int wrong = 0;
-    for (int y = 0; y < picture.height; ++y) {
-      for (int x = 0; x < picture.width; ++x) {
-        const int column = x + c.first_column;  // RAM column shown at x
-        const bool in_text = y >= 16 && y < 24 && column >= 1 && column <= static_cast<int>(kTEquals25.size());
-        const bool expected = in_text && ((kTEquals25[static_cast<std::size_t>(column - 1)] >> (y - 16)) & 1) != 0;
-        if (picture.lit(x, y) != expected && wrong++ == 0) {
-          ADD_FAILURE() << name << ": first wrong pixel at " << x << "," << y;
-        }
-      }
-    }
-    EXPECT_EQ(wrong, 0) << name;
-    EXPECT_GT(picture.at(4, 16), 128) << name << ": contrast 0xCF gives a bright pixel";
+    EXPECT_EQ(controller.diagnostics().size(), outside_notes) << name;
+    std::vector<std::uint8_t> page2;
+    for (int column = 0; column < 34; ++column) page2.push_back(static_cast<std::uint8_t>(controller.ram(2, column)));
+    std::vector<std::uint8_t> expected = {0x00};
+    expected.insert(expected.end(), kTEquals25.begin(), kTEquals25.end());
+    expected.insert(expected.end(), {0x00, 0x00, 0x00});
+    EXPECT_EQ(page2, expected) << name;
+    EXPECT_TRUE(controller.picture().lit(4, 16)) << name << ": the display is on";
   }
 }
 

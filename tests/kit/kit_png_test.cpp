@@ -198,15 +198,14 @@ TEST_F(GoldenPng, UpdateModeRecordsAndRewritesGoldensButNeverUnderCi) {
   ASSERT_GT(differing, 0);
   // On a golden that differs: any spelling of on is refused under CI; off compares.
   const char* const kUnderCi = "QEL_PANEL_UPDATE_GOLDEN is set under CI";
-  // clang-format off
   const struct {
     const char* value;
     bool ci;
     const char* error;  // part of qel_panel_error() when refused; nullptr: the difference is counted
-  } values[] = {{"TRUE", true, kUnderCi}, {"yes", true, kUnderCi}, {"On", true, kUnderCi}, {"0", false, nullptr},
-                {"off", false, nullptr}, {"No", false, nullptr}, {"", false, nullptr},
-                {"maybe", false, "QEL_PANEL_UPDATE_GOLDEN='maybe' is not understood"}};
-  // clang-format on
+  } values[] = {{"TRUE", true, kUnderCi}, {"yes", true, kUnderCi},
+                {"On", true, kUnderCi},   {"0", false, nullptr},
+                {"off", false, nullptr},  {"No", false, nullptr},
+                {"", false, nullptr},     {"maybe", false, "QEL_PANEL_UPDATE_GOLDEN='maybe' is not understood"}};
   for (const auto& v : values) {
     setenv("QEL_PANEL_UPDATE_GOLDEN", v.value, 1);
     v.ci ? setenv("CI", "true", 1) : unsetenv("CI");

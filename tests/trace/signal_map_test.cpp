@@ -51,9 +51,16 @@ TEST(SignalMap, ReadsQuotedNames) {
 TEST(SignalMap, NamesAreWrittenAsAMapReadsThem) {
   // clang-format off
   const struct { std::string name, written; } cases[] = {
-      {"D0", "D0"}, {"la.probes.D1", "la.probes.D1"}, {"x=y", "x=y"}, {"say \"hi\"", "say \"hi\""},
-      {" CLK", "' CLK'"}, {"CLK ", "'CLK '"}, {"Probe 6, spare", "'Probe 6, spare'"}, {"'quoted'", "'\\'quoted\\''"},
-      {"\x1B]0;PWNED\x07\x1B[2J", "'\\x1B]0;PWNED\\x07\\x1B[2J'"}, {"K\xC3\xA4nal", "'K\\xC3\\xA4nal'"},
+      {"D0", "D0"},
+      {"la.probes.D1", "la.probes.D1"},
+      {"x=y", "x=y"},
+      {"say \"hi\"", "say \"hi\""},
+      {" CLK", "' CLK'"},
+      {"CLK ", "'CLK '"},
+      {"Probe 6, spare", "'Probe 6, spare'"},
+      {"'quoted'", "'\\'quoted\\''"},
+      {"\x1B]0;PWNED\x07\x1B[2J", "'\\x1B]0;PWNED\\x07\\x1B[2J'"},
+      {"K\xC3\xA4nal", "'K\\xC3\\xA4nal'"},
   };
   // clang-format on
   for (const auto& c : cases) {
