@@ -91,6 +91,7 @@ const StatusCase kStatus[] = {
     {"--script s.qel --bytes x --vcd x", 2, "The VCD file and the byte log are the same file 'x'"},
     {"--script s.qel --bytes x --png sub/../x", 2, "The PNG file and the byte log are the same file"},
     {"--script s.qel --bytes - --png -", 2, "Cannot write both the byte log and the PNG file to standard output"},
+    {"--script s.qel --text - --bytes -", 2, "Cannot write both the byte log and the text file to standard output"},
     {"--script s.qel --text s.qel", 2, "The text file 's.qel' is the script file"},
     {"--script s.qel --expect-png x --diff-png x", 2, "The diff image 'x' is the golden PNG"},
     {"--script s.qel --sr x --bytes x", 2, "are the same file 'x'"},
@@ -138,14 +139,66 @@ TEST_P(ProgramStatus, ExitStatusAndMessage) {
 
 INSTANTIATE_TEST_SUITE_P(Table, ProgramStatus, ::testing::ValuesIn(kStatus));
 
-// --png - writes the same picture to standard output as --png FILE to a file.
-TEST_F(Program, PngOnStandardOutput) {
+// --png - writes the same picture to standard output as --png FILE to a file;
+// --text - and --version write there too.
+TEST_F(Program, PngTextAndVersionOnStandardOutput) {
   const Result to_file = run("-e 'QEL_LCD_Init()' -e 'QEL_LCD_WriteString(\"Hi\", 1)' --png p.png --no-term");
   const Result to_stdout = run("-e 'QEL_LCD_Init()' -e 'QEL_LCD_WriteString(\"Hi\", 1)' --png -");
   ASSERT_EQ(to_file.status, 0) << to_file.err;
   ASSERT_EQ(to_stdout.status, 0) << to_stdout.err;
   EXPECT_EQ(to_stdout.out, slurp(dir_ / "p.png"));  // the terminal view is off
   EXPECT_FALSE(fs::exists(dir_ / "-"));
+  EXPECT_EQ(run("-e 'QEL_LCD_Init();' -e 'QEL_LCD_WriteString(\"Hi\", 1);' --text - --no-term").out,
+            "\nHi\n\n\n\n\n\n\n");
+  EXPECT_EQ(run("--version").out, "qel-lcd-sim 1.1.0\n");
+}
+
+// The panel checks: text lines written and compared, a golden picture compared,
+// with exit status 1 for a difference and 2 for a file that cannot be used.
+TEST_F(Program, PanelChecksAndTheirOutcome) {
+  const std::string same =
+      "-e 'QEL_LCD_Init();' -e 'QEL_LCD_WriteString(\"Menu\", 0);' -e 'QEL_LCD_WriteValue(42, 10, 7);'";
+  const std::string other =
+      "-e 'QEL_LCD_Init();' -e 'QEL_LCD_WriteString(\"Menu\", 0);' -e 'QEL_LCD_WriteValue(43, 10, 7);'";
+  // The golden text and picture of one screen, made by the program itself.
+  ASSERT_EQ(run(same + " --text golden.txt --png golden.png --scale 2 --color blue --no-term").status, 0);
+  // clang-format off
+  const struct {
+    const char* name;
+    std::string args;
+    int status;
+    const char* in_err;
+  } cases[] = {
+      {"same text", same + " --expect-text golden.txt", 0, ""},
+      {"same picture", same + " --expect-png golden.png", 0, ""},
+      {"other text", other + " --expect-text golden.txt", 1, "golden.txt:8: line 7 differs: expected '42', got '43'."},
+      {"other picture", other + " --expect-png golden.png --diff-png diff.png", 1, "golden.png' in "},
+      {"missing golden text", same + " --expect-text none.txt", 2, "Cannot open expected text file 'none.txt'"},
+      {"golden text too long", same + " --expect-text nine.txt", 2, "nine.txt:9: expected at most 8 lines"},
+      {"golden picture not a PNG", same + " --expect-png golden.txt", 2, "Cannot read PNG file 'golden.txt'"},
+      {"diff without golden", same + " --diff-png diff.png", 2, "--expect-png"},
+      {"golden text is a folder", same + " --expect-text sub", 2, "expected text file 'sub': it is a folder"},
+      {"golden picture is a folder", same + " --expect-png sub", 2, "Cannot read golden PNG 'sub': it is a folder"},
+      {"golden text without end", same + " --expect-text /dev/zero", 2, "/dev/zero:1: line longer than 256 bytes"},
+      {"golden text of long lines", same + " --expect-text long.txt", 2, "long.txt:2: line longer than 256 bytes"},
+      // A short file's missing lines are empty: a difference there cites no line of the file.
+      {"short golden text", other + " --expect-text short.txt", 1, "short.txt: line 7 differs: expected an empty line"},
+      {"golden text with a byte order mark", same + " --expect-text bom.txt", 0, ""},
+  };
+  // clang-format on
+  file("short.txt", "Menu\n");
+  file("bom.txt", "\xEF\xBB\xBFMenu\n\n\n\n\n\n\n42\n");
+  file("nine.txt", "1\n2\n3\n4\n5\n6\n7\n8\n9\n");
+  file("long.txt", "Menu\n" + std::string(300, 'x') + "\n");
+  fs::create_directory(dir_ / "sub");
+  for (const auto& c : cases) {
+    fs::remove(dir_ / "diff.png");
+    const Result r = run(c.args + " --no-term");
+    EXPECT_EQ(r.status, c.status) << c.name << ": " << r.err;
+    EXPECT_NE(r.err.find(c.in_err), std::string::npos) << c.name << ": " << r.err;
+    EXPECT_EQ(fs::exists(dir_ / "diff.png"), c.args.find("--diff-png") != std::string::npos && c.status == 1)
+        << c.name << ": a diff image only for a picture that differs";
+  }
 }
 
 // --bus and the channel names choose the decoder: captures of the same bytes on
@@ -179,14 +232,6 @@ TEST_F(Program, ThreeWireAndI2cCapturesDecodeToTheSameBytes) {
   EXPECT_EQ(without_findings(two.err),
             "Signal map found from the channel names: scl=SCL,sda=SDA (I2C).\n"
             "note: i2c.vcd: byte 7: 1 transfer to another address (0x50) was ignored.\n");
-}
-
-// Without a script the demo runs, panel.png appears and the panel is drawn.
-TEST_F(Program, DemoWritesPanelPngAndShowsThePanel) {
-  const Result r = run("");
-  ASSERT_EQ(r.status, 0) << r.err;
-  EXPECT_TRUE(fs::exists(dir_ / "panel.png"));
-  EXPECT_NE(r.out.find("\u2580"), std::string::npos);  // upper half block
 }
 
 // A script on standard input; the ASCII view; --rotate 180 turns the picture.
