@@ -2,7 +2,7 @@
 // calls the module leaves undone (pins not open, a line past the controller's
 // pages, an unsupported base) and text that does not show whole (past the 21st
 // character, spilling onto the next line). How the notes reach a test is the
-// kit's (tests/kit/kit_notes_test.cpp).
+// kit's (tests/kit/kit_recording_test.cpp).
 #include "run/module_calls.h"
 
 #include <gtest/gtest.h>
