@@ -1,7 +1,6 @@
 #include "harness.h"
 
 #include <array>
-#include <cstdio>
 #include <stdexcept>
 
 #include "QEL_LCD.h"

@@ -5,7 +5,6 @@
 
 #include <cstdio>
 #include <functional>
-#include <string>
 
 #include "kit_fixture.h"
 #include "replaced_new.h"

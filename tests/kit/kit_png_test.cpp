@@ -6,14 +6,12 @@
 #include <png.h>
 #include <unistd.h>
 
-#include <csetjmp>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <functional>
 #include <iterator>
-#include <map>
 #include <string>
 #include <vector>
 

@@ -1,7 +1,6 @@
 // Text read back from the panel: every glyph, codes without one, wrapping at the
 // right edge, trailing spaces, the snprintf-style result and the panel options.
 #include <string>
-#include <vector>
 
 #include "kit_fixture.h"
 

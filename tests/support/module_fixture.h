@@ -3,9 +3,6 @@
 
 #include <gtest/gtest.h>
 
-#include <string>
-#include <vector>
-
 #include "QEL_LCD.h"
 #include "module_access.h"
 #include "qel/pin_observer.h"

@@ -12,7 +12,6 @@
 #include <filesystem>
 #include <functional>
 #include <mutex>
-#include <stdexcept>
 #include <string>
 #include <thread>
 
