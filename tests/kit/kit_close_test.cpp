@@ -27,10 +27,7 @@ void print_panel() {
 
 // What a test does between its first reset and its teardown, after writing a screen.
 // clang-format off
-const struct {
-  const char* name;
-  std::function<void()> body;
-} kScenarios[] = {
+const struct { const char* name; std::function<void()> body; } kScenarios[] = {
     {"one screen written and read", [] { (void)line(0); (void)qel_panel_note_count(); }},
     {"two panels: the recording buffer is handed on", [] { qel_panel_reset(nullptr); write_screen(); }},
     {"a failed call left an error sentence", [] {

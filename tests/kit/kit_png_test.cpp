@@ -286,11 +286,7 @@ TEST_F(GoldenPng, BadFilesAreReportedByNameAndReason) {
   const auto write_png = [](const std::string& name) { return long{qel_panel_write_png(name.c_str())}; };
   const auto write_vcd = [](const std::string& name) { return long{qel_panel_write_vcd(name.c_str())}; };
   // clang-format off
-  const struct {
-    const char* name;
-    std::function<long()> call;
-    std::string file, why;
-  } cases[] = {
+  const struct { const char* name; std::function<long()> call; std::string file, why; } cases[] = {
       {"picture into a missing folder", [&] { return write_png(gone_png); }, gone_png, "No such file"},
       {"waveform into a missing folder", [&] { return write_vcd(gone_vcd); }, gone_vcd, "No such file"},
       {"golden that is a folder", [&] { return compare(folder); }, folder, "it is a folder"},

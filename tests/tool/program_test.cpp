@@ -163,12 +163,7 @@ TEST_F(Program, PanelChecksAndTheirOutcome) {
   // The golden text and picture of one screen, made by the program itself.
   ASSERT_EQ(run(same + " --text golden.txt --png golden.png --scale 2 --color blue --no-term").status, 0);
   // clang-format off
-  const struct {
-    const char* name;
-    std::string args;
-    int status;
-    const char* in_err;
-  } cases[] = {
+  const struct { const char* name; std::string args; int status; const char* in_err; } cases[] = {
       {"same text", same + " --expect-text golden.txt", 0, ""},
       {"same picture", same + " --expect-png golden.png", 0, ""},
       {"other text", other + " --expect-text golden.txt", 1, "golden.txt:8: line 7 differs: expected '42', got '43'."},

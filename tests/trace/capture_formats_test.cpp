@@ -241,9 +241,7 @@ TEST(CaptureFile, RefusesGarbageNamingTheFileAndWhatWasExpected) {
   write_file(dir / "half.sr", whole.substr(0, whole.size() / 2));
   write_file(dir / "bad.csv", "Time [s],CLK,MOSI,DC\n0.0,1,0,1\n0.1,1,0\n0.2,1,1,1\n");
   // clang-format off
-  const struct {
-    const char *file, *message;
-  } cases[] = {
+  const struct { const char *file, *message; } cases[] = {
       {"noise.bin", "': expected a VCD file (starting with a '$' keyword), a sigrok session (a ZIP archive) or a "
                     "Saleae Logic 2 CSV export (header 'Time [s],...'); it starts with '\\0\\x01\\x02garbage'."},
       {"empty.vcd", "it starts with nothing (the file is empty)."},

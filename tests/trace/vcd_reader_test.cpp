@@ -37,9 +37,7 @@ TEST(VcdReader, ReadsEachFormOfInput) {
       "$enddefinitions $end\n#0 0a 0b 0c 1d\n#2500 1a #4000 0d\n";
   const std::string shared = "$var wire 1 ! clk $end\n$var wire 1 ! clk_copy $end\n$var wire 1 \" d $end\n";
   // clang-format off
-  const struct {
-    std::string text, map, expected;
-  } cases[] = {
+  const struct { std::string text, map, expected; } cases[] = {
       // timescale 10 us; the last level at the first time is the start level
       {"$timescale 10 us $end\n" + kWires + "#0 0! 1!\n#3 0!\n", "", "start 1---- C0@30000"},
       // a UTF-8 byte order mark; timescale 100ps as one word
@@ -77,9 +75,7 @@ TEST(VcdReader, NamesFileLineAndProblemEscaped) {
   const std::string two_clocks = "$scope module " + hostile + " $end\n$var wire 1 ! CLK $end\n$upscope $end\n" +
                                  "$scope module b $end\n$var wire 1 ! CLK $end\n$upscope $end\n" + two_signals;
   // clang-format off
-  const struct {
-    std::string text, map, message;
-  } cases[] = {
+  const struct { std::string text, map, message; } cases[] = {
       {"$timescale 1 ns foo $end\n", "", "t.vcd:1: expected '$end' after '$timescale', got 'foo'."},
       {"\n$timescale 3 ns $end\n", "", "t.vcd:2: expected a timescale of 1, 10 or 100 and a unit of s, ms, us,"},
       {"$timescale 1ns $end\n$timescale 1us $end\n", "", "t.vcd:2: got a second '$timescale'; the first is on line 1"},
