@@ -10,17 +10,15 @@ namespace qel::common::test {
 namespace {
 
 TEST(MessageText, ExcerptsAreEscapedAndCut) {
-  const struct {
-    std::string text;
-    std::size_t max;
-    std::string quoted;
-  } cases[] = {
+  // clang-format off
+  const struct { std::string text; std::size_t max; std::string quoted; } cases[] = {
       {"QEL_LCD_Init", 40, "'QEL_LCD_Init'"},
       {std::string("a\0b", 3), 40, "'a\\0b'"},
       {"\xEF\xBB\xBFx", 40, "'\\xEF\\xBB\\xBFx'"},
       {"it's\n", 40, "'it\\'s\\n'"},
       {std::string(10'000'000, 'x'), 5, "'xxxxx...' (10000000 bytes)"},
   };
+  // clang-format on
   for (const auto& c : cases) EXPECT_EQ(quoted_excerpt(c.text, c.max), c.quoted);
 }
 

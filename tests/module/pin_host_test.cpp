@@ -25,15 +25,13 @@ class PinHostTest : public ::testing::Test {
 
 // A refused open holds nothing: the same pins open afterwards.
 TEST_F(PinHostTest, RefusesBadListsAndHeldPins) {
-  const struct {
-    const char* name;
-    std::vector<PIN_Config> list;
-    bool null_state;
-  } cases[] = {
+  // clang-format off
+  const struct { const char* name; std::vector<PIN_Config> list; bool null_state; } cases[] = {
       {"pin listed twice", {kPin9, kPin10, kPin9, PIN_TERMINATE}, false},
       {"pin id above 31", {kPin9, 0x80800820, PIN_TERMINATE}, false},
       {"no state", {kPin9, PIN_TERMINATE}, true},
   };
+  // clang-format on
   const PIN_Config ok[] = {kPin9, kPin10, PIN_TERMINATE};
   for (const auto& c : cases) {
     host::reset_pins();

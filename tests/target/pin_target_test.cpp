@@ -69,18 +69,11 @@ TEST_F(PinTarget, CountsBytesThatBreakThePattern) {
     change(w);
     return w;
   };
-  const struct {
-    const char* name;
-    std::vector<Write> writes;
-    std::size_t bytes;
-    std::uint32_t broken;
-  } cases[] = {
+  // clang-format off
+  const struct { const char* name; std::vector<Write> writes; std::size_t bytes; std::uint32_t broken; } cases[] = {
       {"idle writes around a byte", {{kClock, 1}, {kReset, 0}, {kReset, 1}, {kData, 1}}, 0, 0},
       {"missing clock low", changed([](auto& w) { w.erase(w.begin() + 1); }), 0, 1},
-      {"reset inside a byte", changed([](auto& w) {
-         w.insert(w.begin() + 5, {kReset, 0});
-       }),
-       0, 1},
+      {"reset inside a byte", changed([](auto& w) { w.insert(w.begin() + 5, {kReset, 0}); }), 0, 1},
       {"clock not raised", changed([](auto& w) { w[3].level = 0; }), 0, 1},
       // A new select write cuts the byte short; the next byte is whole.
       {"select again mid-byte", changed([&](auto& w) {
@@ -89,6 +82,7 @@ TEST_F(PinTarget, CountsBytesThatBreakThePattern) {
        }),
        1, 1},
   };
+  // clang-format on
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     qel_pin_log_clear();

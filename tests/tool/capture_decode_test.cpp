@@ -97,14 +97,12 @@ TEST_F(Decode, AnswersFilesItCannotUse) {
   file("two.csv", "Time [s],CLK,SCK,MOSI,DC\n0,0,0,0,0\n");
   const std::string vcd = slurp(dir_ / "run.vcd");
   file("cut.vcd", vcd.substr(0, vcd.size() * 2 / 3));
-  const struct {
-    std::string args;
-    int status;
-    std::string err;
-  } cases[] = {
+  // clang-format off
+  const struct { std::string args; int status; std::string err; } cases[] = {
       {"--decode two.csv", 2, "two.csv:1: cannot tell which channel is which line: 2 channels fit sclk."},
       {"--decode cut.vcd --strict", 1, ": the file is cut short: its last line stops without a line end"},
   };
+  // clang-format on
   for (const auto& c : cases) {
     const Result r = run(c.args + " --no-term");
     EXPECT_EQ(r.status, c.status) << c.args << "\n" << r.err;
