@@ -84,6 +84,9 @@ void write_run_views(FrameRecorder& recorder, const std::vector<Finding>& findin
 
 int execute(const Request& o, std::ostream& out, std::ostream& err) {
   try {
+    if (o.live) {
+      if (const std::string refusal = live_refusal(o); !refusal.empty()) throw common::UserError(refusal);
+    }
     check_paths(o);
     common::OutputFiles files(out);
     std::ostream* bytes = files.open(o.bytes_path, "byte log file");
@@ -126,7 +129,7 @@ int execute(const Request& o, std::ostream& out, std::ostream& err) {
     if (o.live) {
       const auto style = o.term == TermMode::Ascii ? view::TextStyle::Ascii : view::TextStyle::Unicode;
       events.add(live.emplace(out,
-                              LiveViewOptions{style, o.rotate180, o.terminal_columns, &capture_stats,
+                              LiveViewOptions{style, o.rotate180, terminal_columns(), &capture_stats,
                                               [&findings] { return findings.conclude().size(); }},
                               capture_name));
     }

@@ -1,6 +1,11 @@
 // The live terminal view of a capture; see live_view.h.
 #include "run/live_view.h"
 
+#include <sys/ioctl.h>
+#include <unistd.h>
+
+#include <utility>
+
 #include "common/text_format.h"
 
 namespace qel::run {
@@ -70,6 +75,31 @@ void LiveView::on_finish() {
   if (controller_ == nullptr || finished_) return;
   draw(status());
   finished_ = true;
+}
+
+std::string live_refusal(const Request& o) {
+  for (const auto& [path, option] : {std::pair{&o.bytes_path, "--bytes"},
+                                     {&o.vcd_path, "--vcd"},
+                                     {&o.png_path, "--png"},
+                                     {&o.checks.text_path, "--text"},
+                                     {&o.commands_path, "--commands"},
+                                     {&o.report_path, "--report"},
+                                     {&o.gif_path, "--gif"}}) {
+    if (*path == "-") {
+      return std::string("Option --live draws the panel on standard output, which ") + option +
+             " - takes too; write that output to a file.";
+    }
+  }
+  if (::isatty(STDOUT_FILENO) == 0) {
+    return "Option --live needs a terminal on standard output to redraw the panel in place, and standard output is "
+           "a file or a pipe here; run it in a terminal, or leave out --live.";
+  }
+  return {};
+}
+
+int terminal_columns() {
+  winsize size{};
+  return ::ioctl(STDOUT_FILENO, TIOCGWINSZ, &size) == 0 ? size.ws_col : 0;
 }
 
 }  // namespace qel::run

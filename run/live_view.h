@@ -13,6 +13,7 @@
 
 #include "run/capture_stats.h"
 #include "run/events.h"
+#include "run/request.h"
 #include "view/terminal_view.h"
 
 namespace qel::run {
@@ -58,5 +59,12 @@ class LiveView : public Listener {
   std::chrono::steady_clock::time_point drawn_at_{};
   bool finished_ = false;
 };
+
+// Why --live cannot draw here, or nothing: it redraws the panel in place on
+// standard output, which must be a terminal and carry nothing else.
+std::string live_refusal(const Request& request);
+
+// The width of the terminal on standard output; 0 when not known.
+int terminal_columns();
 
 }  // namespace qel::run

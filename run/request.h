@@ -37,7 +37,6 @@ struct Request {
   std::string decode_path;      // decode this capture (VCD, sigrok session, Saleae CSV) instead of running calls
   std::string signal_map;       // "role=name,..." for decode_path
   bool live = false;            // redraw the terminal view as the capture arrives (standard output is a terminal)
-  int terminal_columns = 0;     // its width, when known
   std::optional<emu::Bus> bus;  // the capture's bus when the user chose it (scripts are always 4-wire)
   emu::ControllerOptions controller;
   bool rotate180 = false;

@@ -77,22 +77,27 @@ class LineWriter {
   void string() {
     const char c = peek();
     ++at_;
+    // A hex escape runs on through hex digits: after one, a hex digit opens a new literal.
+    const bool after_hex = after_hex_;
+    after_hex_ = false;
     if (c == '"') {
       state_ = State::Code;
       out_ += c;
     } else if (c == '\\' && peek() == '\n') {
       ++at_;
+      after_hex_ = after_hex;  // a spliced line end writes nothing
     } else if (c == '\\' && peek() == '\r' && peek(1) == '\n') {
       at_ += 2;
+      after_hex_ = after_hex;
     } else if (c == '\\' && at_ < text_.size() && printable(static_cast<unsigned char>(peek()))) {
       out_ += c;  // an escape as written, taken whole with the byte after the backslash
       out_ += text_[at_++];
     } else if (printable(static_cast<unsigned char>(c)) && c != '\\') {
+      if (after_hex && hex_digit(c)) out_ += "\" \"";
       out_ += c;
     } else {
       append_hex_escape(out_, static_cast<unsigned char>(c));
-      // A hex escape runs on through hex digits: close the literal after it.
-      if (hex_digit(peek())) out_ += "\" \"";
+      after_hex_ = true;
     }
   }
 
@@ -122,6 +127,7 @@ class LineWriter {
   std::string_view text_;
   std::size_t at_ = 0;
   State state_ = State::Code;
+  bool after_hex_ = false;  // the last thing written in the string was a hex escape
   std::string out_;
 };
 

@@ -67,12 +67,18 @@ open_page "file://$work/broken.html" broken
 [ -n "$(console_messages "$work/broken-shot.log")" ] || fail "the console check does not see a console error."
 [ -n "$(page_requests "$work/broken-net.json")" ] || fail "the network check does not see a request."
 
+# page_is_clean NAME WHAT: the page opened as NAME logged nothing and fetched nothing.
+page_is_clean() {
+  local messages requests
+  messages=$(console_messages "$work/$1-shot.log")
+  [ -z "$messages" ] || fail "$2 logged to the console: $messages"
+  requests=$(page_requests "$work/$1-net.json")
+  [ -z "$requests" ] || fail "$2 made network requests: $requests"
+}
+
 # The demo's report at frame 3.
 open_page "file://$work/demo.html#frame-3" demo
-messages=$(console_messages "$work/demo-shot.log")
-[ -z "$messages" ] || fail "the report logged to the console: $messages"
-requests=$(page_requests "$work/demo-net.json")
-[ -z "$requests" ] || fail "the report made network requests: $requests"
+page_is_clean demo "the report"
 
 "$probe" "$work/demo.png" 0 "$work/final.png" || fail "the final panel in the screenshot is not the demo's picture."
 "$probe" "$work/demo.png" 1 "$work/frame3.png" || fail "the selected frame in the screenshot is not frame 3."
@@ -121,10 +127,7 @@ fi
 "$sim" -e 'QEL_LCD_Init()' -e 'QEL_LCD_WriteString("== QEL LCD STATUS ==", 0)' \
   -e 'QEL_LCD_WriteString("Sensor: ready (OK!)", 1)' --png "$work/kit-final.png" --scale 1 --no-term
 open_page "file://$work/kit.html#frame-3" kit
-messages=$(console_messages "$work/kit-shot.log")
-[ -z "$messages" ] || fail "the kit's report logged to the console: $messages"
-requests=$(page_requests "$work/kit-net.json")
-[ -z "$requests" ] || fail "the kit's report made network requests: $requests"
+page_is_clean kit "the kit's report"
 "$probe" "$work/kit.png" 0 "$work/kit-final.png" || fail "the final panel of the kit's report is not the test's."
 python3 - "$work/kit.dom.html" <<'PY' || fail "the DOM of the kit's report does not show frame 3 of 3."
 import re, sys

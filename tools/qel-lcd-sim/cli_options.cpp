@@ -1,9 +1,6 @@
 // The options table of qel-lcd-sim; see cli_options.h.
 #include "cli_options.h"
 
-#include <sys/ioctl.h>
-#include <unistd.h>
-
 #include <CLI/CLI.hpp>
 #include <algorithm>
 #include <iostream>
@@ -11,7 +8,7 @@
 #include <utility>
 #include <vector>
 
-#include "check_options.h"
+#include "common/closest_name.h"
 #include "common/message_text.h"
 #include "demo_script.h"
 #include "empty_values.h"
@@ -38,26 +35,6 @@ is an error finding, or when --expect-text / --expect-png found a difference,
 2 for a bad script, option or file.
 )help";
 
-}  // namespace
-
-namespace {
-
-// Edit distance between two option names: insertions, deletions, substitutions
-// and swaps of two neighbouring letters ("pgn" is one step from "png").
-std::size_t edit_distance(const std::string& a, const std::string& b) {
-  std::vector<std::vector<std::size_t>> d(a.size() + 1, std::vector<std::size_t>(b.size() + 1));
-  for (std::size_t i = 0; i <= a.size(); ++i) d[i][0] = i;
-  for (std::size_t j = 0; j <= b.size(); ++j) d[0][j] = j;
-  for (std::size_t i = 1; i <= a.size(); ++i) {
-    for (std::size_t j = 1; j <= b.size(); ++j) {
-      d[i][j] = std::min({d[i - 1][j] + 1, d[i][j - 1] + 1, d[i - 1][j - 1] + (a[i - 1] == b[j - 1] ? 0 : 1)});
-      if (i > 1 && j > 1 && a[i - 1] == b[j - 2] && a[i - 2] == b[j - 1])
-        d[i][j] = std::min(d[i][j], d[i - 2][j - 2] + 1);
-    }
-  }
-  return d[a.size()][b.size()];
-}
-
 // "Did you mean --png?" for each argument that looks like an option the program
 // does not have but is close to one it has (at most a third of its letters off).
 std::string option_suggestions(const CLI::App& app, int argc, char** argv) {
@@ -66,49 +43,15 @@ std::string option_suggestions(const CLI::App& app, int argc, char** argv) {
     const std::string arg = argv[i];
     if (arg.size() < 3 || arg.compare(0, 2, "--") != 0) continue;
     const std::string name = arg.substr(2, arg.find('=') == std::string::npos ? std::string::npos : arg.find('=') - 2);
-    std::string best;
-    std::size_t best_distance = std::max<std::size_t>(1, name.size() / 3) + 1;
-    bool known = false;
+    std::vector<std::string> names;
     for (const CLI::Option* option : app.get_options()) {
-      for (const std::string& long_name : option->get_lnames()) {
-        const std::size_t d = edit_distance(name, long_name);
-        known = known || d == 0;
-        if (d < best_distance) {
-          best_distance = d;
-          best = long_name;
-        }
-      }
+      for (const std::string& long_name : option->get_lnames()) names.push_back(long_name);
     }
-    if (!known && !best.empty()) out += "Did you mean --" + best + " for " + common::quoted_excerpt(arg) + "?\n";
+    if (const auto best = common::closest_name(name, names)) {
+      out += "Did you mean --" + *best + " for " + common::quoted_excerpt(arg) + "?\n";
+    }
   }
   return out;
-}
-
-// Why --live cannot draw here, or nothing: it redraws the panel in place on
-// standard output, which must be a terminal and carry nothing else.
-std::string live_refusal(const run::Request& o) {
-  for (const auto& [path, option] : {std::pair{&o.bytes_path, "--bytes"},
-                                     {&o.vcd_path, "--vcd"},
-                                     {&o.png_path, "--png"},
-                                     {&o.checks.text_path, "--text"},
-                                     {&o.commands_path, "--commands"},
-                                     {&o.report_path, "--report"},
-                                     {&o.gif_path, "--gif"}}) {
-    if (*path == "-") {
-      return std::string("Option --live draws the panel on standard output, which ") + option +
-             " - takes too; write that output to a file.";
-    }
-  }
-  if (::isatty(STDOUT_FILENO) == 0) {
-    return "Option --live needs a terminal on standard output to redraw the panel in place, and standard output is "
-           "a file or a pipe here; run it in a terminal, or leave out --live.";
-  }
-  return {};
-}
-
-int terminal_columns() {
-  winsize size{};
-  return ::ioctl(STDOUT_FILENO, TIOCGWINSZ, &size) == 0 ? size.ws_col : 0;
 }
 
 }  // namespace
@@ -211,7 +154,18 @@ CommandLine parse_command_line(int argc, char** argv) {
                  "id<TAB>severity<TAB>where<TAB>sentence ('-': stdout)")
       ->option_text("FILE");
   app.add_flag("--strict", o.strict, "Exit with status 1 if the controller made any note or there is an error finding");
-  add_check_options(app, o.checks);
+  // The panel checks, for script-based goldens.
+  app.add_option("--text", o.checks.text_path, "Write the 8 text lines read back from the panel ('-': stdout)")
+      ->option_text("FILE|-");
+  app.add_option("--expect-text", o.checks.expect_text_path,
+                 "Exit with status 1 if the read-back lines differ from the file's 8 lines")
+      ->option_text("FILE");
+  auto* expect_png = app.add_option("--expect-png", o.checks.expect_png_path,
+                                    "Exit with status 1 if the picture differs from this golden PNG")
+                         ->option_text("FILE");
+  app.add_option("--diff-png", o.checks.diff_png_path, "With --expect-png: on a difference, write the diff image")
+      ->option_text("FILE")
+      ->needs(expect_png);
   app.set_version_flag("--version", std::string("qel-lcd-sim ") + QEL_LCD_VERSION);
 
   try {
@@ -256,14 +210,6 @@ CommandLine parse_command_line(int argc, char** argv) {
   o.controller.noise_ram = ram == "noise";
   o.controller.column_wrap = wrap == "zero" ? emu::ColumnWrap::Zero : emu::ColumnWrap::Start;
   o.term = no_term ? run::TermMode::Off : ascii ? run::TermMode::Ascii : run::TermMode::Unicode;
-  if (o.live) {
-    if (const std::string refusal = live_refusal(o); !refusal.empty()) {
-      std::cerr << refusal << "\n";
-      cl.exit_now = 2;
-      return cl;
-    }
-    o.terminal_columns = terminal_columns();
-  }
   o.builtin_script = kDemoScript;
   o.builtin_name = kDemoScriptName;
   cl.demo = o.script_path.empty() && o.calls.empty() && o.decode_path.empty();
