@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "emulator/controller.h"
@@ -15,6 +16,27 @@ namespace qel::emu::test {
 
 inline WireByte cmd(std::uint8_t v) { return WireByte{v, false}; }
 inline WireByte dat(std::uint8_t v) { return WireByte{v, true}; }
+
+// Bytes written out: "C" makes the following bytes commands, "D" display
+// data; "128*00" is 0x00 128 times.
+inline std::vector<WireByte> bytes_of(std::string_view text) {
+  std::vector<WireByte> bytes;
+  bool data = false;
+  std::size_t at = 0;
+  while ((at = text.find_first_not_of(' ', at)) != std::string_view::npos) {
+    const std::string token(text.substr(at, text.find(' ', at) - at));
+    at += token.size();
+    if (token == "C" || token == "D") {
+      data = token == "D";
+      continue;
+    }
+    const std::size_t star = token.find('*');
+    const int times = star == std::string::npos ? 1 : std::stoi(token.substr(0, star));
+    const auto value = static_cast<std::uint8_t>(std::stoul(token.substr(star + 1), nullptr, 16));
+    bytes.insert(bytes.end(), static_cast<std::size_t>(times), WireByte{value, data});
+  }
+  return bytes;
+}
 
 inline void send_bits(Controller& c, std::uint8_t value, int bits) {
   for (int i = 0; i < bits; ++i) {

@@ -15,8 +15,8 @@ enum class Then { Nothing, ReleaseReset, EndTrace };
 struct NoteCase {
   ControllerModel model;
   bool start_in_reset;
-  std::vector<WireByte> bytes;
-  int partial_bits;  // bits of a further byte
+  const char* bytes;  // as bytes_of reads them
+  int partial_bits;   // bits of a further byte
   Then then;
   std::size_t byte_index;
   std::string message_part;
@@ -26,27 +26,23 @@ constexpr auto k1306 = ControllerModel::Ssd1306, k1106 = ControllerModel::Sh1106
 
 // clang-format off
 const std::vector<NoteCase> kNoteCases = {
-    {k1306, false, {cmd(0xAF), cmd(0x28)}, 0, Then::Nothing, 1, "0x28"},
-    {k1306, false, {cmd(0xA8), dat(0x3F)}, 0, Then::Nothing, 1, "0xA8 cut short"},
-    {k1306, false, {cmd(0xB8)}, 0, Then::Nothing, 0, "0xB8"},
-    {k1306, true, {cmd(0xAF)}, 0, Then::ReleaseReset, 0, "8 clock edges"},
-    {k1306, false, {dat(0x01)}, 3, Then::EndTrace, 1, "3 bits"},
-    {k1306, false, {cmd(0xAF), cmd(0x18)}, 0, Then::Nothing, 1, "0x18 points past column 127"},
-    {k1306, false, {cmd(0x1F)}, 0, Then::Nothing, 0, "0x1F points past column 127"},
-    {k1306, false, {cmd(0xFB)}, 0, Then::Nothing, 0, "Unknown command byte 0xFB ignored."},
-    {k1306, false, {cmd(0xAF), cmd(0xAD)}, 0, Then::Nothing, 1,
-     "Command byte 0xAD (DC-DC control on the SH1106) is not in the SSD1306's set; ignored."},
-    {k1106, false, {cmd(0x20), cmd(0x02)}, 0, Then::Nothing, 0,
-     "Command byte 0x20 (memory addressing mode on the SSD1306) is not in the SH1106's set; ignored."},
-    {k1309, false, {cmd(0x8D), cmd(0x14)}, 0, Then::Nothing, 0,
-     "0x8D (charge pump on the SSD1306) is not in the SSD1309's set"},
-    {k1106, false, {cmd(0x18), cmd(0x05)}, 0, Then::Nothing, 1, "Column address 133 is past column 131; taken as column 1."},
-    {k1106, false, {cmd(0x19)}, 0, Then::Nothing, 0, "0x19 points past column 131; taken as 0x11."},
-    {k1106, false, {cmd(0xAD), cmd(0x0B)}, 0, Then::Nothing, 1, "DC-DC control 0x0B is neither 0x8A nor 0x8B; taken as on."},
-    {k1106, false, {cmd(0xEE)}, 0, Then::Nothing, 0, "Read-modify-write end (0xEE) without a start (0xE0) ignored."},
+    {k1306, false, "C AF 28", 0, Then::Nothing, 1, "0x28"},
+    {k1306, false, "C A8 D 3F", 0, Then::Nothing, 1, "0xA8 cut short"},
+    {k1306, false, "C B8", 0, Then::Nothing, 0, "0xB8"},
+    {k1306, true, "C AF", 0, Then::ReleaseReset, 0, "8 clock edges"},
+    {k1306, false, "D 01", 3, Then::EndTrace, 1, "3 bits"},
+    {k1306, false, "C AF 18", 0, Then::Nothing, 1, "0x18 points past column 127"},
+    {k1306, false, "C 1F", 0, Then::Nothing, 0, "0x1F points past column 127"},
+    {k1306, false, "C FB", 0, Then::Nothing, 0, "Unknown command byte 0xFB ignored."},
+    {k1306, false, "C AF AD", 0, Then::Nothing, 1, "0xAD (DC-DC control on the SH1106) is not in the SSD1306's set"},
+    {k1106, false, "C 20 02", 0, Then::Nothing, 0, "addressing mode on the SSD1306) is not in the SH1106's set"},
+    {k1309, false, "C 8D 14", 0, Then::Nothing, 0, "0x8D (charge pump on the SSD1306) is not in the SSD1309's set"},
+    {k1106, false, "C 18 05", 0, Then::Nothing, 1, "Column address 133 is past column 131; taken as column 1."},
+    {k1106, false, "C 19", 0, Then::Nothing, 0, "0x19 points past column 131; taken as 0x11."},
+    {k1106, false, "C AD 0B", 0, Then::Nothing, 1, "DC-DC control 0x0B is neither 0x8A nor 0x8B; taken as on."},
+    {k1106, false, "C EE", 0, Then::Nothing, 0, "Read-modify-write end (0xEE) without a start (0xE0) ignored."},
     // Once per locked stretch.
-    {k1309, false, {cmd(0xFD), cmd(0x16), cmd(0xAF), dat(0xFF), cmd(0xA5)}, 0, Then::Nothing, 2,
-     "Command byte 0xAF ignored: commands and display data are locked (0xFD 0x16) until 0xFD 0x12."},
+    {k1309, false, "C FD 16 AF D FF C A5", 0, Then::Nothing, 2, "0xAF ignored: commands and display data are locked"},
 };
 // clang-format on
 
@@ -56,7 +52,7 @@ TEST(ControllerDiagnostics, EachFaultGivesOneNoteAtItsByte) {
     options.reset_released = !c.start_in_reset;
     options.model = c.model;
     Controller controller(options);
-    send(controller, c.bytes);
+    send(controller, bytes_of(c.bytes));
     send_bits(controller, 0xFF, c.partial_bits);
     if (c.then == Then::ReleaseReset) controller.set_line(Line::Reset, true);
     if (c.then == Then::EndTrace) controller.end_of_trace();
@@ -80,34 +76,30 @@ TEST(ControllerDiagnostics, CommandsOutsideTheSetAreCountedFromTheFirst) {
   EXPECT_EQ(controller.outside_set().first_opcode, 0x20);
 }
 
-struct ChipSelectCase {
+// clang-format off
+const struct {
   const char* name;
-  std::vector<WireByte> before;  // whole bytes, then
-  int partial_bits;              // bits of a further byte, then chip select goes high
-  std::vector<WireByte> while_deselected;
-  std::vector<WireByte> taken;  // chip select low again, then 0xAF
+  const char *before, *while_deselected, *taken;  // as bytes_of reads them; taken: once selected again and 0xAF sent
+  int partial_bits;                               // bits of a further byte before chip select goes high
   std::vector<std::string> notes;
+} kChipSelectCases[] = {
+    {"deselected mid-byte", "", "C A5", "C AF", 3, {"Chip select went inactive 3 bits into a byte"}},
+    {"deselected between whole bytes", "C A5", "", "C A5 AF", 0, {}},
 };
+// clang-format on
 
-const std::vector<ChipSelectCase> kChipSelectCases = {
-    {"deselected mid-byte", {}, 3, {cmd(0xA5)}, {cmd(0xAF)}, {"Chip select went inactive 3 bits into a byte"}},
-    {"deselected between whole bytes", {cmd(0xA5)}, 0, {}, {cmd(0xA5), cmd(0xAF)}, {}},
-};
-
-// Chip select high drops a partial byte (with a note) and gates the clock; between
-// whole bytes it is an ordinary frame end.
 TEST(ControllerDiagnostics, ChipSelectGatesTheClockAndRestartsTheByte) {
-  for (const ChipSelectCase& c : kChipSelectCases) {
+  for (const auto& c : kChipSelectCases) {
     Controller controller = running_controller();
-    send(controller, c.before);
+    send(controller, bytes_of(c.before));
     send_bits(controller, 0xFF, c.partial_bits);
     controller.set_line(Line::ChipSelect, true);
-    send(controller, c.while_deselected);
+    send(controller, bytes_of(c.while_deselected));
     controller.set_line(Line::ChipSelect, false);
     send(controller, {cmd(0xAF)});
     controller.end_of_trace();
 
-    EXPECT_EQ(controller.bytes(), c.taken) << c.name;
+    EXPECT_EQ(controller.bytes(), bytes_of(c.taken)) << c.name;
     expect_notes(controller, c.notes, c.name);
   }
 }

@@ -9,6 +9,7 @@
 #include <string_view>
 #include <vector>
 
+#include "../emulator/controller_feed.h"
 #include "bus_waveform.h"
 #include "run/session.h"
 
@@ -18,27 +19,7 @@ namespace {
 using emu::Bus;
 using emu::Line;
 using emu::WireByte;
-
-// Bytes written out: "C" makes the following bytes commands, "D" display
-// data; "128*00" is 0x00 128 times.
-std::vector<WireByte> bytes_of(std::string_view text) {
-  std::vector<WireByte> bytes;
-  bool data = false;
-  std::size_t at = 0;
-  while ((at = text.find_first_not_of(' ', at)) != std::string_view::npos) {
-    const std::string token(text.substr(at, text.find(' ', at) - at));
-    at += token.size();
-    if (token == "C" || token == "D") {
-      data = token == "D";
-      continue;
-    }
-    const std::size_t star = token.find('*');
-    const int times = star == std::string::npos ? 1 : std::stoi(token.substr(0, star));
-    const auto value = static_cast<std::uint8_t>(std::stoul(token.substr(star + 1), nullptr, 16));
-    bytes.insert(bytes.end(), static_cast<std::size_t>(times), WireByte{value, data});
-  }
-  return bytes;
-}
+using emu::test::bytes_of;
 
 struct Captured {
   std::vector<Finding> findings;
