@@ -59,18 +59,15 @@ TEST_P(StartupTest, SendsTheStartupStreamWhateverCameBefore) {
   EXPECT_EQ(wire.pin_writes(), 26978u);  // clock up, reset low and high, 25 per byte
 }
 
-INSTANTIATE_TEST_SUITE_P(Module, StartupTest,
-                         ::testing::Values(StartupCase{"FreshModule", [] {}, 0, true},
-                                           StartupCase{"RepeatedInit", [] { QEL_LCD_Init(); }, 1, false},
-                                           StartupCase{"CallsBeforeAnyStartUp", hostile_calls, 0, true},
-                                           StartupCase{"CallsAfterAFailedOpen", failed_init_then_hostile_calls, 1,
-                                                       true},
-                                           StartupCase{"FailedOpensInARow",
-                                                       [] {
-                                                         for (int i = 0; i < 3; ++i) failed_init_then_hostile_calls();
-                                                       },
-                                                       3, true}),
-                         [](const auto& info) { return std::string(info.param.name); });
+// clang-format off
+INSTANTIATE_TEST_SUITE_P(Module, StartupTest, ::testing::Values(
+    StartupCase{"FreshModule", [] {}, 0, true},
+    StartupCase{"RepeatedInit", [] { QEL_LCD_Init(); }, 1, false},
+    StartupCase{"CallsBeforeAnyStartUp", hostile_calls, 0, true},
+    StartupCase{"CallsAfterAFailedOpen", failed_init_then_hostile_calls, 1, true},
+    StartupCase{"FailedOpensInARow", [] { for (int i = 0; i < 3; ++i) failed_init_then_hostile_calls(); }, 3, true}),
+    [](const auto& info) { return std::string(info.param.name); });
+// clang-format on
 
 // Plays steps on the pattern check: "B" a whole byte; "s", "c", "d", "r" and "x"
 // with a level write select, clock, data, reset and the unwired DIO 5; "o" opens
@@ -95,28 +92,16 @@ void play(WirePattern& w, const std::string& steps) {
 }
 
 // The host build reports the module's delays in simulated time; a zero delay is no delay.
-TEST(DelayTest, ReportsNominalMillisecondsAndNothingForZero) {
-  fresh_module();
-  std::vector<std::uint32_t> reported;
-  struct Delays : PinObserver {
-    std::vector<std::uint32_t>& out;
-    explicit Delays(std::vector<std::uint32_t>& o) : out(o) {}
-    void on_open(std::uint8_t) override {}
-    void on_write(std::uint8_t, std::uint8_t) override {}
-    void on_delay(std::uint32_t ms) override { out.push_back(ms); }
-  } delays(reported);
-  host::ScopedPinObserver scope(delays);
+TEST_F(ModuleTest, DelaysAreNominalMillisecondsAndNothingForZero) {
   module_delay(0);
   module_delay(7);
-  EXPECT_EQ(reported, std::vector<std::uint32_t>{7});
+  EXPECT_EQ(wire.events(), (std::vector<WireEvent>{{WireEvent::Kind::Delay, 0, 0, 7, {}}}));
 }
 
 // The pattern check names each way of breaking a byte, with its place.
 TEST(WirePatternTest, NamesEachBrokenPatternWithItsPlace) {
-  const struct {
-    const char* steps;
-    const char* message;
-  } cases[] = {
+  // clang-format off
+  const struct { const char *steps, *message; } cases[] = {
       {"s0c1", "byte #0, write 1 of 25: expected clock low, got DIO 9 = 1"},
       {"Bs0c0c1", "byte #1, write 2 of 25: expected data, got DIO 9 = 1"},
       {"s1c0", "byte #0, write 2 of 25: byte left unfinished"},
@@ -126,6 +111,7 @@ TEST(WirePatternTest, NamesEachBrokenPatternWithItsPlace) {
       {"r0B", "byte #0, write 25 of 25: the 8th rising clock edge did not complete a byte"},
       {"BBB", "byte #2, write 25 of 25: more than 2 bytes"},
   };
+  // clang-format on
   for (const auto& c : cases) {
     std::vector<std::string> broken;
     WirePattern w([&](const std::string& what) { broken.push_back(what); }, 2);

@@ -61,22 +61,26 @@ TEST_P(StringTest, BlanksTheLineThenFillsCellAfterCell) {
   EXPECT_TRUE(shows(c.shown, c.line));
 }
 
-INSTANTIATE_TEST_SUITE_P(Strings, StringTest,
-                         ::testing::Values(StringCase{"Empty", "", 4, ""}, StringCase{"Null", std::nullopt, 5, ""},
-                                           StringCase{"SpaceKeepsItsCell", "A B", 3, "A B"},
-                                           StringCase{"CodesWithoutGlyphKeepTheirCells", "\x01\x1f\x7c\x7f\x80\xff{", 0,
-                                                      "      {"},
-                                           StringCase{"TwentyTwoFillTheLine", k22, 7, k22},
-                                           StringCase{"TwentyThirdWrapsToTheNextPage", k22 + "y", 0, k22 + "|y"},
-                                           StringCase{"LineSevenContinuesOnPageEight", k22 + "yyy", 7, k22 + "|yyy"},
-                                           StringCase{"LineFifteenStopsBeforePageSixteen", k22 + "yyy", 15, k22},
-                                           StringCase{"AtMost255Characters", std::string(600, 'x'), 0,
-                                                      [] {
-                                                        std::string s;
-                                                        for (int page = 0; page < 11; ++page) s += k22 + "|";
-                                                        return s + std::string(13, 'x');  // 11 * 22 + 13 = 255
-                                                      }()}),
-                         [](const auto& info) { return std::string(info.param.name); });
+// 11 pages of 22 characters and 13 more: at most 255 characters.
+const std::string k255 = [] {
+  std::string s;
+  for (int page = 0; page < 11; ++page) s += k22 + "|";
+  return s + std::string(13, 'x');
+}();
+
+// clang-format off
+INSTANTIATE_TEST_SUITE_P(Strings, StringTest, ::testing::Values(
+    StringCase{"Empty", "", 4, ""},
+    StringCase{"Null", std::nullopt, 5, ""},
+    StringCase{"SpaceKeepsItsCell", "A B", 3, "A B"},
+    StringCase{"CodesWithoutGlyphKeepTheirCells", "\x01\x1f\x7c\x7f\x80\xff{", 0, "      {"},
+    StringCase{"TwentyTwoFillTheLine", k22, 7, k22},
+    StringCase{"TwentyThirdWrapsToTheNextPage", k22 + "y", 0, k22 + "|y"},
+    StringCase{"LineSevenContinuesOnPageEight", k22 + "yyy", 7, k22 + "|yyy"},
+    StringCase{"LineFifteenStopsBeforePageSixteen", k22 + "yyy", 15, k22},
+    StringCase{"AtMost255Characters", std::string(600, 'x'), 0, k255}),
+    [](const auto& info) { return std::string(info.param.name); });
+// clang-format on
 
 TEST_F(TextTest, ClearLineSendsOnlyTheBlanking) {
   QEL_LCD_ClearLine(6);
