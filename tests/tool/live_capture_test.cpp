@@ -27,6 +27,7 @@ class LiveCapture : public ProgramRun {
     ASSERT_EQ(run(std::string(kFirstCalls) + kLaterCall + " --vcd all.vcd --no-term").status, 0);
     first_ = slurp(dir_ / "first.vcd");
     all_ = slurp(dir_ / "all.vcd");
+    all_ = first_.substr(0, first_.find("$version")) + all_.substr(all_.find("$version"));  // one $date for both
     ASSERT_EQ(all_.compare(0, first_.size(), first_), 0) << "the first calls' capture is no prefix of the whole";
     ASSERT_EQ(::mkfifo((dir_ / "capture.fifo").c_str(), 0600), 0);
   }

@@ -93,14 +93,15 @@ struct Result {
 };
 
 // How the program is started, in the test's folder: with `args` (already
-// shell-quoted) after the shell words `prefix`, which end in exec ("ulimit -f 0;
-// exec", "exec setpriv ..."); standard input from the file or FIFO `in`, then
-// the redirections `redirect` (">/dev/full", ">&-", ">>out.txt <s.qel");
-// standard output a pseudo-terminal of 60 rows of 200 columns when `terminal`.
+// shell-quoted, and they may hold redirections: ">/dev/full", ">&-", "<s.qel")
+// after the shell words `prefix`, which end in exec ("ulimit -f 0; exec", "exec
+// setpriv ..."), and standard input from the file or FIFO `in` unless `args`
+// redirect it; standard output a pseudo-terminal of 60 rows of 200 columns when
+// `terminal`.
 struct Launch {
-  explicit Launch(std::string a, std::string p = "exec", std::string i = "/dev/null", std::string r = "")
-      : args(std::move(a)), prefix(std::move(p)), in(std::move(i)), redirect(std::move(r)) {}
-  std::string args, prefix, in, redirect;
+  explicit Launch(std::string a, std::string p = "exec", std::string i = "/dev/null")
+      : args(std::move(a)), prefix(std::move(p)), in(std::move(i)) {}
+  std::string args, prefix, in;
   bool terminal = false;
 };
 
@@ -110,8 +111,8 @@ struct Launch {
 class Running {
  public:
   Running(const fs::path& dir, const Launch& how) {
-    const std::string command = "cd '" + dir.string() + "' && " + how.prefix + " '" QEL_SIM_PROGRAM "' " + how.args +
-                                " <'" + how.in + "' " + how.redirect;
+    const std::string command =
+        "cd '" + dir.string() + "' || exit 127\n" + how.prefix + " '" QEL_SIM_PROGRAM "' <'" + how.in + "' " + how.args;
     int out[2] = {-1, -1}, err[2] = {-1, -1};
     if (::pipe2(err, O_CLOEXEC) != 0 || (!how.terminal && ::pipe2(out, O_CLOEXEC) != 0)) return;
     winsize size{};
@@ -243,11 +244,9 @@ class ProgramRun : public ::testing::Test {
     return dir_ / name;
   }
 
-  // Runs the program with `args` (already shell-quoted), `stdin_text` (if any)
-  // on standard input, and `redirect` after the usual redirections.
-  Result run(const std::string& args, const std::string& stdin_text = "", const std::string& redirect = "") {
-    const std::string in = stdin_text.empty() ? "/dev/null" : file("stdin.txt", stdin_text).string();
-    return run(Launch(args, "exec", in, redirect));
+  // Runs the program with `args` (already shell-quoted) and `stdin_text` (if any) on standard input.
+  Result run(const std::string& args, const std::string& stdin_text = "") {
+    return run(Launch(args, "exec", stdin_text.empty() ? "/dev/null" : file("stdin.txt", stdin_text).string()));
   }
   Result run(const Launch& how) { return Running(dir_, how).finish(); }
 

@@ -38,14 +38,13 @@ TEST_F(Program, ByteLogOnStandardOutputIsExact) {
 // with --strict. An output that would replace an input or another output is
 // refused before anything is written: the inputs keep their bytes and no output
 // appears. A full disk or a closed standard output is an error, not a silent
-// loss. `redirect` is added to the command ("-" is the file standard input or
-// output actually is).
+// loss. A row's redirections say what standard input and output are ("-" is
+// the file standard input or output actually is).
 struct StatusCase {
   const char* args;
   int status;
   const char* err_contains;
-  const char* redirect = "";
-  friend void PrintTo(const StatusCase& c, std::ostream* os) { *os << c.args << " " << c.redirect; }
+  friend void PrintTo(const StatusCase& c, std::ostream* os) { *os << c.args; }
 };
 
 // clang-format off
@@ -97,17 +96,17 @@ const StatusCase kStatus[] = {
     {"--script s.qel --sr x --bytes x", 2, "are the same file 'x'"},
     {"--script s.qel --sr s.qel", 2, "The sigrok session 's.qel' is the script file"},
     {"--script s.qel --sr -", 2, "Cannot write sigrok session '-': a session is a ZIP archive"},
-    {"--script s.qel --png /dev/stdout --bytes -", 2, "Cannot write both the byte log and the PNG file", ">>out.txt"},
-    {"--script - --bytes s.qel", 2, "The byte log 's.qel' is the script file", ">>out.txt <s.qel"},
-    {"--script s.qel --vcd out.txt --bytes -", 2, "Cannot write both the byte log and the VCD file", ">>out.txt"},
-    {"--script - --text out.txt", 2, "The text file 'out.txt' is the script file", ">/dev/null <out.txt"},
-    {"-e 'QEL_LCD_Init()'", 2, "standard output", ">/dev/full"},
-    {"-e 'QEL_LCD_Init()' --stats --no-term", 2, "standard output", ">/dev/full"},
-    {"-e 'QEL_LCD_Init()' --bytes -", 2, "standard output", ">/dev/full"},
-    {"-e 'QEL_LCD_Init()' --png -", 2, "standard output", ">&-"},
-    {"-e 'QEL_LCD_Init()'", 2, "standard output", ">&-"},
-    {"-e 'QEL_LCD_Init()' --no-term --bytes b.txt", 0, "", ">&-"},  // nothing for standard output
-    {"-e 'QEL_LCD_Init()' --no-term", 0, "", ">/dev/full"},
+    {"--script s.qel --png /dev/stdout --bytes - >>out.txt", 2, "Cannot write both the byte log and the PNG file"},
+    {"--script - --bytes s.qel >>out.txt <s.qel", 2, "The byte log 's.qel' is the script file"},
+    {"--script s.qel --vcd out.txt --bytes - >>out.txt", 2, "Cannot write both the byte log and the VCD file"},
+    {"--script - --text out.txt >/dev/null <out.txt", 2, "The text file 'out.txt' is the script file"},
+    {"-e 'QEL_LCD_Init()' >/dev/full", 2, "standard output"},
+    {"-e 'QEL_LCD_Init()' --stats --no-term >/dev/full", 2, "standard output"},
+    {"-e 'QEL_LCD_Init()' --bytes - >/dev/full", 2, "standard output"},
+    {"-e 'QEL_LCD_Init()' --png - >&-", 2, "standard output"},
+    {"-e 'QEL_LCD_Init()' >&-", 2, "standard output"},
+    {"-e 'QEL_LCD_Init()' --no-term --bytes b.txt >&-", 0, ""},  // nothing for standard output
+    {"-e 'QEL_LCD_Init()' --no-term >/dev/full", 0, ""},
 };
 // clang-format on
 
@@ -121,7 +120,7 @@ TEST_P(ProgramStatus, ExitStatusAndMessage) {
   fs::create_directory(dir_ / "sub");
   fs::create_symlink("s.qel", dir_ / "link.qel");
   file("out.txt", "keep");
-  const Result r = run(GetParam().args, "", GetParam().redirect);
+  const Result r = run(GetParam().args);
   EXPECT_EQ(r.status, GetParam().status) << r.err;
   EXPECT_NE(r.err.find(GetParam().err_contains), std::string::npos) << r.err;
   if (GetParam().err_contains[0] == '\0') {
