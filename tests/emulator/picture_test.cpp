@@ -13,20 +13,14 @@ namespace {
 
 using Position = std::pair<int, int>;  // page, column
 
-struct WrapCase {
-  ColumnWrap wrap;
-  int third_byte_column;
-};
-
 // Page mode, column start 126: two bytes fill columns 126 and 127, the third
 // goes back to the column start address, or to column 0 when asked.
 TEST(ControllerAddressing, PageModeAdvancesAndWrapsWithinThePage) {
-  for (const WrapCase& c : {WrapCase{ColumnWrap::Start, 126}, WrapCase{ColumnWrap::Zero, 0}}) {
-    Controller controller = running_controller({false, c.wrap, true});
-    send(controller, {cmd(0xB4), cmd(0x0E), cmd(0x17), dat(0x11), dat(0x22), dat(0x33)});
-
+  for (const auto& [wrap, third_byte_column] : {std::pair{ColumnWrap::Start, 126}, std::pair{ColumnWrap::Zero, 0}}) {
+    Controller controller = running_controller({false, wrap, true});
+    send(controller, bytes_of("C B4 0E 17 D 11 22 33"));
     EXPECT_EQ(controller.ram(4, 127), 0x22);
-    EXPECT_EQ(controller.ram(4, c.third_byte_column), 0x33);
+    EXPECT_EQ(controller.ram(4, third_byte_column), 0x33);
     EXPECT_EQ(controller.registers().page, 4) << "page mode never changes the page";
   }
 }

@@ -97,6 +97,7 @@ struct CommandCase {
 };
 
 // Command bytes (with their parameters) and the registers they set.
+// clang-format off
 const std::vector<CommandCase> kCommandCases = {
     {{0xAF}, {{FIELD(display_on), 1}}},
     {{0x81, 0xCF}, {{FIELD(contrast), 0xCF}}},
@@ -120,16 +121,14 @@ const std::vector<CommandCase> kCommandCases = {
     {{0xBA}, {{FIELD(page), 2}}},  // undefined page command: low three bits
     {{0x21, 10, 20}, {{FIELD(column_range_start), 10}, {FIELD(column_range_end), 20}, {FIELD(column), 10}}},
     {{0x22, 2, 5}, {{FIELD(page_range_start), 2}, {FIELD(page_range_end), 5}, {FIELD(page), 2}}},
-    {{0x27, 0x00, 1, 7, 6, 0x00, 0xFF},
-     {{FIELD(scroll.setup_command), 0x27},
-      {FIELD(scroll.start_page), 1},
-      {FIELD(scroll.interval), 7},
-      {FIELD(scroll.end_page), 6}}},
+    {{0x27, 0x00, 1, 7, 6, 0x00, 0xFF}, {{FIELD(scroll.setup_command), 0x27}, {FIELD(scroll.start_page), 1},
+                                         {FIELD(scroll.interval), 7}, {FIELD(scroll.end_page), 6}}},
     {{0x29, 0x00, 0, 3, 7, 5}, {{FIELD(scroll.setup_command), 0x29}, {FIELD(scroll.vertical_offset), 5}}},
     {{0x2F}, {{FIELD(scroll.active), 1}}},
     {{0xA3, 8, 48}, {{FIELD(scroll.fixed_rows), 8}, {FIELD(scroll.scroll_rows), 48}}},
     {{0xE3, 0x81, 0x10}, {{FIELD(contrast), 0x10}}},  // no-op, then the next command as usual
 };
+// clang-format on
 
 TEST(ControllerRegisters, EachCommandSetsItsRegisters) {
   for (const CommandCase& c : kCommandCases) {
