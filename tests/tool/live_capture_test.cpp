@@ -1,7 +1,8 @@
 // qel-lcd-sim on a capture that arrives over time, as from a running analyzer:
 // a FIFO fed in bursts, --live drawing in a pseudo-terminal, Ctrl-C ending the
-// capture with the outputs of what was decoded, and --live refused where it
-// cannot draw. Every check follows from what the program shows, never from time.
+// capture with the outputs of what was decoded. Every check follows from what
+// the program shows, never from time. (--live refused where it cannot draw:
+// program_test's status rows.)
 #include <sys/stat.h>
 
 #include <algorithm>
@@ -143,22 +144,6 @@ TEST_F(LiveCapture, StandardInputIsNamedSo) {
   ASSERT_EQ(r.status, 0) << r.err;
   EXPECT_EQ(r.out.rfind("capture on standard input (VCD)\n", 0), 0u) << r.out;
   EXPECT_NE(r.err.find("note: standard input:"), std::string::npos) << r.err;
-}
-
-// --live needs a terminal of its own on standard output.
-TEST_F(LiveCapture, LiveIsRefusedWithoutATerminal) {
-  const struct {
-    const char* args;
-    const char* err;
-  } cases[] = {
-      {"--decode first.vcd --live", "Option --live needs a terminal on standard output"},
-      {"--decode first.vcd --live --bytes -", "Option --live draws the panel on standard output, which --bytes -"},
-  };
-  for (const auto& c : cases) {
-    const Result r = run(c.args);
-    EXPECT_EQ(r.status, 2) << c.args;
-    EXPECT_EQ(r.err.rfind(c.err, 0), 0u) << r.err;
-  }
 }
 
 }  // namespace

@@ -107,6 +107,8 @@ const StatusCase kStatus[] = {
     {"-e 'QEL_LCD_Init()' >&-", 2, "standard output"},
     {"-e 'QEL_LCD_Init()' --no-term --bytes b.txt >&-", 0, ""},  // nothing for standard output
     {"-e 'QEL_LCD_Init()' --no-term >/dev/full", 0, ""},
+    {"--decode v.vcd --live", 2, "Option --live needs a terminal on standard output"},
+    {"--decode v.vcd --live --bytes -", 2, "Option --live draws the panel on standard output, which --bytes -"},
 };
 // clang-format on
 
