@@ -44,23 +44,6 @@ TEST_F(TextTest, EveryGlyphMatchesTheFont) {
 
 const std::string k22(22, 'x');
 
-// Text, line, and what shows from that line on.
-struct StringCase {
-  const char* name;
-  std::optional<std::string> text;  // nullopt: NULL
-  std::uint8_t line;
-  std::string shown;
-  friend void PrintTo(const StringCase& c, std::ostream* os) { *os << c.name; }
-};
-
-class StringTest : public TextTest, public ::testing::WithParamInterface<StringCase> {};
-
-TEST_P(StringTest, BlanksTheLineThenFillsCellAfterCell) {
-  const StringCase& c = GetParam();
-  QEL_LCD_WriteString(c.text ? text(c.text->c_str()) : nullptr, c.line);
-  EXPECT_TRUE(shows(c.shown, c.line));
-}
-
 // 11 pages of 22 characters and 13 more: at most 255 characters.
 const std::string k255 = [] {
   std::string s;
@@ -68,19 +51,26 @@ const std::string k255 = [] {
   return s + std::string(13, 'x');
 }();
 
-// clang-format off
-INSTANTIATE_TEST_SUITE_P(Strings, StringTest, ::testing::Values(
-    StringCase{"Empty", "", 4, ""},
-    StringCase{"Null", std::nullopt, 5, ""},
-    StringCase{"SpaceKeepsItsCell", "A B", 3, "A B"},
-    StringCase{"CodesWithoutGlyphKeepTheirCells", "\x01\x1f\x7c\x7f\x80\xff{", 0, "      {"},
-    StringCase{"TwentyTwoFillTheLine", k22, 7, k22},
-    StringCase{"TwentyThirdWrapsToTheNextPage", k22 + "y", 0, k22 + "|y"},
-    StringCase{"LineSevenContinuesOnPageEight", k22 + "yyy", 7, k22 + "|yyy"},
-    StringCase{"LineFifteenStopsBeforePageSixteen", k22 + "yyy", 15, k22},
-    StringCase{"AtMost255Characters", std::string(600, 'x'), 0, k255}),
-    [](const auto& info) { return std::string(info.param.name); });
-// clang-format on
+// A line is blanked, then filled cell after cell from that line on.
+TEST_F(TextTest, StringsShowCellAfterCell) {
+  // clang-format off
+  const struct { std::optional<std::string> text; std::uint8_t line; std::string shown; } cases[] = {  // nullopt: NULL
+      {"", 4, ""},
+      {std::nullopt, 5, ""},
+      {"A B", 3, "A B"},  // a space keeps its cell
+      {"\x01\x1f\x7c\x7f\x80\xff{", 0, "      {"},  // so do codes without a glyph
+      {k22, 7, k22},
+      {k22 + "y", 0, k22 + "|y"},  // the 23rd wraps to the next page
+      {k22 + "yyy", 7, k22 + "|yyy"},  // line 7 continues on page 8
+      {k22 + "yyy", 15, k22},  // line 15 stops before page 16
+      {std::string(600, 'x'), 0, k255},
+  };
+  // clang-format on
+  for (const auto& c : cases) {
+    QEL_LCD_WriteString(c.text ? text(c.text->c_str()) : nullptr, c.line);
+    EXPECT_TRUE(shows(c.shown, c.line)) << c.text.value_or("NULL") << " on line " << int{c.line};
+  }
+}
 
 TEST_F(TextTest, ClearLineSendsOnlyTheBlanking) {
   QEL_LCD_ClearLine(6);

@@ -144,77 +144,66 @@ TEST_P(FindingsOfBytes, AreExactlyTheExpectedOnes) {
 INSTANTIATE_TEST_SUITE_P(Table, FindingsOfBytes, ::testing::ValuesIn(kBytes),
                          [](const auto& info) { return std::string(info.param.name); });
 
-// The reset line and the serial clock's speed, on 4-wire serial.
-struct WireCase {
-  const char* name;
-  std::uint64_t step_ns;  // between line changes: a bit's clock period is two or three steps
-  bool reset_line;        // the capture carries it
-  bool pulse;             // reset low for one step before the first byte
-  const char* ids;
-  emu::ControllerModel model = emu::ControllerModel::Ssd1306;
-  friend void PrintTo(const WireCase& c, std::ostream* os) { *os << c.name; }
-};
-
-const WireCase kWires[] = {
-    {"ResetNeverPulsed", 100, true, false, "reset-missing"},
-    {"ResetPulseOf1us", 1000, true, true, "reset-missing"},
-    {"ResetPulseOf5us", 5000, true, true, ""},
-    {"NoResetLineCaptured", 100, false, false, ""},
-    {"ClockPeriod80ns", 40, false, false, "clock-too-fast"},
-    // The SH1106 needs 10 us of reset. (Each controller's clock limits are the
-    // emulator's tests'; a clock fault there is this finding.)
-    {"Sh1106ResetPulseOf5us", 5000, true, true, "reset-missing", kSh1106},
-    {"Sh1106ResetPulseOf10us", 10000, true, true, "", kSh1106},
-};
-
-class FindingsOfWires : public ::testing::TestWithParam<WireCase> {};
-
-TEST_P(FindingsOfWires, AreExactlyTheExpectedOnes) {
-  emu::test::Spi4Wave wave;
-  if (GetParam().pulse) {
-    wave.set(Line::Reset, false);
-    wave.set(Line::Reset, true);
+// The reset line and the serial clock's speed, on 4-wire serial; the SH1106
+// needs 10 us of reset. (Each controller's clock limits are the emulator's
+// tests'; a clock fault there is this finding.)
+TEST(FindingsOfWires, AreExactlyTheExpectedOnes) {
+  // clang-format off
+  const struct {
+    const char* name;
+    std::uint64_t step_ns;  // between line changes: a bit's clock period is two or three steps
+    bool reset_line;        // the capture carries it
+    bool pulse;             // reset low for one step before the first byte
+    const char* ids;
+    emu::ControllerModel model = emu::ControllerModel::Ssd1306;
+  } cases[] = {
+      {"reset never pulsed", 100, true, false, "reset-missing"},
+      {"reset pulse of 1 us", 1000, true, true, "reset-missing"},
+      {"reset pulse of 5 us", 5000, true, true, ""},
+      {"no reset line captured", 100, false, false, ""},
+      {"clock period of 80 ns", 40, false, false, "clock-too-fast"},
+      {"SH1106, reset pulse of 5 us", 5000, true, true, "reset-missing", kSh1106},
+      {"SH1106, reset pulse of 10 us", 10000, true, true, "", kSh1106},
+  };
+  // clang-format on
+  for (const auto& c : cases) {
+    emu::test::Spi4Wave wave;
+    if (c.pulse) {
+      wave.set(Line::Reset, false);
+      wave.set(Line::Reset, true);
+    }
+    wave.bytes(bytes_of(c.model == kSh1106 ? GOOD_SH1106 : GOOD));
+    EXPECT_EQ(capture(wave, Bus::Spi4, c.step_ns, c.reset_line, c.model).ids(), c.ids) << c.name;
   }
-  wave.bytes(bytes_of(GetParam().model == kSh1106 ? GOOD_SH1106 : GOOD));
-  EXPECT_EQ(capture(wave, Bus::Spi4, GetParam().step_ns, GetParam().reset_line, GetParam().model).ids(),
-            GetParam().ids);
 }
-
-INSTANTIATE_TEST_SUITE_P(Table, FindingsOfWires, ::testing::ValuesIn(kWires),
-                         [](const auto& info) { return std::string(info.param.name); });
 
 // I2C: the good start-up sent to `device`, then more of the bus written out.
-struct I2cCase {
-  const char* name;
-  std::uint8_t device;
-  const char* more;       // I2cWave::script notation
-  std::uint64_t step_ns;  // a bit's clock period is two or three steps
-  const char* ids;
-  friend void PrintTo(const I2cCase& c, std::ostream* os) { *os << c.name; }
-};
-
-const I2cCase kI2c[] = {
-    {"AddressInEightBitForm", 0x78, "", 1500, "i2c-8bit-address display-never-on columns-never-written"},
-    {"SecondAddressInEightBitForm", 0x7A, "", 1500, "i2c-8bit-address display-never-on columns-never-written"},
-    {"AnotherDeviceOnTheBus", 0x3C, "S A0 01 02 P", 1500, ""},
-    {"ByteNotAcknowledged", 0x3C, "S 78 00 A6- P", 1500, "i2c-not-acknowledged"},
-    {"UnansweredBusScan", 0x3C, "S 7A- P", 1500, ""},
-    {"NoControlByte", 0x3C, "S 78 A6 P", 1500, "i2c-control-byte"},
-    {"ControlByteBeforeTheCommand", 0x3C, "S 78 80 A6 P", 1500, ""},
-    {"ClockAbove400kHz", 0x3C, "", 1000, "clock-too-fast"},
-};
-
-class FindingsOfI2c : public ::testing::TestWithParam<I2cCase> {};
-
-TEST_P(FindingsOfI2c, AreExactlyTheExpectedOnes) {
-  emu::test::I2cWave wave;
-  wave.runs(bytes_of(GOOD), GetParam().device);
-  wave.script(GetParam().more);
-  EXPECT_EQ(capture(wave, Bus::I2c, GetParam().step_ns, false).ids(), GetParam().ids);
+TEST(FindingsOfI2c, AreExactlyTheExpectedOnes) {
+  const char* const kNotOn = "i2c-8bit-address display-never-on columns-never-written";
+  // clang-format off
+  const struct {
+    std::uint8_t device;
+    const char* more;       // I2cWave::script notation
+    std::uint64_t step_ns;  // a bit's clock period is two or three steps
+    const char* ids;
+  } cases[] = {
+      {0x78, "", 1500, kNotOn},  // the address in its 8-bit form
+      {0x7A, "", 1500, kNotOn},
+      {0x3C, "S A0 01 02 P", 1500, ""},  // another device on the bus
+      {0x3C, "S 78 00 A6- P", 1500, "i2c-not-acknowledged"},
+      {0x3C, "S 7A- P", 1500, ""},  // an unanswered bus scan
+      {0x3C, "S 78 A6 P", 1500, "i2c-control-byte"},
+      {0x3C, "S 78 80 A6 P", 1500, ""},  // a control byte before the command
+      {0x3C, "", 1000, "clock-too-fast"},  // above 400 kHz
+  };
+  // clang-format on
+  for (const auto& c : cases) {
+    emu::test::I2cWave wave;
+    wave.runs(bytes_of(GOOD), c.device);
+    wave.script(c.more);
+    EXPECT_EQ(capture(wave, Bus::I2c, c.step_ns, false).ids(), c.ids) << c.more << " at " << int{c.device};
+  }
 }
-
-INSTANTIATE_TEST_SUITE_P(Table, FindingsOfI2c, ::testing::ValuesIn(kI2c),
-                         [](const auto& info) { return std::string(info.param.name); });
 
 // The sentence says what was measured: the module's own fill, and a short reset.
 TEST(FindingSentence, SaysWhatWasSeen) {
