@@ -56,13 +56,13 @@ TEST_F(StagedFileTest, CommitPutsTheBytesWhereTheNameLeads) {
   std::ofstream(dir_ / "old") << "old bytes";
   fs::permissions(dir_ / "old", mode);
   fs::create_symlink("old", dir_ / "link");
-  const struct {
-    std::string name;   // written
-    std::string lands;  // where the bytes land
-  } cases[] = {{"new", "new"}, {"old", "old"}, {"link", "old"}, {std::string(255, 'n'), std::string(255, 'n')}};
-  for (const auto& c : cases) {
-    write_whole_file((dir_ / c.name).string(), "test file", bytes("fresh " + c.name.substr(0, 4)));
-    EXPECT_EQ(slurp(dir_ / c.lands), "fresh " + c.name.substr(0, 4)) << c.name;
+  // The name written, and where its bytes land.
+  for (const auto& [name, lands] : {std::pair<std::string, std::string>{"new", "new"},
+                                    {"old", "old"},
+                                    {"link", "old"},
+                                    {std::string(255, 'n'), std::string(255, 'n')}}) {
+    write_whole_file((dir_ / name).string(), "test file", bytes("fresh " + name.substr(0, 4)));
+    EXPECT_EQ(slurp(dir_ / lands), "fresh " + name.substr(0, 4)) << name;
   }
   EXPECT_TRUE(fs::is_symlink(dir_ / "link"));
   EXPECT_EQ(fs::status(dir_ / "old").permissions(), mode);
@@ -84,19 +84,13 @@ TEST_F(StagedFileTest, NoCommitLeavesTheFileAsItWas) {
 // Names that cannot be written are refused with the file and the system's reason.
 TEST_F(StagedFileTest, RefusalsNameTheFileAndTheReason) {
   fs::create_directory(dir_ / "folder");
-  const struct {
-    std::string name;
-    std::string message;
-  } cases[] = {
-      {"folder", "Cannot write test file '" + (dir_ / "folder").string() + "': it is a folder."},
-      {"no/such/x", "Cannot write test file '" + (dir_ / "no/such/x").string() + "': No such file or directory."},
-  };
-  for (const auto& c : cases) {
+  for (const auto& [name, why] :
+       {std::pair{"folder", "it is a folder."}, {"no/such/x", "No such file or directory."}}) {
     try {
-      StagedFile staged((dir_ / c.name).string(), "test file");
-      ADD_FAILURE() << c.name << " was accepted";
+      StagedFile staged((dir_ / name).string(), "test file");
+      ADD_FAILURE() << name << " was accepted";
     } catch (const UserError& e) {
-      EXPECT_EQ(std::string(e.what()).substr(0, c.message.size()), c.message) << c.name;
+      EXPECT_EQ(e.what(), "Cannot write test file '" + (dir_ / name).string() + "': " + why) << name;
     }
   }
 }

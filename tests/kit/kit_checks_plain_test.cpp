@@ -1,6 +1,7 @@
 // The C++ checks of qel_panel.hpp without GoogleTest, as another framework's
 // test uses them: a check that fails hands one message, starting with the
-// check's file and line, to QEL_PANEL_FAIL, and the test goes on.
+// check's file and line, to QEL_PANEL_FAIL, and the test goes on. (What the
+// message says and draws is kit_checks_test's.)
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -43,8 +44,7 @@ int main() {
   if (g_failures.size() == 2) {
     const std::string where = std::string(__FILE__) + ":" + std::to_string(failing_line) + ": ";
     expect(g_failures[0].rfind(where, 0) == 0, "the message starts with the check's file and line");
-    expect(has(g_failures[0], "panel line 1 reads \"Ready\", expected \"Steady\""), "both texts are named");
-    expect(has(g_failures[0], "\u2580"), "the panel is drawn");
+    expect(has(g_failures[0], "panel line 1 reads \"Ready\", expected \"Steady\""), "the check's message follows");
     expect(has(g_failures[1], "does not exist"), "the kit's error sentence follows the panel");
   }
   expect(qel::panel::failures() == 0, "a framework's own QEL_PANEL_FAIL replaces the plain count");

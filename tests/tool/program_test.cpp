@@ -56,8 +56,6 @@ const StatusCase kStatus[] = {
     {"--rotate 90", 2, "--rotate"},
     {"--bytes - --vcd -", 2, "Cannot write both the byte log and the VCD file to standard output"},
     {"--commands - --vcd - -e 'QEL_LCD_Init()'", 2, "to standard output"},
-    {"--report no/such/dir/r.html -e 'QEL_LCD_Init()'", 2, "Cannot write report file 'no/such/dir/r.html'"},
-    {"--bytes no/such/dir/b.txt -e 'QEL_LCD_Init()'", 2, "Cannot write byte log file 'no/such/dir/b.txt'"},
     {"-e 'QEL_LCD_Init()' -e 'QEL_LCD_WriteString(\"x\", 8)' --no-term --strict", 1, "-e#2:1:1: byte "},  // page 0xB8
     {"-e 'QEL_LCD_Init()' -e 'QEL_LCD_WriteString(\"x\", 8)' --no-term", 0, "note: "},
     {"-e 'QEL_LCD_Init()' -e 'QEL_LCD_WriteString(\"x\", 7)' --no-term --strict", 0, ""},
