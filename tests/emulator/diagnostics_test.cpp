@@ -24,7 +24,6 @@ struct NoteCase {
 
 constexpr auto k1306 = ControllerModel::Ssd1306, k1106 = ControllerModel::Sh1106, k1309 = ControllerModel::Ssd1309;
 
-// clang-format off
 const std::vector<NoteCase> kNoteCases = {
     {k1306, false, "C AF 28", 0, Then::Nothing, 1, "0x28"},
     {k1306, false, "C A8 D 3F", 0, Then::Nothing, 1, "0xA8 cut short"},
@@ -44,7 +43,6 @@ const std::vector<NoteCase> kNoteCases = {
     // Once per locked stretch.
     {k1309, false, "C FD 16 AF D FF C A5", 0, Then::Nothing, 2, "0xAF ignored: commands and display data are locked"},
 };
-// clang-format on
 
 TEST(ControllerDiagnostics, EachFaultGivesOneNoteAtItsByte) {
   for (const NoteCase& c : kNoteCases) {
@@ -76,7 +74,6 @@ TEST(ControllerDiagnostics, CommandsOutsideTheSetAreCountedFromTheFirst) {
   EXPECT_EQ(controller.outside_set().first_opcode, 0x20);
 }
 
-// clang-format off
 const struct {
   const char* name;
   const char *before, *while_deselected, *taken;  // as bytes_of reads them; taken: once selected again and 0xAF sent
@@ -86,7 +83,6 @@ const struct {
     {"deselected mid-byte", "", "C A5", "C AF", 3, {"Chip select went inactive 3 bits into a byte"}},
     {"deselected between whole bytes", "C A5", "", "C A5 AF", 0, {}},
 };
-// clang-format on
 
 TEST(ControllerDiagnostics, ChipSelectGatesTheClockAndRestartsTheByte) {
   for (const auto& c : kChipSelectCases) {

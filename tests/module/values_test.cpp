@@ -36,7 +36,6 @@ TEST_F(ValuesTest, WriteValueShowsDigitsWithoutLeadingZeros) {
 }
 
 TEST_F(ValuesTest, WriteStringValueShowsLabelSpaceAndValue) {
-  // clang-format off
   const struct {
     std::optional<std::string> label;  // nullopt: NULL
     std::uint32_t value;
@@ -55,7 +54,6 @@ TEST_F(ValuesTest, WriteStringValueShowsLabelSpaceAndValue) {
       {"ABCDEFGHIJKLMNOPQRSTUVWXYZ", 1, 7, "ABCDEFGHIJKLMNOPQRSTUV|W "},
       {std::string(300, 'x'), 4294967295u, 10, "xxxxxxxxxxxxx 42949672|95"},
   };
-  // clang-format on
   for (const auto& c : cases) {
     QEL_LCD_WriteStringValue(c.label ? text(c.label->c_str()) : nullptr, c.value, c.base, 2);
     EXPECT_TRUE(shows(c.shown, 2)) << c.label.value_or("NULL") << " " << c.value;

@@ -148,7 +148,6 @@ INSTANTIATE_TEST_SUITE_P(Table, FindingsOfBytes, ::testing::ValuesIn(kBytes),
 // needs 10 us of reset. (Each controller's clock limits are the emulator's
 // tests'; a clock fault there is this finding.)
 TEST(FindingsOfWires, AreExactlyTheExpectedOnes) {
-  // clang-format off
   const struct {
     const char* name;
     std::uint64_t step_ns;  // between line changes: a bit's clock period is two or three steps
@@ -165,7 +164,6 @@ TEST(FindingsOfWires, AreExactlyTheExpectedOnes) {
       {"SH1106, reset pulse of 5 us", 5000, true, true, "reset-missing", kSh1106},
       {"SH1106, reset pulse of 10 us", 10000, true, true, "", kSh1106},
   };
-  // clang-format on
   for (const auto& c : cases) {
     emu::test::Spi4Wave wave;
     if (c.pulse) {

@@ -56,7 +56,6 @@ struct Capture {
 // Two bytes: one frame, or two when the bus was idle for 1 ms or chip select was
 // released between them.
 TEST(FrameRecorder, BurstsEndAtReleaseOrOneMsIdle) {
-  // clang-format off
   const struct {
     std::uint64_t gap_ns;  // from the last clock edge of one byte to the first of the next
     bool release_between;  // chip select released (and taken again) between them
@@ -67,7 +66,6 @@ TEST(FrameRecorder, BurstsEndAtReleaseOrOneMsIdle) {
       {1'000'000, false, 2},
       {2 * kBitNs, true, 2},
   };
-  // clang-format on
   for (const auto& c : cases) {
     SCOPED_TRACE(c.gap_ns);
     Capture capture;

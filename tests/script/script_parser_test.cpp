@@ -104,7 +104,6 @@ struct ErrorCase {
   friend void PrintTo(const ErrorCase& c, std::ostream* os) { *os << c.source; }
 };
 
-// clang-format off
 const ErrorCase kErrors[] = {
     {"QEL_LCD_WriteString(\"x\", 256);", "1:26", "Value '256' is out of range for the line of QEL_LCD_WriteString;"},
     {"QEL_LCD_WriteValue(4294967296, 10, 0)", "1:20",
@@ -154,7 +153,6 @@ const ErrorCase kErrors[] = {
      "Unexpected 'QEL_LCD_LINE_WITH_A_VERY_LONG_NAME_THAT_...' (54 bytes) for the line"},
     {"QEL_LCD_Init(", "1:14", "Unexpected end of script in the call to QEL_LCD_Init; expected ')'."},
 };
-// clang-format on
 
 class ScriptErrors : public ::testing::TestWithParam<ErrorCase> {};
 

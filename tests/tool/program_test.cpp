@@ -47,7 +47,6 @@ struct StatusCase {
   friend void PrintTo(const StatusCase& c, std::ostream* os) { *os << c.args; }
 };
 
-// clang-format off
 const StatusCase kStatus[] = {
     {"--script bad.qel", 2, "bad.qel:2:19: Value '256' is out of range for the line of QEL_LCD_ClearLine; expected"},
     {"--script missing.qel", 2, "Cannot open script file 'missing.qel': No such file or directory."},
@@ -108,7 +107,6 @@ const StatusCase kStatus[] = {
     {"--decode v.vcd --live", 2, "Option --live needs a terminal on standard output"},
     {"--decode v.vcd --live --bytes -", 2, "Option --live draws the panel on standard output, which --bytes -"},
 };
-// clang-format on
 
 class ProgramStatus : public Program, public ::testing::WithParamInterface<StatusCase> {};
 
