@@ -94,7 +94,10 @@ TEST(ControllerRegisters, PowerOnHoldsEachControllersResetValues) {
 struct CommandCase {
   std::vector<std::uint8_t> commands;
   std::vector<Expected> expected;
+  ControllerModel model = ControllerModel::Ssd1306;
 };
+
+constexpr auto k1106 = ControllerModel::Sh1106, k1309 = ControllerModel::Ssd1309, k1315 = ControllerModel::Ssd1315;
 
 // Command bytes (with their parameters) and the registers they set.
 // clang-format off
@@ -127,48 +130,28 @@ const std::vector<CommandCase> kCommandCases = {
     {{0x2F}, {{FIELD(scroll.active), 1}}},
     {{0xA3, 8, 48}, {{FIELD(scroll.fixed_rows), 8}, {FIELD(scroll.scroll_rows), 48}}},
     {{0xE3, 0x81, 0x10}, {{FIELD(contrast), 0x10}}},  // no-op, then the next command as usual
+    // Commands of the other controllers, and SSD1306 commands they lack: a byte
+    // outside the set is ignored on its own, so its parameter is taken as a command.
+    {{0xAD, 0x8A}, {{FIELD(dc_dc), 0}}, k1106},
+    {{0xAD, 0x8A, 0xAD, 0x8B}, {{FIELD(dc_dc), 1}}, k1106},
+    {{0x30}, {{FIELD(pump_voltage), 0}}, k1106},
+    {{0x33}, {{FIELD(pump_voltage), 3}}, k1106},
+    {{0xCB}, {{FIELD(com_scan_reversed), 1}}, k1106},
+    {{0xCB, 0xC4}, {{FIELD(com_scan_reversed), 0}}, k1106},
+    {{0x18, 0x03}, {{FIELD(column_start), 131}, {FIELD(column), 131}}, k1106},
+    {{0xA8, 0x00}, {{FIELD(multiplex), 0}}, k1106},
+    {{0x20, 0x00}, {{FIELD(addressing_mode), 2}}, k1106},
+    {{0x8D, 0x14}, {{FIELD(charge_pump), 0}, {FIELD(column_start), 0x40}}, k1106},
+    {{0xFD, 0x16, 0xAF}, {{FIELD(command_lock), 0}, {FIELD(display_on), 1}}, ControllerModel::Ssd1306},  // no lock
+    {{0x8D, 0x14}, {{FIELD(charge_pump), 0}, {FIELD(column_start), 0x40}}, k1309},
+    {{0xFD, 0x16, 0xAF}, {{FIELD(command_lock), 1}, {FIELD(display_on), 0}}, k1309},
+    {{0xFD, 0x16, 0xFD, 0x12, 0xAF}, {{FIELD(command_lock), 0}, {FIELD(display_on), 1}}, k1309},
+    {{0xAD, 0x30}, {{FIELD(iref), 0x30}}, k1315},
 };
 // clang-format on
 
-TEST(ControllerRegisters, EachCommandSetsItsRegisters) {
-  for (const CommandCase& c : kCommandCases) {
-    Controller controller = running_controller();
-    send_commands(controller, c.commands);
-    for (const Expected& e : c.expected) {
-      EXPECT_EQ(e.field.get(controller.registers()), e.value)
-          << e.field.name << " after " << ::testing::PrintToString(c.commands);
-    }
-  }
-}
-
-struct FamilyCase {
-  ControllerModel model;
-  std::vector<std::uint8_t> commands;
-  std::vector<Expected> expected;
-};
-
-// Commands of the other controllers, and SSD1306 commands they lack: a byte
-// outside the set is ignored on its own, so its parameter is taken as a command.
-const std::vector<FamilyCase> kFamilyCases = {
-    {ControllerModel::Sh1106, {0xAD, 0x8A}, {{FIELD(dc_dc), 0}}},
-    {ControllerModel::Sh1106, {0xAD, 0x8A, 0xAD, 0x8B}, {{FIELD(dc_dc), 1}}},
-    {ControllerModel::Sh1106, {0x30}, {{FIELD(pump_voltage), 0}}},
-    {ControllerModel::Sh1106, {0x33}, {{FIELD(pump_voltage), 3}}},
-    {ControllerModel::Sh1106, {0xCB}, {{FIELD(com_scan_reversed), 1}}},
-    {ControllerModel::Sh1106, {0xCB, 0xC4}, {{FIELD(com_scan_reversed), 0}}},
-    {ControllerModel::Sh1106, {0x18, 0x03}, {{FIELD(column_start), 131}, {FIELD(column), 131}}},
-    {ControllerModel::Sh1106, {0xA8, 0x00}, {{FIELD(multiplex), 0}}},
-    {ControllerModel::Sh1106, {0x20, 0x00}, {{FIELD(addressing_mode), 2}}},
-    {ControllerModel::Sh1106, {0x8D, 0x14}, {{FIELD(charge_pump), 0}, {FIELD(column_start), 0x40}}},
-    {ControllerModel::Ssd1309, {0x8D, 0x14}, {{FIELD(charge_pump), 0}, {FIELD(column_start), 0x40}}},
-    {ControllerModel::Ssd1309, {0xFD, 0x16, 0xAF}, {{FIELD(command_lock), 1}, {FIELD(display_on), 0}}},
-    {ControllerModel::Ssd1309, {0xFD, 0x16, 0xFD, 0x12, 0xAF}, {{FIELD(command_lock), 0}, {FIELD(display_on), 1}}},
-    {ControllerModel::Ssd1315, {0xAD, 0x30}, {{FIELD(iref), 0x30}}},
-    {ControllerModel::Ssd1306, {0xFD, 0x16, 0xAF}, {{FIELD(command_lock), 0}, {FIELD(display_on), 1}}},
-};
-
 TEST(ControllerRegisters, EachControllerTakesItsOwnCommands) {
-  for (const FamilyCase& c : kFamilyCases) {
+  for (const CommandCase& c : kCommandCases) {
     Controller controller = running(c.model);
     send_commands(controller, c.commands);
     for (const Expected& e : c.expected) {
@@ -183,11 +166,10 @@ TEST(ControllerRegisters, EachControllerTakesItsOwnCommands) {
 TEST(ControllerRegisters, ResetLineRestoresDefaultsAndKeepsRam) {
   for (ControllerModel model : kModels) {
     Controller controller = running(model);
-    for (const CommandCase& c : kCommandCases) send_commands(controller, c.commands);
-    send(controller, {cmd(0xB3), cmd(0x04), cmd(0x10), dat(0x5A)});
-    for (const FamilyCase& c : kFamilyCases) {
-      if (c.model == model) send_commands(controller, c.commands);
+    for (const CommandCase& c : kCommandCases) {
+      if (c.model == ControllerModel::Ssd1306 || c.model == model) send_commands(controller, c.commands);
     }
+    send(controller, {cmd(0xB3), cmd(0x04), cmd(0x10), dat(0x5A)});
     send_commands(controller, {0xAD, 0x8A, 0xFD, 0x16});
 
     controller.set_line(Line::Reset, false);

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "../emulator/controller_feed.h"
 #include "bus_waveform.h"
 #include "common/text_format.h"
 #include "program_fixture.h"
@@ -198,9 +199,7 @@ TEST_F(Program, PanelChecksAndTheirOutcome) {
 // another device one note. (Every framing and fault of each bus is the
 // emulator's tests'; which names make a capture I2C, the trace tests'.)
 TEST_F(Program, ThreeWireAndI2cCapturesDecodeToTheSameBytes) {
-  using qel::emu::WireByte;
-  const std::vector<WireByte> bytes = {{0x8D, false}, {0x14, false}, {0xAF, false}, {0xB3, false},
-                                       {0x7F, true},  {0x08, true},  {0xA7, false}};
+  const std::vector<emu::WireByte> bytes = emu::test::bytes_of("C 8D 14 AF B3 D 7F 08 C A7");
   qel::emu::test::Spi4Wave spi4;
   spi4.bytes(bytes);
   qel::emu::test::Spi3Wave spi3;
@@ -233,10 +232,8 @@ TEST_F(Program, StandardInputScriptAndRotation) {
   const Result turned = run("--script - --ascii --rotate 180", script);
   ASSERT_EQ(upright.status, 0) << upright.err;
   ASSERT_EQ(turned.status, 0) << turned.err;
-  const auto up = lines_of(upright.out);
-  const auto down = lines_of(turned.out);
-  ASSERT_EQ(up.size(), 34u);  // 32 text lines of two pixel rows, and the frame
-  ASSERT_EQ(down.size(), 34u);
+  const auto up = lines_of(upright.out), down = lines_of(turned.out);
+  ASSERT_TRUE(up.size() == 34u && down.size() == 34u);  // 32 text lines of two pixel rows, and the frame
   EXPECT_NE(up[1].find_first_not_of(" |"), std::string::npos) << "text at the top";
   EXPECT_EQ(down[1].find_first_not_of(" |"), std::string::npos);
   EXPECT_NE(down[32].find_first_not_of(" |"), std::string::npos) << "text at the bottom";
