@@ -79,32 +79,6 @@ std::string read_piped(const std::function<void(int)>& write, LineSink& sink, co
   return error == "no error" ? "" : error;
 }
 
-// VCD and CSV from a FIFO and from standard input as a pipe read as from a
-// file; a sigrok session, an archive read from its end, is refused in one
-// sentence naming the input.
-TEST(PipedCapture, TextCapturesReadAsFromAFileAndSessionsAreRefused) {
-  const test::Folder dir;
-  const std::string zip_start("PK\x03\x04 rest of an archive", 24);
-  for (const bool through_fifo : {true, false}) {
-    for (const Format& f : kFormats) {
-      SCOPED_TRACE(std::string(f.name) + (through_fifo ? " through a FIFO" : " on standard input"));
-      TraceCollector sink;
-      const std::string whole = f.first + f.rest;
-      ASSERT_EQ(read_piped([&](int fd) { write_all(fd, whole); }, sink, through_fifo ? dir / f.name : fs::path()), "");
-      EXPECT_EQ(changes_text(sink.trace), "C1@10 C0@20 C1@30");
-      EXPECT_EQ(sink.trace.start.mapping, "sclk=CLK,sdin=MOSI,dc=DC");
-      EXPECT_TRUE(sink.trace.notes.empty());
-      EXPECT_TRUE(sink.trace.ended);
-    }
-    const fs::path fifo = through_fifo ? dir / "session.sr" : fs::path();
-    TraceCollector sink;
-    EXPECT_EQ(read_piped([&](int fd) { write_all(fd, zip_start); }, sink, fifo),
-              "Cannot read the sigrok session " + (through_fifo ? "'" + fifo.string() + "'" : "on standard input") +
-                  ": a session is a ZIP archive, which is read from a file, not from a pipe; save it to a file and "
-                  "give that file's name.");
-  }
-}
-
 // Remembers the changes told before the input first paused after a change.
 class PauseWatch : public TraceCollector {
  public:
@@ -129,23 +103,37 @@ class PauseWatch : public TraceCollector {
   std::optional<std::string> at_pause_;
 };
 
-// A writer sends the first part, waits until the reader has told the sink its
-// changes and paused for more, then sends the rest: the reader decodes the
-// capture as it arrives, not after its end.
-TEST(PipedCapture, ChangesReachTheSinkBeforeTheWriterFinishes) {
+// VCD and CSV from a FIFO and from standard input as a pipe read as from a
+// file, and as they arrive: the writer sends the first part, waits until the
+// reader has told the sink its changes and paused for more, then sends the
+// rest. A sigrok session, an archive read from its end, is refused in one
+// sentence naming the input.
+TEST(PipedCapture, TextCapturesReadAsTheyArriveAndSessionsAreRefused) {
   const test::Folder dir;
-  for (const Format& f : kFormats) {
-    SCOPED_TRACE(f.name);
-    PauseWatch sink;
-    std::optional<std::string> before_rest;
-    const auto write = [&](int fd) {
-      write_all(fd, f.first);
-      before_rest = sink.changes_at_pause();
-      write_all(fd, f.rest);
-    };
-    ASSERT_EQ(read_piped(write, sink, dir / f.name), "");
-    EXPECT_EQ(before_rest, std::optional<std::string>("C1@10 C0@20"));
-    EXPECT_EQ(changes_text(sink.trace), "C1@10 C0@20 C1@30");
+  const std::string zip_start("PK\x03\x04 rest of an archive", 24);
+  for (const bool through_fifo : {true, false}) {
+    for (const Format& f : kFormats) {
+      SCOPED_TRACE(std::string(f.name) + (through_fifo ? " through a FIFO" : " on standard input"));
+      PauseWatch sink;
+      std::optional<std::string> before_rest;
+      const auto write = [&](int fd) {
+        write_all(fd, f.first);
+        before_rest = sink.changes_at_pause();
+        write_all(fd, f.rest);
+      };
+      ASSERT_EQ(read_piped(write, sink, through_fifo ? dir / f.name : fs::path()), "");
+      EXPECT_EQ(before_rest, std::optional<std::string>("C1@10 C0@20"));
+      EXPECT_EQ(changes_text(sink.trace), "C1@10 C0@20 C1@30");
+      EXPECT_EQ(sink.trace.start.mapping, "sclk=CLK,sdin=MOSI,dc=DC");
+      EXPECT_TRUE(sink.trace.notes.empty());
+      EXPECT_TRUE(sink.trace.ended);
+    }
+    const fs::path fifo = through_fifo ? dir / "session.sr" : fs::path();
+    TraceCollector sink;
+    EXPECT_EQ(read_piped([&](int fd) { write_all(fd, zip_start); }, sink, fifo),
+              "Cannot read the sigrok session " + (through_fifo ? "'" + fifo.string() + "'" : "on standard input") +
+                  ": a session is a ZIP archive, which is read from a file, not from a pipe; save it to a file and "
+                  "give that file's name.");
   }
 }
 
