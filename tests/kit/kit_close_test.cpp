@@ -68,19 +68,5 @@ TEST(KitClose, ReadersThenSeeADarkEmptyPanelWithoutAllocating) {
   EXPECT_STREQ(qel_panel_error(), "");
 }
 
-TEST(KitClose, WritesAfterCloseReachNoPanelAndAResetStartsAgain) {
-  qel_panel_reset(nullptr);
-  qel_panel_close();
-  write_screen();
-  EXPECT_EQ(qel_panel_bytes(nullptr), 0u) << "the module's pins reach no panel after close";
-
-  qel_panel_close();  // twice is harmless
-  qel_panel_reset(nullptr);
-  write_screen();
-  EXPECT_EQ(line(2), "T= 21");
-  EXPECT_EQ(line(3), "BEEF");
-  qel_panel_close();
-}
-
 }  // namespace
 }  // namespace qel::kit_test

@@ -138,7 +138,8 @@ TEST(SilentNoOps, EachIsANoteThatNamesItsCall) {
 }
 
 // After qel_panel_close, module calls reach no panel: the test that forgot its
-// reset reads an empty panel, with one note and the error saying why.
+// reset reads an empty panel, with one note and the error saying why; a reset
+// starts again.
 TEST(SilentNoOps, CallsWithNoPanelConnectedAreNoted) {
   qel_panel_reset(nullptr);
   QEL_LCD_Init();
@@ -147,6 +148,7 @@ TEST(SilentNoOps, CallsWithNoPanelConnectedAreNoted) {
   QEL_LCD_Init();
   QEL_LCD_WriteString(text("lost"), 1);
   EXPECT_EQ(line(1), "");
+  EXPECT_EQ(qel_panel_bytes(nullptr), 0u) << "the module's pins reach no panel after close";
   const std::string expected =
       "2 module calls reached no panel: qel_panel_reset was not called after qel_panel_close, so this test reads an "
       "empty panel. Start each test with qel_panel_reset.";
@@ -154,8 +156,12 @@ TEST(SilentNoOps, CallsWithNoPanelConnectedAreNoted) {
   ASSERT_EQ(qel_panel_note_count(), 1u);
   EXPECT_EQ(qel_panel_note(0), expected);
   EXPECT_EQ(qel_panel_note(1), nullptr);
+  qel_panel_close();  // twice is harmless
   qel_panel_reset(nullptr);
   EXPECT_EQ(qel_panel_note_count(), 0u);
+  QEL_LCD_Init();
+  QEL_LCD_WriteString(text("found"), 1);
+  EXPECT_EQ(line(1), "found") << "a reset starts again";
 }
 
 std::vector<std::string> ids() {
