@@ -27,44 +27,30 @@ std::string control_byte_in(const std::string& text) {
 
 class EscapedOutput : public ProgramRun {};
 
-TEST_F(EscapedOutput, ScriptTextIsEscapedWherePrinted) {
-  file("esc.qel", "QEL_LCD_Init();\nQEL_LCD_WriteString(\"" + kHostile + "\", 1);\n");
-  const std::string call = "QEL_LCD_WriteString(\"" + kEscaped + "\", 1);";
-  const struct {
-    const char* option;
-    std::string shown;
-  } cases[] = {
-      {"--stats", "\nQEL_LCD_WriteString(\"\\x1B]0;PWNED\\x07\\x1B...       45      194       5975"},
-      {"--bytes -", "\n# " + call + "\n"},
-      {"--commands -", "esc.qel:2:1  # " + call + "\n"},
-  };
-  for (const auto& c : cases) {
-    const Result r = run(std::string("--script esc.qel --no-term ") + c.option);
-    ASSERT_EQ(r.status, 0) << r.err;
-    EXPECT_NE(r.out.find(c.shown), std::string::npos) << c.option << "\n" << r.out;
-    EXPECT_EQ(control_byte_in(r.out + r.err), "none") << c.option;
-  }
-}
-
-// A capture and a script whose file names hold control bytes: the figures'
-// title, the notes and the refusals show the names escaped.
-TEST_F(EscapedOutput, FileNamesAreEscapedWherePrinted) {
+// Script strings in --stats, --bytes - and --commands -; a capture's and a
+// script's file names in the figures' title, the notes and the refusals.
+TEST_F(EscapedOutput, TextFromInputIsEscapedWherePrinted) {
   ASSERT_EQ(run("-e 'QEL_LCD_Init();' --vcd whole.vcd --no-term").status, 0);
   const std::string vcd = slurp(dir_ / "whole.vcd");
   const std::string name = "cap" + kHostile + ".vcd", shown = "cap" + kEscaped + ".vcd";
   file(name, vcd.substr(0, vcd.size() - 3));
   file("bad" + kHostile + ".vcd", "$var wire 1 ! sclk $end\n");
   file("s" + kHostile + ".qel", "QEL_LCD_ClearLine(1);\n");
-  const struct {
-    std::string args, out, err;
-  } cases[] = {
+  file("esc.qel", "QEL_LCD_Init();\nQEL_LCD_WriteString(\"" + kHostile + "\", 1);\n");
+  const std::string call = "QEL_LCD_WriteString(\"" + kEscaped + "\", 1);";
+  // clang-format off
+  const struct { std::string args, out, err; } cases[] = {
+      {"--script esc.qel --stats", "QEL_LCD_WriteString(\"\\x1B]0;PWNED\\x07\\x1B...       45      194       5975", ""},
+      {"--script esc.qel --bytes -", "\n# " + call + "\n", ""},
+      {"--script esc.qel --commands -", "esc.qel:2:1  # " + call + "\n", ""},
       {"--decode '" + name + "' --stats", "capture '" + shown + "' (VCD)\n", "note: " + shown + ":"},
       {"--decode 'bad" + kHostile + ".vcd'", "", "bad" + kEscaped + ".vcd:1: expected '$enddefinitions'"},
       {"--script 's" + kHostile + ".qel'", "", "note: s" + kEscaped + ".qel:1:1: QEL_LCD_ClearLine before"},
   };
+  // clang-format on
   for (const auto& c : cases) {
     const Result r = run(c.args + " --no-term");
-    EXPECT_NE(r.out.find(c.out), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find(c.out), std::string::npos) << c.args << "\n" << r.out;
     EXPECT_NE(r.err.find(c.err), std::string::npos) << r.err;
     EXPECT_EQ(control_byte_in(r.out + r.err), "none") << r.out << r.err;
   }
