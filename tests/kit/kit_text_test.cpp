@@ -56,23 +56,16 @@ TEST_F(TextReadBack, ResultIsFullLengthWhateverTheBuffer) {
 // A cell that is not a glyph reads as '?': the 22nd character's overhang lands in
 // cell 0 when the page wraps to column 0 (V's first column, blank, stays at the
 // edge), and on the edge column otherwise (V's last column, lit, stays there).
-TEST(PanelOptions, ColumnWrapDecidesWhereTheOverhangLands) {
-  const struct {
-    int column_wrap_zero;
-    const char* line0;
-  } cases[] = {{0, "ABCDEFGHIJKLMNOPQRSTU?"}, {1, "?BCDEFGHIJKLMNOPQRSTU"}};
-  for (const auto& c : cases) {
+TEST(PanelOptions, ColumnWrapAndNoiseRam) {
+  for (const auto& [column_wrap_zero, line0] : {std::pair{0, "ABCDEFGHIJKLMNOPQRSTU?"}, {1, "?BCDEFGHIJKLMNOPQRSTU"}}) {
     qel_panel_options options = {};
-    options.column_wrap_zero = c.column_wrap_zero;
+    options.column_wrap_zero = column_wrap_zero;
     qel_panel_reset(&options);
     QEL_LCD_Init();
     QEL_LCD_WriteString(text("ABCDEFGHIJKLMNOPQRSTUV"), 0);
-    EXPECT_EQ(line(0), c.line0) << "column_wrap_zero " << c.column_wrap_zero;
+    EXPECT_EQ(line(0), line0) << "column_wrap_zero " << column_wrap_zero;
   }
-}
-
-// Noise RAM reads as unknown cells until the module blanks the panel.
-TEST(PanelOptions, NoiseRamShowsUntilInit) {
+  // Noise RAM reads as unknown cells until the module blanks the panel.
   qel_panel_options options = {};
   options.noise_ram = 1;
   qel_panel_reset(&options);

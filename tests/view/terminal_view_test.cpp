@@ -24,6 +24,7 @@ std::vector<std::string> lines_of(const std::string& text) {
 }
 
 // Column 0: top lit; 1: bottom lit; 2: both; 3: neither; last line: bottom-right pixel.
+// The frame is the glass's own size.
 TEST(TerminalView, DrawsEachCellAndTheFrame) {
   emu::Picture picture;
   for (auto [x, y] : {std::pair{0, 0}, {1, 1}, {2, 0}, {2, 1}, {127, 63}}) picture.set(x, y, 200);
@@ -46,16 +47,13 @@ TEST(TerminalView, DrawsEachCellAndTheFrame) {
   }
   // 128 cells between the frame's sides.
   EXPECT_EQ(lines_of(render_text(picture, TextStyle::Ascii))[5], "|" + std::string(128, ' ') + "|");
-}
-
-// Another glass: its width in cells, and an odd last pixel row as the top of a cell.
-TEST(TerminalView, DrawsTheGlassesOwnSize) {
-  emu::Picture picture(72, 5);
-  picture.set(71, 4, 255);
-  const auto lines = lines_of(render_text(picture, TextStyle::Ascii));
-  ASSERT_EQ(lines.size(), 5u);
-  EXPECT_EQ(lines[0], "+" + std::string(72, '-') + "+");
-  EXPECT_EQ(lines[3], "|" + std::string(71, ' ') + "\"|");
+  // Another glass: its width in cells, and an odd last pixel row as the top of a cell.
+  emu::Picture glass(72, 5);
+  glass.set(71, 4, 255);
+  EXPECT_EQ(lines_of(render_text(glass, TextStyle::Ascii)),
+            (std::vector<std::string>{"+" + std::string(72, '-') + "+", "|" + std::string(72, ' ') + "|",
+                                      "|" + std::string(72, ' ') + "|", "|" + std::string(71, ' ') + "\"|",
+                                      "+" + std::string(72, '-') + "+"}));
 }
 
 using emu::test::cmd;
