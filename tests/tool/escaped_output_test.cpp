@@ -28,7 +28,8 @@ std::string control_byte_in(const std::string& text) {
 class EscapedOutput : public ProgramRun {};
 
 // Script strings in --stats, --bytes - and --commands -; a capture's and a
-// script's file names in the figures' title, the notes and the refusals.
+// script's file names in the figures' title, the notes and the refusals (a
+// capture on standard input is named so).
 TEST_F(EscapedOutput, TextFromInputIsEscapedWherePrinted) {
   ASSERT_EQ(run("-e 'QEL_LCD_Init();' --vcd whole.vcd --no-term").status, 0);
   const std::string vcd = slurp(dir_ / "whole.vcd");
@@ -44,6 +45,7 @@ TEST_F(EscapedOutput, TextFromInputIsEscapedWherePrinted) {
       {"--script esc.qel --bytes -", "\n# " + call + "\n", ""},
       {"--script esc.qel --commands -", "esc.qel:2:1  # " + call + "\n", ""},
       {"--decode '" + name + "' --stats", "capture '" + shown + "' (VCD)\n", "note: " + shown + ":"},
+      {"--decode - --stats <'" + name + "'", "capture on standard input (VCD)\n", "note: standard input:"},
       {"--decode 'bad" + kHostile + ".vcd'", "", "bad" + kEscaped + ".vcd:1: expected '$enddefinitions'"},
       {"--script 's" + kHostile + ".qel'", "", "note: s" + kEscaped + ".qel:1:1: QEL_LCD_ClearLine before"},
   };

@@ -131,13 +131,5 @@ TEST_F(LiveCapture, FailureBeforeTheStopExits2) {
   EXPECT_FALSE(fs::exists(dir_ / "out.png"));
 }
 
-// Piped through standard input, the capture is named so in the figures and the notes.
-TEST_F(LiveCapture, StandardInputIsNamedSo) {
-  const Result r = run("--decode - --stats --no-term", first_.substr(0, first_.size() - 20));
-  ASSERT_EQ(r.status, 0) << r.err;
-  EXPECT_EQ(r.out.rfind("capture on standard input (VCD)\n", 0), 0u) << r.out;
-  EXPECT_NE(r.err.find("note: standard input:"), std::string::npos) << r.err;
-}
-
 }  // namespace
 }  // namespace qel::tool::test
