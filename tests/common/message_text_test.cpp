@@ -9,7 +9,7 @@
 namespace qel::common::test {
 namespace {
 
-TEST(MessageText, ExcerptsAreEscapedAndCut) {
+TEST(MessageText, ExcerptsAreEscapedAndCutAndListsStopAfterTheirLimit) {
   // clang-format off
   const struct { std::string text; std::size_t max; std::string quoted; } cases[] = {
       {"QEL_LCD_Init", 40, "'QEL_LCD_Init'"},
@@ -20,9 +20,7 @@ TEST(MessageText, ExcerptsAreEscapedAndCut) {
   };
   // clang-format on
   for (const auto& c : cases) EXPECT_EQ(quoted_excerpt(c.text, c.max), c.quoted);
-}
-
-TEST(MessageText, ListsStopAfterTheirLimit) {
+  // Lists stop after their limit.
   EXPECT_EQ(quoted_list({"D0", "D1"}), "'D0', 'D1'");
   std::vector<std::string> many;
   for (int i = 0; i < 100000; ++i) many.push_back("S" + std::to_string(i));
