@@ -93,17 +93,14 @@ TEST(FrameRecorder, BurstsEndAtReleaseOrOneMsIdle) {
       EXPECT_EQ(run.frames[1].first_unit, 2u);
     }
   }
-}
-
-// Line changes without a byte make no frame.
-TEST(FrameRecorder, ChangesWithoutBytesMakeNoFrame) {
-  Capture c;
+  // Line changes without a byte make no frame.
+  Capture none;
   for (int i = 0; i < 3; ++i) {
-    c.change(Line::ChipSelect, true);
-    c.now += 2'000'000;
-    c.change(Line::ChipSelect, false);
+    none.change(Line::ChipSelect, true);
+    none.now += 2'000'000;
+    none.change(Line::ChipSelect, false);
   }
-  EXPECT_TRUE(c.finish().frames.empty());
+  EXPECT_TRUE(none.finish().frames.empty());
 }
 
 // A long burst draws its first 64 bytes, each from its first to its last clock
