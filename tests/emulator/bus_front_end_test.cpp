@@ -167,7 +167,8 @@ const std::vector<FaultCase> kFaults = {
 // clang-format on
 
 // Bytes an I2C fault loses are dropped, the others kept; each fault is one note.
-TEST(BusFrontEnds, I2cFaultsKeepTheGoodBytesAndAreNoted) {
+// A 3-wire capture cut short names the unfinished 9-bit transfer.
+TEST(BusFrontEnds, FaultsKeepTheGoodBytesAndAreNoted) {
   for (const FaultCase& c : kFaults) {
     I2cWave wave;
     wave.script(c.bus);
@@ -175,10 +176,7 @@ TEST(BusFrontEnds, I2cFaultsKeepTheGoodBytesAndAreNoted) {
     EXPECT_EQ(controller.bytes(), bytes_of(c.bytes)) << c.name;
     expect_notes(controller, c.notes, c.name);
   }
-}
-
-// A 3-wire capture cut short names the unfinished 9-bit transfer.
-TEST(BusFrontEnds, ThreeWireCaptureEndingMidTransferIsNoted) {
+  // A 3-wire capture cut short names the unfinished 9-bit transfer.
   Spi3Wave wave;
   wave.bytes({cmd(0xAF)});
   wave.bits(cmd(0xA5), 6);

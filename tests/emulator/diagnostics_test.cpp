@@ -60,15 +60,11 @@ TEST(ControllerDiagnostics, EachFaultGivesOneNoteAtItsByte) {
     EXPECT_EQ(notes[0].byte_index, c.byte_index) << c.message_part;
     EXPECT_NE(notes[0].message.find(c.message_part), std::string::npos) << notes[0].message;
   }
-}
-
-// Command bytes outside the set are counted, and the first one's place kept.
-TEST(ControllerDiagnostics, CommandsOutsideTheSetAreCountedFromTheFirst) {
+  // Command bytes outside the set are counted, and the first one's place kept.
   ControllerOptions options;
   options.model = ControllerModel::Sh1106;
   Controller controller = running_controller(options);
   send(controller, {cmd(0xAF), cmd(0x20), cmd(0x00), cmd(0x8D), cmd(0x14), dat(0x01)});
-
   EXPECT_EQ(controller.outside_set().count, 2u);
   EXPECT_EQ(controller.outside_set().first_byte_index, 1u);
   EXPECT_EQ(controller.outside_set().first_opcode, 0x20);
@@ -143,17 +139,13 @@ TEST(ControllerDiagnostics, TimedTracesAreCheckedAgainstMinimumTimes) {
     expect_notes(timed, c.message_part.empty() ? std::vector<std::string>{} : std::vector<std::string>{c.message_part},
                  c.name);
   }
-}
-
-// A fast capture breaks the same rule on every bit: one note, then a count.
-TEST(ControllerDiagnostics, RepeatedTimingFaultsAreCountedNotListed) {
+  // A fast capture breaks the same rule on every bit: one note, then a count.
   Controller controller = running_controller();
   for (std::uint64_t t = 0; t < 8; ++t) {
     controller.set_line(Line::Clock, false, t * 50);
     controller.set_line(Line::Clock, true, t * 50 + 25);
   }
   controller.end_of_trace();
-
   ASSERT_EQ(controller.diagnostics().size(), 2u);
   EXPECT_NE(controller.diagnostics()[1].message.find("6 more times"), std::string::npos)
       << controller.diagnostics()[1].message;
