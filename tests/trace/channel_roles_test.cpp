@@ -86,10 +86,7 @@ TEST(ChannelRoles, RefusesAmbiguousOrIncompleteSetsListingCandidates) {
     for (const auto& part : c.parts) EXPECT_NE(message.find(part), std::string::npos) << part << "\n" << message;
   }
   EXPECT_EQ(bound("CLK,MOSI", "dc=DC"), "no signal 'DC' (dc) in the file; it declares 'CLK', 'MOSI'");
-}
-
-// Channels sharing a signal (a VCD identifier code) are one candidate, not two.
-TEST(ChannelRoles, OneSignalUnderTwoNamesIsNoAmbiguity) {
+  // Channels sharing a signal (a VCD identifier code) are one candidate, not two.
   ScopeTree scopes;
   const ScopeTree::Id a = scopes.open(ScopeTree::kTop, "a"), b = scopes.open(ScopeTree::kTop, "b");
   std::vector<Channel> channels = {{"CLK", 0, a}, {"CLK", 0, b}, {"MOSI", 2}, {"DC", 3}};
