@@ -138,8 +138,10 @@ TEST_P(ProgramStatus, ExitStatusAndMessage) {
 INSTANTIATE_TEST_SUITE_P(Table, ProgramStatus, ::testing::ValuesIn(kStatus));
 
 // --png - writes the same picture to standard output as --png FILE to a file;
-// --text - and --version write there too.
-TEST_F(Program, PngTextAndVersionOnStandardOutput) {
+// --text -, --version and --stats write there too, the figures' totals for
+// start-up being 55 commands, 1024 data bytes, 25 writes per byte plus the clock
+// and two reset writes, and the 250 ms reset wait.
+TEST_F(Program, PngTextVersionAndFiguresOnStandardOutput) {
   const Result to_file = run("-e 'QEL_LCD_Init()' -e 'QEL_LCD_WriteString(\"Hi\", 1)' --png p.png --no-term");
   const Result to_stdout = run("-e 'QEL_LCD_Init()' -e 'QEL_LCD_WriteString(\"Hi\", 1)' --png -");
   ASSERT_EQ(to_file.status, 0) << to_file.err;
@@ -149,6 +151,8 @@ TEST_F(Program, PngTextAndVersionOnStandardOutput) {
   EXPECT_EQ(run("-e 'QEL_LCD_Init();' -e 'QEL_LCD_WriteString(\"Hi\", 1);' --text - --no-term").out,
             "\nHi\n\n\n\n\n\n\n");
   EXPECT_EQ(run("--version").out, "qel-lcd-sim 1.1.0\n");
+  const std::regex total(R"(total \(1000 ns per pin write\)\s+55\s+1024\s+26978\s+250\s+276\.978000 ms)");
+  EXPECT_TRUE(std::regex_search(run("-e 'QEL_LCD_Init()' --stats --no-term --pin-write-ns 1000").out, total));
 }
 
 // The panel checks: text lines written and compared, a golden picture compared,
@@ -237,15 +241,6 @@ TEST_F(Program, StandardInputScriptAndRotation) {
   EXPECT_NE(up[1].find_first_not_of(" |"), std::string::npos) << "text at the top";
   EXPECT_EQ(down[1].find_first_not_of(" |"), std::string::npos);
   EXPECT_NE(down[32].find_first_not_of(" |"), std::string::npos) << "text at the bottom";
-}
-
-// --stats totals for start-up: 55 commands, 1024 data bytes, 25 writes per byte
-// plus the clock and two reset writes, and the 250 ms reset wait.
-TEST_F(Program, StatsCountBytesPinWritesAndDelay) {
-  const Result r = run("-e 'QEL_LCD_Init()' --stats --no-term --pin-write-ns 1000");
-  ASSERT_EQ(r.status, 0) << r.err;
-  const std::regex total(R"(total \(1000 ns per pin write\)\s+55\s+1024\s+26978\s+250\s+276\.978000 ms)");
-  EXPECT_TRUE(std::regex_search(r.out, total)) << r.out;
 }
 
 }  // namespace
