@@ -86,7 +86,7 @@ const std::vector<PictureCase> kPictureCases = {
     {"charge pump off", {0xA5, 0x8D, 0x10}, 0, 0, 0, false},
 };
 
-TEST(ControllerPicture, FollowsOrientationRowMappingAndSwitches) {
+TEST(ControllerPicture, FollowsOrientationRowMappingSwitchesAndContrast) {
   for (const PictureCase& c : kPictureCases) {
     Controller controller = running_controller();
     send_commands(controller, kUsualSetup);
@@ -97,9 +97,7 @@ TEST(ControllerPicture, FollowsOrientationRowMappingAndSwitches) {
     EXPECT_EQ(lit_count(picture), c.lit) << c.name;
     EXPECT_EQ(picture.lit(c.x, c.y), c.probe_lit) << c.name;
   }
-}
-
-TEST(ControllerPicture, BrightnessRisesWithContrastAndNeverVanishes) {
+  // Brightness rises with contrast and never vanishes.
   int previous = 0;
   for (std::uint8_t contrast : {0x00, 0x40, 0x7F, 0xCF, 0xFF}) {
     Controller controller = running_controller();

@@ -204,7 +204,7 @@ TEST(FindingsOfI2c, AreExactlyTheExpectedOnes) {
 }
 
 // The sentence says what was measured: the module's own fill, and a short reset.
-TEST(FindingSentence, SaysWhatWasSeen) {
+TEST(FindingText, SentenceSaysWhatWasSeenAndLineHasFourFields) {
   const Captured fill = spi4("C 8D 14 AF B0 01 10 D 128*00");
   ASSERT_EQ(fill.ids(), "page-overrun columns-never-written");
   EXPECT_NE(fill.findings[0].sentence.find("128 bytes from column 1 of page 0, which leaves 127 columns"),
@@ -220,9 +220,7 @@ TEST(FindingSentence, SaysWhatWasSeen) {
   const Captured reset = capture(wave, Bus::Spi4, 1000, true);
   ASSERT_EQ(reset.ids(), "reset-missing");
   EXPECT_NE(reset.findings[0].sentence.find("lasted only 1 us, shorter than the 3 us"), std::string::npos);
-}
-
-TEST(FindingLine, IsFourTabSeparatedFields) {
+  // The finding's line is four tab-separated fields.
   const struct {
     Place place;
     const char* where;

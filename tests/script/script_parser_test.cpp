@@ -175,7 +175,7 @@ INSTANTIATE_TEST_SUITE_P(Table, ScriptErrors, ::testing::ValuesIn(kErrors));
 // A long script streams: each call comes out whole with its own text, across
 // the reader's chunk boundaries, before a mistake further on is even read, and
 // that mistake is placed on its line.
-TEST(CallReader, HandsOutCallsOneByOneAndPlacesALaterMistake) {
+TEST(CallReader, HandsOutCallsOneByOneAndRefusesMistakesAndSize) {
   const std::size_t kCalls = 20000;  // about 600 kB, many read chunks
   std::string text = "QEL_LCD_Init();\n";
   for (std::size_t i = 0; i < kCalls; ++i) text += "QEL_LCD_WriteValue(" + std::to_string(i) + ", 10, 3);\n";
@@ -198,13 +198,11 @@ TEST(CallReader, HandsOutCallsOneByOneAndPlacesALaterMistake) {
     EXPECT_EQ(e.line(), kCalls + 2);
     EXPECT_EQ(e.column(), 23u);
   }
-}
-
-TEST(CallReader, RefusesAScriptOverItsSizeLimit) {
-  std::istringstream in("QEL_LCD_Init();\n" + std::string(5000, ' ') + "QEL_LCD_Init();\n");
+  // A script over the size limit is refused.
+  std::istringstream big("QEL_LCD_Init();\n" + std::string(5000, ' ') + "QEL_LCD_Init();\n");
   try {
-    CallReader reader(in, "big.qel", 1000);
-    while (reader.next()) {
+    CallReader big_reader(big, "big.qel", 1000);
+    while (big_reader.next()) {
     }
     FAIL() << "no error for a script over the limit";
   } catch (const ScriptError& e) {

@@ -156,7 +156,7 @@ TEST_F(CaptureFormats, EachFormatReadsBackToTheSameBytesAndPicture) {
 // with the clock high; reset is released 250 ms (plus the two pin writes before
 // the delay) later. The first byte's select write leaves dc low, so its first
 // clock-low edge comes two write times after the release.
-TEST_F(CaptureFormats, StartLevelsAndResetPulseInNominalTime) {
+TEST_F(CaptureFormats, StartLevelsAndResetPulseInNominalTimeAndReplayFromThem) {
   const struct {
     std::uint64_t ns_per_write, reset_release_ns, first_clock_low_ns;
   } cases[] = {{100, 250'000'200, 250'000'400}, {1, 250'000'002, 250'000'004}};
@@ -171,11 +171,8 @@ TEST_F(CaptureFormats, StartLevelsAndResetPulseInNominalTime) {
     EXPECT_TRUE((trace.changes[0] == trace::LineChange{c.reset_release_ns, Line::Reset, true}));
     EXPECT_TRUE((trace.changes[1] == trace::LineChange{c.first_clock_low_ns, Line::Clock, false}));
   }
-}
-
-// A capture that starts mid-stream: clock idling high, dc and sdin already high,
-// no reset line. Eight clock pulses then make one data byte 0xFF, not nine bits.
-TEST(CaptureReplay, StartsFromTheCapturesInitialLevels) {
+  // A capture that starts mid-stream: clock idling high, dc and sdin already high, no reset line. Eight clock pulses
+  // then make one data byte 0xFF, not nine bits.
   std::string vcd =
       "$var wire 1 ! sclk $end $var wire 1 \" sdin $end $var wire 1 # dc $end $enddefinitions $end\n#0 1! 1\" 1#\n";
   for (int t = 100; t <= 800; t += 100) vcd += "#" + std::to_string(t) + " 0!\n#" + std::to_string(t + 50) + " 1!\n";
