@@ -93,9 +93,9 @@ void qel_panel_close(void);
  * space), any other cell as '?'. A 22nd character starts at the panel's last
  * column, 127, where only one of its six pixel columns fits (the controller's
  * column wrap decides which: in page mode all six land on column 127 and the
- * last stays): that column reads as a 22nd cell, '?' when anything in it is lit. Trailing spaces are dropped. Writes at most size - 1
- * characters and a NUL (nothing when size is 0) and returns the full length, as
- * snprintf does. A line above 7 is empty. */
+ * last stays): that column reads as a 22nd cell, '?' when anything in it is lit. Trailing spaces are dropped. Writes at
+ * most size - 1 characters and a NUL (nothing when size is 0) and returns the full length, as snprintf does. A line
+ * above 7 is empty. */
 size_t qel_panel_line_text(unsigned line, char *buf, size_t size);
 
 /* 1 lit, 0 dark, -1 outside 128 x 64; (0, 0) is the top left as a viewer sees it. */

@@ -313,8 +313,9 @@ void Lexer::lex_one_string(std::string& out) {
         } else {
           fail(esc_line, esc_column,
                "Unknown escape " +
-                   (std::isprint(static_cast<unsigned char>(e)) != 0 ? "'\\" + std::string(1, e) + "'"
-                                                                     : "'\\' before " + common::quoted_excerpt({&e, 1})) +
+                   (std::isprint(static_cast<unsigned char>(e)) != 0
+                        ? "'\\" + std::string(1, e) + "'"
+                        : "'\\' before " + common::quoted_excerpt({&e, 1})) +
                    "; expected one of \\n \\t \\r \\\\ \\\" \\' \\0 \\xHH.");
         }
     }

@@ -117,10 +117,10 @@ PanelPng read_panel_png(const std::string& path, int glass_width, int glass_heig
   if (!png) throw std::runtime_error("Cannot read PNG file '" + path + "': it is not a PNG file.");
   if (!read) throw std::runtime_error("Cannot read PNG file '" + path + "': " + r.message + ".");
   if (!panel_size(r.width, r.height, kW, kH)) {
-    not_panel(path, "its size " + std::to_string(r.width) + " x " + std::to_string(r.height) + " is neither the panel's " +
-                        std::to_string(kW) + " x " + std::to_string(kH) + " nor, with the bezel, " +
-                        std::to_string(kW + 2 * kPngBezel) + " x " + std::to_string(kH + 2 * kPngBezel) +
-                        " at a whole scale");
+    not_panel(path, "its size " + std::to_string(r.width) + " x " + std::to_string(r.height) +
+                        " is neither the panel's " + std::to_string(kW) + " x " + std::to_string(kH) +
+                        " nor, with the bezel, " + std::to_string(kW + 2 * kPngBezel) + " x " +
+                        std::to_string(kH + 2 * kPngBezel) + " at a whole scale");
   }
   PanelPng p;
   p.width = r.width;
